@@ -1,0 +1,17 @@
+/*
+ * Gridlume: the core shared library of a family of mesh generators.
+ *
+ * One header per object family; this one includes them all. Every exported
+ * name is gridlume_<object>_<operation>. Handles are opaque; every operation
+ * returns an int status (0 success, -1 error, -5 memory exhausted) unless it
+ * is a constructor, which returns the new handle or NULL.
+ */
+#ifndef GRIDLUME_H
+#define GRIDLUME_H
+
+#include "gridlume/common.h"
+#include "gridlume/context.h"
+#include "gridlume/mesh.h"
+#include "gridlume/tag_system.h"
+
+#endif
