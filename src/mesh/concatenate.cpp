@@ -24,8 +24,10 @@ int grow_count(const gridlume_mesh *destination, const gridlume_mesh *source, Sl
   return set_count(destination, count_slot, destination_count + source_count);
 }
 
-// The first failing callback ends the copy; vertex tags may be copied on a
-// best-effort basis (an unreadable tag becomes 0).
+// The first failing callback ends the copy. Vertex tags may be copied on a
+// best-effort basis (an unreadable tag becomes 0, a refused one is dropped),
+// so that a source without tags can still be joined; running out of memory
+// while storing them is still a failure, not a silently missing tag.
 int append_vertices(const gridlume_mesh *destination, const gridlume_mesh *source,
                     bool check_tags, int &vertex_offset) noexcept {
   int source_count = 0;
@@ -42,7 +44,7 @@ int append_vertices(const gridlume_mesh *destination, const gridlume_mesh *sourc
     if (tag_status == GRIDLUME_STATUS_OK || !check_tags)
       tag_status = call_setter<gridlume_mesh_integers_setter>(destination, slot_vertex_tag,
                                                               vertex_offset + i, &tag);
-    if (check_tags) status = tag_status;
+    if (check_tags || tag_status == GRIDLUME_STATUS_NO_MEMORY) status = tag_status;
   }
   return status;
 }
