@@ -12,6 +12,14 @@ namespace {
 std::size_t head_slots(std::int32_t groups, std::int32_t buckets_per_group) noexcept {
   return static_cast<std::size_t>(groups) * static_cast<std::size_t>(buckets_per_group);
 }
+// Element by element: tuples are a few integers, too short for memcmp.
+template <std::size_t Width>
+bool same_tuple(const std::array<std::int32_t, Width> &a,
+                const std::array<std::int32_t, Width> &b) noexcept {
+  for (std::size_t i = 0; i < Width; ++i)
+    if (a[i] != b[i]) return false;
+  return true;
+}
 }  // namespace
 
 template <class GroupKeyKind, int TupleWidth>
@@ -137,7 +145,7 @@ std::int32_t GroupedTable<GroupKeyKind, TupleWidth>::find(const GroupKey &group_
   std::int32_t group = groups_.find(group_key);
   if (group == 0 || group > groups_allocated_) return 0;
   for (std::int32_t entry = heads_[tuple_bucket(group, tuple)]; entry != 0; entry = next_[entry])
-    if (tuples_[entry] == tuple) return entry;
+    if (same_tuple(tuples_[entry], tuple)) return entry;
   return 0;
 }
 
@@ -150,7 +158,7 @@ std::int32_t GroupedTable<GroupKeyKind, TupleWidth>::insert(const GroupKey &grou
   if (group != 0 && group <= groups_allocated_) {
     for (std::int32_t entry = heads_[tuple_bucket(group, tuple)]; entry != 0;
          entry = next_[entry]) {
-      if (tuples_[entry] == tuple) return entry;
+      if (same_tuple(tuples_[entry], tuple)) return entry;
       last = entry;
     }
   }
