@@ -16,5 +16,6 @@
 #include "gridlume/mesh_memory.h"
 #include "gridlume/quality.h"
 #include "gridlume/tag_system.h"
+#include "gridlume/topological_statistics.h"
 
 #endif
