@@ -5,22 +5,17 @@
 #include <string>
 #include <vector>
 
-#include "gridlume.h"
 #include "gridlume_stubs.h"
 #include "mesh/mesh.hpp"
-#include "support/allocation_failure.hpp"
+#include "support/test_helpers.hpp"
 
-using gridlume_test::AllocationFailure;
-using gridlume_test::for_each_allocation_failure;
+using namespace gridlume_test;
 
 namespace {
 
-class MeshObject : public ::testing::Test {
- protected:
-  void SetUp() override { mesh = gridlume_mesh_new(context); }
-  void TearDown() override { gridlume_context_delete(context); }
-  gridlume_context *context = gridlume_context_new();
-  gridlume_mesh *mesh = nullptr;
+struct MeshObject : ::testing::Test {
+  Context context;
+  gridlume_mesh *mesh = gridlume_mesh_new(context);
 };
 
 int calls_seen = 0;
@@ -39,10 +34,8 @@ void record_deletion(void *name) { deleted.push_back(static_cast<const char *>(n
 }  // namespace
 
 TEST_F(MeshObject, NewMeshDescribesNothingAndAcceptsNothing) {
-  int count = -1;
-  EXPECT_EQ(gridlume_mesh_get_vertex_count(mesh, &count), 0);
-  EXPECT_EQ(count, 0);
-  EXPECT_EQ(gridlume_mesh_get_subdomain_count(mesh, &count), 0);
+  EXPECT_EQ(value_of(gridlume_mesh_get_vertex_count, mesh), 0);
+  EXPECT_EQ(value_of(gridlume_mesh_get_subdomain_count, mesh), 0);
   EXPECT_EQ(gridlume_mesh_get_vertex_count(mesh, nullptr), -1);
   EXPECT_EQ(gridlume_mesh_set_vertex_count(mesh, 3), -1);
   EXPECT_EQ(gridlume_mesh_set_subdomain_count(mesh, 3), -1);
@@ -57,24 +50,20 @@ TEST_F(MeshObject, NewMeshDescribesNothingAndAcceptsNothing) {
 }
 
 TEST_F(MeshObject, DefaultGettersWriteOnlyWhatTheyPromise) {
-  double xyz[3] = {9, 9, 9};
-  EXPECT_EQ(gridlume_mesh_get_vertex_coordinates(mesh, 1, xyz), 0);
-  EXPECT_EQ(xyz[0], 0.0);  // the first value only
-  EXPECT_EQ(xyz[1], 9.0);
-  double normal[3] = {9, 9, 9};
-  EXPECT_EQ(gridlume_mesh_get_vertex_normal_coordinates(mesh, 1, normal), 0);
-  EXPECT_EQ(normal[2], 0.0);
-  EXPECT_EQ(gridlume_mesh_get_quadrangle_vertex_normal_coordinates(mesh, 1, 4, normal), 0);
+  using Reals = std::array<double, 3>;
+  // Coordinates: the first value only; normals: all three.
+  EXPECT_EQ(values_of<3>(gridlume_mesh_get_vertex_coordinates, mesh, 1)[0], 0.0);
+  EXPECT_TRUE(std::isnan(values_of<3>(gridlume_mesh_get_vertex_coordinates, mesh, 1)[1]));
+  EXPECT_EQ(values_of<3>(gridlume_mesh_get_vertex_normal_coordinates, mesh, 1), (Reals{0, 0, 0}));
+  EXPECT_EQ(values_of<3>(gridlume_mesh_get_quadrangle_vertex_normal_coordinates, mesh, 1, 4),
+            (Reals{0, 0, 0}));
   EXPECT_EQ(gridlume_mesh_get_vertex_coordinates(mesh, 1, nullptr), -1);
-  int vertices[4] = {9, 9, 9, 9};
-  EXPECT_EQ(gridlume_mesh_get_tetrahedron_vertices(mesh, 1, vertices), 0);
-  EXPECT_EQ(vertices[0], 0);
-  EXPECT_EQ(vertices[1], 9);
+  const int u = unwritten<int>();
+  EXPECT_EQ(values_of<4>(gridlume_mesh_get_tetrahedron_vertices, mesh, 1),
+            (std::array<int, 4>{0, u, u, u}));
   int count = 9, list[2] = {9, 9};
   EXPECT_EQ(gridlume_mesh_get_prism_extra_vertices(mesh, 1, &count, list), 0);
-  EXPECT_EQ(count, 0);
-  EXPECT_EQ(list[0], 0);
-  EXPECT_EQ(list[1], 9);
+  EXPECT_EQ((std::array<int, 3>{count, list[0], list[1]}), (std::array<int, 3>{0, 0, 9}));
   count = 9;
   EXPECT_EQ(gridlume_mesh_get_prism_extra_vertices(mesh, 1, &count, nullptr), -1);
   EXPECT_EQ(count, 0);
@@ -117,44 +106,35 @@ TEST_F(MeshObject, RequiredStatusNamesShareTheRequiredPropertySlot) {
   EXPECT_EQ(gridlume_mesh_set_triangle_required_status(mesh, 1, &flag), 0);
   EXPECT_EQ(calls_seen, 2);
   ASSERT_EQ(gridlume_mesh_set_get_vertex_required_property(mesh, answer_seven, nullptr), 0);
-  int value = 0;
-  EXPECT_EQ(gridlume_mesh_get_vertex_required_status(mesh, 1, &value), 0);
-  EXPECT_EQ(value, 7);
+  EXPECT_EQ(value_of(gridlume_mesh_get_vertex_required_status, mesh, 1), 7);
 }
 
 TEST_F(MeshObject, DimensionAcceptsOnlyTwoOrThree) {
-  int dimension = 0;
-  ASSERT_EQ(gridlume_mesh_get_dimension(mesh, &dimension), 0);
-  EXPECT_EQ(dimension, 3);
+  EXPECT_EQ(value_of(gridlume_mesh_get_dimension, mesh), 3);
   EXPECT_EQ(gridlume_mesh_set_dimension(mesh, 1), -1);
   EXPECT_EQ(gridlume_mesh_set_dimension(mesh, 4), -1);
-  gridlume_mesh_get_dimension(mesh, &dimension);
-  EXPECT_EQ(dimension, 3);
+  EXPECT_EQ(value_of(gridlume_mesh_get_dimension, mesh), 3);
   EXPECT_EQ(gridlume_mesh_set_dimension(mesh, 2), 0);
-  gridlume_mesh_get_dimension(mesh, &dimension);
-  EXPECT_EQ(dimension, 2);
+  EXPECT_EQ(value_of(gridlume_mesh_get_dimension, mesh), 2);
   EXPECT_EQ(gridlume_mesh_get_dimension(mesh, nullptr), -1);
 }
 
 TEST_F(MeshObject, GetContextTellsAMeshFromAnythingElse) {
-  gridlume_context *found = nullptr;
-  EXPECT_EQ(gridlume_mesh_get_context(mesh, &found), 0);
-  EXPECT_EQ(found, context);
+  EXPECT_EQ(value_of(gridlume_mesh_get_context, mesh), context.handle);
   struct {
     int type_tag = 1231;
     void *rest[4] = {};
   } not_a_mesh;
-  found = context;
-  EXPECT_EQ(gridlume_mesh_get_context(reinterpret_cast<gridlume_mesh *>(&not_a_mesh), &found),
-            -1);
-  EXPECT_EQ(found, nullptr);
-  found = context;
-  EXPECT_EQ(gridlume_mesh_get_context(nullptr, &found), -1);
-  EXPECT_EQ(found, nullptr);
+  for (gridlume_mesh *other : {reinterpret_cast<gridlume_mesh *>(&not_a_mesh),
+                               static_cast<gridlume_mesh *>(nullptr)}) {
+    gridlume_context *found = context;
+    EXPECT_EQ(gridlume_mesh_get_context(other, &found), -1);
+    EXPECT_EQ(found, nullptr);
+  }
   EXPECT_EQ(gridlume_mesh_get_context(mesh, nullptr), -1);
 }
 
-TEST_F(MeshObject, PeriodicityRecordsKeepCopiesAndWidenTheGenericBuffer) {
+TEST_F(MeshObject, PeriodicityRecordsKeepCopiesWidenTheGenericBufferAndGrow) {
   std::vector<int> faces1(100), faces2(60);
   for (int f = 0; f < 100; ++f) faces1[f] = f + 1;
   for (int f = 0; f < 60; ++f) faces2[f] = 1000 + f;
@@ -164,9 +144,7 @@ TEST_F(MeshObject, PeriodicityRecordsKeepCopiesAndWidenTheGenericBuffer) {
             0);
   faces1[0] = -1;  // the mesh kept its own copy
   EXPECT_GE(mesh->generic_buffer_minimum, 400);
-  int count = 0;
-  ASSERT_EQ(gridlume_mesh_get_face_multiple_periodicity_count(mesh, &count), 0);
-  EXPECT_EQ(count, 1);
+  EXPECT_EQ(value_of(gridlume_mesh_get_face_multiple_periodicity_count, mesh), 1);
 
   // Two generic buffers receive the lists; writing 400 bytes into one is
   // within its bounds (checked under the address sanitizer).
@@ -176,46 +154,40 @@ TEST_F(MeshObject, PeriodicityRecordsKeepCopiesAndWidenTheGenericBuffer) {
   int size1 = 0, size2 = 0;
   gridlume_transformation_function function = nullptr;
   void *data = nullptr;
-  EXPECT_EQ(gridlume_mesh_get_face_multiple_periodicity(mesh, 1, &list1, &size1, &list2, &size2,
-                                                        &function, &data),
-            0);
-  EXPECT_EQ(size1, 100);
-  EXPECT_EQ(size2, 60);
-  EXPECT_EQ(list1[0], 1);
-  EXPECT_EQ(list1[99], 100);
-  EXPECT_EQ(list2[59], 1059);
+  auto get = [&](int record) {
+    return gridlume_mesh_get_face_multiple_periodicity(mesh, record, &list1, &size1, &list2,
+                                                       &size2, &function, &data);
+  };
+  EXPECT_EQ(get(1), 0);
+  EXPECT_EQ((std::array<int, 5>{size1, size2, list1[0], list1[99], list2[59]}),
+            (std::array<int, 5>{100, 60, 1, 100, 1059}));
   EXPECT_EQ(data, &marker);
-  EXPECT_EQ(gridlume_mesh_get_face_multiple_periodicity(mesh, 2, &list1, &size1, &list2, &size2,
-                                                        &function, &data),
-            -1);
+  EXPECT_EQ(get(2), -1);
   gridlume_mesh_free_generic_buffer(list1);
   gridlume_mesh_free_generic_buffer(list2);
   EXPECT_EQ(gridlume_mesh_add_face_multiple_periodicity_with_transformation_function(
                 mesh, nullptr, 0, faces2.data(), 1, nullptr, nullptr),
             -1);
-}
-
-TEST_F(MeshObject, PeriodicityArrayGrowsBeyondItsFirstStep) {
-  const int faces[] = {1, 2};
-  for (int r = 0; r < 3 * gridlume::periodicity_growth; ++r)
+  // The record array grows beyond its first steps.
+  for (int r = 1; r < 3 * gridlume::periodicity_growth; ++r)
     ASSERT_EQ(gridlume_mesh_add_face_multiple_periodicity_with_transformation_function(
-                  mesh, faces, 2, faces, 1, nullptr, nullptr),
+                  mesh, faces2.data(), 2, faces2.data(), 1, nullptr, nullptr),
               0);
-  int count = 0;
-  gridlume_mesh_get_face_multiple_periodicity_count(mesh, &count);
-  EXPECT_EQ(count, 3 * gridlume::periodicity_growth);
+  EXPECT_EQ(value_of(gridlume_mesh_get_face_multiple_periodicity_count, mesh),
+            3 * gridlume::periodicity_growth);
+  EXPECT_EQ(get(1), 0);
+  EXPECT_EQ(list1[99], 100);
 }
 
-TEST_F(MeshObject, TagSystemIsStoredAndDeletedWithTheMesh) {
+TEST(MeshLifeCycle, TagSystemIsStoredAndDeletedWithTheMesh) {
+  Context context;
+  gridlume_mesh *mesh = gridlume_mesh_new(context);
   long before = gridlume_stubs_live_block_count();
   gridlume_tag_system *tags = gridlume_tag_system_new(4);
   ASSERT_EQ(gridlume_mesh_set_tag_system(mesh, tags), 0);
-  gridlume_tag_system *found = nullptr;
-  EXPECT_EQ(gridlume_mesh_get_tag_system(mesh, &found), 0);
-  EXPECT_EQ(found, tags);
+  EXPECT_EQ(value_of(gridlume_mesh_get_tag_system, mesh), tags);
   gridlume_mesh_delete(mesh);
   EXPECT_LT(gridlume_stubs_live_block_count(), before);  // the mesh and its tag system
-  mesh = nullptr;
 }
 
 TEST(MeshLifeCycle, DeletingTheContextDeletesMeshesWithTheirAttachmentsNewestFirst) {
@@ -249,26 +221,14 @@ TEST(MeshLifeCycle, ADeletedMeshIsForgottenByItsContext) {
   EXPECT_EQ(gridlume_stubs_live_block_count(), before);
 }
 
-TEST(MeshLifeCycle, NewMeshAndAttachSurviveEveryAllocationFailure) {
+TEST(MeshLifeCycle, NewMeshAttachAndPeriodicitySurviveEveryAllocationFailure) {
   EXPECT_EQ(gridlume_mesh_new(nullptr), nullptr);
-  for_each_allocation_failure([](AllocationFailure &failure) {
-    gridlume_context *context = gridlume_context_new();
+  expect_each_allocation_failure_reported([](gridlume_context *context, AllocationFailure &failure) {
     failure.arm();
     gridlume_mesh *mesh = gridlume_mesh_new(context);
-    int attached = mesh ? gridlume_mesh_attach_object(mesh, nullptr, nullptr) : -5;
-    failure.disarm();
-    if (failure.happened()) {
-      EXPECT_EQ(attached, -5);
-    } else {
-      EXPECT_EQ(attached, 0);
-    }
-    gridlume_context_delete(context);
+    return mesh ? gridlume_mesh_attach_object(mesh, nullptr, nullptr) : -5;
   });
-}
-
-TEST(MeshLifeCycle, PeriodicityRecordsSurviveEveryAllocationFailure) {
-  for_each_allocation_failure([](AllocationFailure &failure) {
-    gridlume_context *context = gridlume_context_new();
+  expect_each_allocation_failure_reported([](gridlume_context *context, AllocationFailure &failure) {
     gridlume_mesh *mesh = gridlume_mesh_new(context);
     const int faces[] = {1, 2, 3};
     failure.arm();
@@ -276,8 +236,6 @@ TEST(MeshLifeCycle, PeriodicityRecordsSurviveEveryAllocationFailure) {
     for (int r = 0; r < 9 && status == 0; ++r)
       status = gridlume_mesh_add_face_multiple_periodicity_with_transformation_function(
           mesh, faces, 3, faces, 2, nullptr, nullptr);
-    failure.disarm();
-    EXPECT_EQ(status, failure.happened() ? -5 : 0);
-    gridlume_context_delete(context);
+    return status;
   });
 }

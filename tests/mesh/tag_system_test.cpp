@@ -4,10 +4,9 @@
 #include <vector>
 
 #include "gridlume.h"
-#include "support/allocation_failure.hpp"
+#include "support/test_helpers.hpp"
 
-using gridlume_test::AllocationFailure;
-using gridlume_test::for_each_allocation_failure;
+using namespace gridlume_test;
 
 namespace {
 
@@ -81,7 +80,7 @@ TEST(TagSystem, AddingAKnownTagChangesNothing) {
   EXPECT_EQ(gridlume_tag_system_is_tag_present(tags, composite), 0);
 }
 
-TEST(TagSystem, CompositeOfTheSameCombinationIsFoundAgain) {
+TEST(TagSystem, CompositesAreFoundAgainFlattenedToBaseTagsAndMatchedExactly) {
   TagSystem tags;
   add_base_tags(tags, {1, 2, 3});
   EXPECT_EQ(composite_of(tags, {3, 1}), 4);
@@ -92,29 +91,15 @@ TEST(TagSystem, CompositeOfTheSameCombinationIsFoundAgain) {
   EXPECT_EQ(definition_of(tags, 4), (Tags{1, 3}));
   EXPECT_EQ(composite_list(tags), Tags{4});
   EXPECT_EQ(gridlume_tag_system_is_base_tag_present(tags, 4), -1);
-}
-
-TEST(TagSystem, CompositeOfCompositesIsFlattenedToBaseTags) {
-  TagSystem tags;
-  add_base_tags(tags, {1, 2, 3});
-  ASSERT_EQ(composite_of(tags, {3, 1}), 4);
-  int flattened = composite_of(tags, {4, 2});
-  EXPECT_EQ(flattened, 5);
-  Tags definition = definition_of(tags, flattened);
-  // Even base tags first, then odd ones.
-  EXPECT_EQ(definition, (Tags{2, 1, 3}));
-  EXPECT_EQ(composite_of(tags, {1, 2, 3}), flattened);
-  EXPECT_EQ(composite_of(tags, {5, 4}), flattened);
+  // A composite of composites; its definition lists even base tags first.
+  EXPECT_EQ(composite_of(tags, {4, 2}), 5);
+  EXPECT_EQ(definition_of(tags, 5), (Tags{2, 1, 3}));
+  EXPECT_EQ(composite_of(tags, {1, 2, 3}), 5);
+  EXPECT_EQ(composite_of(tags, {5, 4}), 5);
   EXPECT_EQ(composite_list(tags), (Tags{4, 5}));
-}
-
-TEST(TagSystem, ACombinationOfSomeBasesDoesNotMatchALargerOne) {
-  TagSystem tags;
-  add_base_tags(tags, {1, 2, 3});
-  int all_three = composite_of(tags, {1, 2, 3});
-  int first_two = composite_of(tags, {2, 1});
-  EXPECT_NE(all_three, first_two);
-  EXPECT_EQ(definition_of(tags, first_two), (Tags{2, 1}));
+  // Some of the bases of a composite do not match it.
+  EXPECT_EQ(composite_of(tags, {2, 1}), 6);
+  EXPECT_EQ(definition_of(tags, 6), (Tags{2, 1}));
 }
 
 TEST(TagSystem, ProposalIsUsedOnlyWhenUnknown) {
@@ -129,7 +114,7 @@ TEST(TagSystem, ProposalIsUsedOnlyWhenUnknown) {
   EXPECT_EQ(composite_list(tags), (Tags{10, 4, 5}));
 }
 
-TEST(TagSystem, UnknownTagAnswers1AndWrites0) {
+TEST(TagSystem, UnknownTagAnswers1AndWrites0AndAnEmptyListAnswers0) {
   TagSystem tags;
   add_base_tags(tags, {1});
   int status = 0;
@@ -140,11 +125,7 @@ TEST(TagSystem, UnknownTagAnswers1AndWrites0) {
   EXPECT_EQ(gridlume_tag_system_get_composite_tag_definition(tags, 9, &count, list), 1);
   EXPECT_EQ(count, 0);
   EXPECT_EQ(all_tags(tags), (Tags{0, 1}));
-}
-
-TEST(TagSystem, EmptyListAnswersTag0) {
-  TagSystem tags;
-  EXPECT_EQ(composite_of(tags, {}, 5), 0);
+  EXPECT_EQ(composite_of(tags, {}, 5), 0);  // an empty list answers tag 0
 }
 
 TEST(TagSystem, CreateBaseTagSkipsKnownTagsAndKeepsItsCounter) {
@@ -230,29 +211,27 @@ TEST(TagSystem, ManyCompositesAreAllFoundAgain) {
 }
 
 TEST(TagSystem, MemoryFailureInNewAndCloneLeaksNothing) {
-  for_each_allocation_failure([](AllocationFailure &failure) {
-    failure.arm();
-    gridlume_tag_system *tags = gridlume_tag_system_new(4);
-    failure.disarm();
-    if (failure.happened()) {
-      EXPECT_EQ(tags, nullptr);
-      return;
-    }
-    EXPECT_EQ(all_tags(tags), Tags{0});
-    gridlume_tag_system_delete(tags);
-  });
-  for_each_allocation_failure([](AllocationFailure &failure) {
-    gridlume_tag_system *tags = gridlume_tag_system_new(4);
-    add_base_tags(tags, {1, 2});
-    composite_of(tags, {1, 2});
-    failure.arm();
-    gridlume_tag_system *clone = gridlume_tag_system_clone(tags);
-    failure.disarm();
-    if (failure.happened()) EXPECT_EQ(clone, nullptr);
-    else EXPECT_EQ(definition_of(clone, 3), (Tags{2, 1}));
-    gridlume_tag_system_delete(clone);
-    gridlume_tag_system_delete(tags);
-  });
+  expect_each_allocation_failure_reported(
+      [](gridlume_context *, AllocationFailure &failure) {
+        failure.arm();
+        return gridlume_tag_system_new(4);
+      },
+      [](gridlume_tag_system *made) {
+        EXPECT_EQ(all_tags(made), Tags{0});
+        gridlume_tag_system_delete(made);
+      });
+  TagSystem tags;
+  add_base_tags(tags, {1, 2});
+  composite_of(tags, {1, 2});
+  expect_each_allocation_failure_reported(
+      [&](gridlume_context *, AllocationFailure &failure) {
+        failure.arm();
+        return gridlume_tag_system_clone(tags);
+      },
+      [](gridlume_tag_system *clone) {
+        EXPECT_EQ(definition_of(clone, 3), (Tags{2, 1}));
+        gridlume_tag_system_delete(clone);
+      });
 }
 
 TEST(TagSystem, MemoryFailureInAddBaseTagRecordsNothing) {
