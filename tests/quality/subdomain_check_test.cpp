@@ -7,12 +7,10 @@
 #include <map>
 
 #include "array_mesh.hpp"
-#include "gridlume.h"
-#include "support/allocation_failure.hpp"
+#include "support/test_helpers.hpp"
 
-using gridlume_test::AllocationFailure;
-using gridlume_test::ArrayMesh;
-using gridlume_test::for_each_allocation_failure;
+using namespace gridlume_test;
+using Tri = std::array<int, 3>;
 
 namespace {
 
@@ -21,87 +19,68 @@ namespace {
 // triangles. Triangle 1 = (1,2,3) has its normal pointing into A (seed
 // orientation 0); triangle 4 = (2,3,5) has its normal pointing away from B
 // (seed orientation 1).
-class SubdomainCoherency : public ::testing::Test {
- protected:
-  void SetUp() override {
-    context_ = gridlume_context_new();
+struct SubdomainCoherency : ::testing::Test {
+  SubdomainCoherency() {
     for (auto p : {std::array<double, 3>{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}, {1, 1, 1}})
-      arrays_.add_point(p[0], p[1], p[2]);
-    arrays_.tetrahedra.add({1, 2, 3, 4}, 1);
-    arrays_.tetrahedra.add({2, 3, 4, 5}, 1);
-    for (auto t :
-         {std::array<int, 3>{1, 2, 3}, {1, 2, 4}, {1, 3, 4}, {2, 3, 5}, {2, 4, 5}, {3, 4, 5}})
-      arrays_.triangles.add({t[0], t[1], t[2]});
+      arrays.add_point(p[0], p[1], p[2]);
+    arrays.tetrahedra.add({1, 2, 3, 4}, 1);
+    arrays.tetrahedra.add({2, 3, 4, 5}, 1);
+    for (auto t : {Tri{1, 2, 3}, {1, 2, 4}, {1, 3, 4}, {2, 3, 5}, {2, 4, 5}, {3, 4, 5}})
+      arrays.triangles.add({t[0], t[1], t[2]});
   }
-  void TearDown() override { gridlume_context_delete(context_); }
-
-  // The flag, or -99 when the status is not 0.
-  int check() {
-    gridlume_mesh *mesh = arrays_.make_mesh(context_);
-    int coherent = -7;
-    const int status = gridlume_mesh_check_subdomains_coherency(mesh, &coherent);
-    gridlume_mesh_delete(mesh);
-    return status == 0 ? coherent : -99;
-  }
-
-  gridlume_context *context_ = nullptr;
-  ArrayMesh arrays_;
+  ArrayMesh arrays;
+  Context context;
 };
 
-TEST_F(SubdomainCoherency, OneSubdomainSeededIntoTheMeshIsCoherent) {
-  arrays_.subdomains = {{1, 2, 1, 0}};
-  EXPECT_EQ(check(), 1);
-  arrays_.subdomains = {{1, 2, 4, 1}};  // from B's side
-  EXPECT_EQ(check(), 1);
-}
+// A change of the two tetrahedra above and the flag the check answers.
+struct Variant {
+  const char *behaviour;
+  std::vector<SubdomainDescription> subdomains;
+  int coherent;
+  int tag_of_b = 1;
+  std::vector<Tri> added_triangles = {};
+  bool without_triangle_345 = false, without_tetrahedra = false;
+};
 
-TEST_F(SubdomainCoherency, ASeedPointingOutOfTheMeshIsIncoherent) {
-  arrays_.subdomains = {{1, 2, 1, 1}};
-  EXPECT_EQ(check(), 0);
-  arrays_.subdomains = {{1, 2, 4, 0}};
-  EXPECT_EQ(check(), 0);
-}
+const Variant variants[] = {
+    {"one subdomain seeded into A is coherent", {{1, 2, 1, 0}}, 1},
+    {"one subdomain seeded into B is coherent", {{1, 2, 4, 1}}, 1},
+    {"a seed pointing out of A is incoherent", {{1, 2, 1, 1}}, 0},
+    {"a seed pointing out of B is incoherent", {{1, 2, 4, 0}}, 0},
+    {"a triangle on the shared face stops the growth before B", {{1, 2, 1, 0}}, 0, 1,
+     {{4, 3, 2}}},
+    {"one subdomain on each side of the shared face", {{1, 2, 1, 0}, {2, 2, 4, 1}}, 1, 2,
+     {{4, 3, 2}}},
+    // Triangle 7 = (2,3,4) has the normal (1,1,1), towards B.
+    {"a seed on the shared face picks B by orientation", {{1, 2, 1, 0}, {2, 2, 7, 0}}, 1, 2,
+     {{2, 3, 4}}},
+    {"a seed on the shared face picks A, already taken", {{1, 2, 1, 0}, {2, 2, 7, 1}}, 0, 2,
+     {{2, 3, 4}}},
+    {"a tetrahedron of another tag is incoherent", {{1, 2, 1, 0}}, 0, 2},
+    {"two subdomains growing over the same tetrahedra", {{1, 2, 1, 0}, {1, 2, 4, 1}}, 0},
+    {"a missing boundary triangle lets the growth out", {{1, 2, 1, 0}}, 0, 1, {}, true},
+    {"tetrahedra that no subdomain reaches", {}, 0},
+    {"an empty mesh is coherent", {}, 1, 1, {}, false, true},
+};
 
-TEST_F(SubdomainCoherency, ATriangleOnTheSharedFaceStopsTheGrowth) {
-  arrays_.triangles.add({4, 3, 2});
-  arrays_.subdomains = {{1, 2, 1, 0}};
-  EXPECT_EQ(check(), 0);  // B is never reached
-  arrays_.tetrahedra.tags[1] = 2;
-  arrays_.subdomains = {{1, 2, 1, 0}, {2, 2, 4, 1}};
-  EXPECT_EQ(check(), 1);  // one subdomain on each side
-}
+}  // namespace
 
-TEST_F(SubdomainCoherency, SeedOnTheSharedFacePicksTheSideByOrientation) {
-  arrays_.triangles.add({2, 3, 4});  // normal (-1,1,0) x (-1,0,1) = (1,1,1): towards B
-  arrays_.tetrahedra.tags[1] = 2;
-  arrays_.subdomains = {{1, 2, 1, 0}, {2, 2, 7, 0}};
-  EXPECT_EQ(check(), 1);
-  arrays_.subdomains = {{1, 2, 1, 0}, {2, 2, 7, 1}};  // picks A, already taken
-  EXPECT_EQ(check(), 0);
-}
-
-TEST_F(SubdomainCoherency, AWrongTagOrTwoSubdomainsOnOneTetrahedronAreIncoherent) {
-  arrays_.tetrahedra.tags[1] = 2;
-  arrays_.subdomains = {{1, 2, 1, 0}};
-  EXPECT_EQ(check(), 0);
-  arrays_.tetrahedra.tags[1] = 1;
-  arrays_.subdomains = {{1, 2, 1, 0}, {1, 2, 4, 1}};  // both grow over A and B
-  EXPECT_EQ(check(), 0);
-}
-
-TEST_F(SubdomainCoherency, AMissingBoundaryTriangleLetsTheGrowthOut) {
-  arrays_.triangles.vertices.resize(5 * 3);  // drop (3,4,5)
-  arrays_.triangles.tags.resize(5);
-  arrays_.subdomains = {{1, 2, 1, 0}};
-  EXPECT_EQ(check(), 0);
-}
-
-TEST_F(SubdomainCoherency, CoverageIsNeededButAnEmptyMeshIsCoherent) {
-  arrays_.subdomains.clear();
-  EXPECT_EQ(check(), 0);  // tetrahedra that no subdomain reaches
-  arrays_.tetrahedra.vertices.clear();
-  arrays_.tetrahedra.tags.clear();
-  EXPECT_EQ(check(), 1);
+TEST_F(SubdomainCoherency, FlagOfEachVariantOfTwoTetrahedra) {
+  for (const Variant &variant : variants) {
+    SCOPED_TRACE(variant.behaviour);
+    ArrayMesh changed = arrays;
+    changed.subdomains = variant.subdomains;
+    changed.tetrahedra.tags[1] = variant.tag_of_b;
+    for (const Tri &t : variant.added_triangles) changed.triangles.add({t[0], t[1], t[2]});
+    if (variant.without_triangle_345) {
+      changed.triangles.vertices.resize(5 * 3);
+      changed.triangles.tags.resize(5);
+    }
+    if (variant.without_tetrahedra) changed.tetrahedra = ElementArray(4);
+    gridlume_mesh *mesh = changed.make_mesh(context);
+    EXPECT_EQ(value_of(gridlume_mesh_check_subdomains_coherency, mesh), variant.coherent);
+    gridlume_mesh_delete(mesh);
+  }
 }
 
 TEST_F(SubdomainCoherency, SubdomainGrowsThroughACubeOfSixTetrahedra) {
@@ -109,12 +88,12 @@ TEST_F(SubdomainCoherency, SubdomainGrowsThroughACubeOfSixTetrahedra) {
   for (int c = 0; c < 8; ++c) cube.add_point(c & 1, (c >> 1) & 1, (c >> 2) & 1);
   // Six tetrahedra around the diagonal from corner 1 to corner 8.
   const int paths[6][2] = {{2, 4}, {4, 3}, {3, 7}, {7, 5}, {5, 6}, {6, 2}};
-  std::map<std::array<int, 3>, int> face_uses;
+  std::map<Tri, int> face_uses;
   for (const auto &path : paths) {
     cube.tetrahedra.add({1, path[0], path[1], 8}, 5);
     const int *t = &cube.tetrahedra.vertices[cube.tetrahedra.vertices.size() - 4];
-    for (auto f : {std::array<int, 3>{0, 1, 2}, {1, 2, 3}, {1, 3, 0}, {0, 2, 3}}) {
-      std::array<int, 3> face = {t[f[0]], t[f[1]], t[f[2]]};
+    for (auto f : {Tri{0, 1, 2}, {1, 2, 3}, {1, 3, 0}, {0, 2, 3}}) {
+      Tri face = {t[f[0]], t[f[1]], t[f[2]]};
       std::sort(face.begin(), face.end());
       ++face_uses[face];
     }
@@ -125,10 +104,8 @@ TEST_F(SubdomainCoherency, SubdomainGrowsThroughACubeOfSixTetrahedra) {
   int coherent_orientations = 0;
   for (int orientation : {0, 1}) {
     cube.subdomains = {{5, 2, 1, orientation}};
-    gridlume_mesh *mesh = cube.make_mesh(context_);
-    int coherent = -1;
-    EXPECT_EQ(gridlume_mesh_check_subdomains_coherency(mesh, &coherent), 0);
-    coherent_orientations += coherent;
+    gridlume_mesh *mesh = cube.make_mesh(context);
+    coherent_orientations += value_of(gridlume_mesh_check_subdomains_coherency, mesh);
   }
   EXPECT_EQ(coherent_orientations, 1);  // exactly one side of a boundary triangle is inside
 }
@@ -137,10 +114,10 @@ TEST_F(SubdomainCoherency, FailuresAreReportedAsStatuses) {
   int coherent = -7;
   EXPECT_EQ(gridlume_mesh_check_subdomains_coherency(nullptr, &coherent), -1);
   EXPECT_EQ(coherent, 1);
-  gridlume_mesh *mesh = arrays_.make_mesh(context_);
+  gridlume_mesh *mesh = arrays.make_mesh(context);
   EXPECT_EQ(gridlume_mesh_check_subdomains_coherency(mesh, nullptr), -1);
   // A seed triangle that does not exist: its vertex query fails.
-  arrays_.subdomains = {{1, 2, 99, 0}};
+  arrays.subdomains = {{1, 2, 99, 0}};
   coherent = -7;
   EXPECT_EQ(gridlume_mesh_check_subdomains_coherency(mesh, &coherent), -1);
   EXPECT_EQ(coherent, 1);
@@ -151,21 +128,15 @@ TEST_F(SubdomainCoherency, FailuresAreReportedAsStatuses) {
 }
 
 TEST_F(SubdomainCoherency, MemoryExhaustionAnswersMinusFiveAndLeaksNothing) {
-  arrays_.subdomains = {{1, 2, 1, 0}};
-  gridlume_mesh *mesh = arrays_.make_mesh(context_);
+  arrays.subdomains = {{1, 2, 1, 0}};
+  gridlume_mesh *mesh = arrays.make_mesh(context);
   const long failures = for_each_allocation_failure([&](AllocationFailure &failure) {
     int coherent = -7;
     failure.arm();
     const int status = gridlume_mesh_check_subdomains_coherency(mesh, &coherent);
     failure.disarm();
-    if (failure.happened()) {
-      EXPECT_EQ(status, -5);
-    } else {
-      EXPECT_EQ(status, 0);
-      EXPECT_EQ(coherent, 1);
-    }
+    EXPECT_EQ(status, failure.happened() ? -5 : 0);
+    if (!failure.happened()) { EXPECT_EQ(coherent, 1); }
   });
   EXPECT_GT(failures, 3);
 }
-
-}  // namespace

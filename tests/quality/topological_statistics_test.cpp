@@ -6,202 +6,163 @@
 #include <vector>
 
 #include "array_mesh.hpp"
-#include "gridlume.h"
-#include "support/allocation_failure.hpp"
 #include "support/message_capture.hpp"
+#include "support/test_helpers.hpp"
 
-using gridlume_test::AllocationFailure;
-using gridlume_test::ArrayMesh;
-using gridlume_test::for_each_allocation_failure;
-using gridlume_test::MessageCapture;
+using namespace gridlume_test;
+using Lines = std::vector<std::string>;
 
 namespace {
 
-struct Expected {
-  int free_edges, free_components, non_manifold, non_manifold_components, surfaces, outside_surface,
-      outside_volume;
+struct Counts {
+  int free_edges, free_components, non_manifold, non_manifold_components, surfaces,
+      outside_surface, outside_volume;
 };
 
-class TopologicalStatistics : public ::testing::Test {
- protected:
-  void SetUp() override {
-    context_ = gridlume_context_new();
-    capture_.install(context_);
-  }
-  void TearDown() override { gridlume_context_delete(context_); }
+struct TopologicalStatistics : ::testing::Test {
+  TopologicalStatistics() { capture.install(context); }
 
-  std::vector<std::string> human_report() {
-    gridlume_mesh *mesh = arrays_.make_mesh(context_);
-    capture_.clear();
-    EXPECT_EQ(gridlume_mesh_compute_topological_statistics(mesh), 0);
+  // The report of the mesh over the arrays, in the key style when a prefix is given.
+  Lines report(const char *prefix = nullptr) {
+    gridlume_mesh *mesh = arrays.make_mesh(context);
+    capture.clear();
+    EXPECT_EQ(prefix ? gridlume_mesh_compute_topological_statistics_valid(mesh, prefix)
+                     : gridlume_mesh_compute_topological_statistics(mesh),
+              0);
     gridlume_mesh_delete(mesh);
     return lines();
   }
-  std::vector<std::string> key_report(const char *prefix) {
-    gridlume_mesh *mesh = arrays_.make_mesh(context_);
-    capture_.clear();
-    EXPECT_EQ(gridlume_mesh_compute_topological_statistics_valid(mesh, prefix), 0);
-    gridlume_mesh_delete(mesh);
-    return lines();
-  }
-  std::vector<std::string> lines() const {
-    std::vector<std::string> result;
-    for (const auto &message : capture_.messages()) {
+  Lines lines() const {
+    Lines result;
+    for (const auto &message : capture.messages()) {
       EXPECT_EQ(message.code, 0);
       result.push_back(message.description);
     }
     return result;
   }
-  // The key-style report read back as numbers.
-  void expect_counts(const Expected &e) {
-    const std::vector<std::string> expected = {
-        "VALID.s.free_edge.count = " + std::to_string(e.free_edges) + "\n",
-        "VALID.s.free_edge_component.count = " + std::to_string(e.free_components) + "\n",
-        "VALID.s.non_manifold_edge.count = " + std::to_string(e.non_manifold) + "\n",
-        "VALID.s.non_manifold_edge_component.count = " + std::to_string(e.non_manifold_components) +
-            "\n",
-        "VALID.s.surface_component_by_edge.count = " + std::to_string(e.surfaces) + "\n",
-        "VALID.s.edge_outside_surface_elements.count = " + std::to_string(e.outside_surface) + "\n",
-        "VALID.s.edge_outside_volume_elements.count = " + std::to_string(e.outside_volume) + "\n"};
-    EXPECT_EQ(key_report("s"), expected);
+  static Lines key_lines(const Counts &c) {
+    auto line = [](const char *key, int count) {
+      return "VALID.s." + std::string(key) + ".count = " + std::to_string(count) + "\n";
+    };
+    return {line("free_edge", c.free_edges),
+            line("free_edge_component", c.free_components),
+            line("non_manifold_edge", c.non_manifold),
+            line("non_manifold_edge_component", c.non_manifold_components),
+            line("surface_component_by_edge", c.surfaces),
+            line("edge_outside_surface_elements", c.outside_surface),
+            line("edge_outside_volume_elements", c.outside_volume)};
   }
   void add_points(int count) {
-    for (int p = 0; p < count; ++p) arrays_.add_point(p, p * p, 0);
+    for (int p = 0; p < count; ++p) arrays.add_point(p, p * p, 0);
   }
 
-  gridlume_context *context_ = nullptr;
-  MessageCapture capture_;
-  ArrayMesh arrays_;
+  // The context goes first, with the meshes over the arrays.
+  MessageCapture capture;
+  ArrayMesh arrays;
+  Context context;
 };
+
+using Tri = std::array<int, 3>;
+struct Shape {
+  const char *behaviour;
+  int points;
+  std::vector<Tri> triangles;
+  Counts expected;
+  std::vector<std::array<int, 4>> quadrangles = {}, tetrahedra = {};
+  std::vector<std::array<int, 2>> edges = {};
+};
+
+const Shape shapes[] = {
+    {"a closed octahedron has no free edges and one component", 6,
+     {{1, 3, 4}, {1, 4, 5}, {1, 5, 6}, {1, 6, 3}, {2, 4, 3}, {2, 5, 4}, {2, 6, 5}, {2, 3, 6}},
+     {0, 0, 0, 0, 1, 0, 0}},
+    {"triangles meeting at a vertex share one free edge component", 5,
+     {{1, 2, 3}, {3, 4, 5}}, {6, 1, 0, 0, 2, 0, 0}},
+    {"three triangles on one edge make it non-manifold", 5,
+     {{1, 2, 3}, {2, 1, 4}, {1, 2, 5}}, {6, 1, 1, 1, 1, 0, 0}},
+    {"a shared side of opposite orientations is manifold", 4,
+     {{1, 2, 3}, {2, 1, 4}}, {4, 1, 0, 0, 1, 0, 0}},
+    {"a shared side of the same orientation is manifold", 4,
+     {{1, 2, 3}, {1, 2, 4}}, {4, 1, 0, 0, 1, 0, 0}},
+    {"quadrangles follow triangles and share sides with them", 6,
+     {{1, 2, 3}, {4, 5, 6}}, {6, 1, 0, 0, 1, 0, 0}, {{2, 5, 6, 3}}},
+    {"separate groups of free and non-manifold edges are counted", 12,
+     {{1, 2, 3}, {2, 1, 4}, {1, 2, 5}, {6, 7, 8}, {7, 6, 9}, {6, 7, 10}},
+     {12, 2, 2, 2, 2, 0, 0}},
+    {"without tetrahedra every listed edge is outside the volume elements", 5,
+     {{1, 2, 3}}, {3, 1, 0, 0, 1, 1, 2}, {}, {}, {{2, 1}, {4, 5}}},
+    {"listed edges outside surface and volume elements", 5,
+     {{1, 2, 3}}, {3, 1, 0, 0, 1, 1, 0}, {}, {{1, 2, 4, 5}}, {{2, 1}, {4, 5}}},
+};
+
+}  // namespace
 
 TEST_F(TopologicalStatistics, HumanStyleLinesForASingleTriangle) {
   add_points(3);
-  arrays_.triangles.add({1, 2, 3});
-  const std::vector<std::string> expected = {
-      "Mesh topological statistics : \n",
-      "    Number of free edges :          3 (1 components) \n",
-      "    Number of non-manifold edges :  0 (0 components) \n",
-      "    Number of surface components (edge neighbourings) : 1 \n",
-      "    Number of edges outside surface elements: 0 \n",
-      "    Number of edges outside volume elements : 0 \n"};
-  EXPECT_EQ(human_report(), expected);
+  arrays.triangles.add({1, 2, 3});
+  EXPECT_EQ(report(), (Lines{"Mesh topological statistics : \n",
+                             "    Number of free edges :          3 (1 components) \n",
+                             "    Number of non-manifold edges :  0 (0 components) \n",
+                             "    Number of surface components (edge neighbourings) : 1 \n",
+                             "    Number of edges outside surface elements: 0 \n",
+                             "    Number of edges outside volume elements : 0 \n"}));
 }
 
-TEST_F(TopologicalStatistics, ClosedOctahedronHasNoFreeEdgesAndOneComponent) {
-  add_points(6);  // 1, 2 poles; 3..6 the equator
-  for (auto t : {std::array<int, 3>{1, 3, 4},
-                 {1, 4, 5},
-                 {1, 5, 6},
-                 {1, 6, 3},
-                 {2, 4, 3},
-                 {2, 5, 4},
-                 {2, 6, 5},
-                 {2, 3, 6}})
-    arrays_.triangles.add({t[0], t[1], t[2]});
-  expect_counts({0, 0, 0, 0, 1, 0, 0});
-}
-
-TEST_F(TopologicalStatistics, TrianglesMeetingAtAVertexShareOneFreeEdgeComponent) {
-  add_points(5);
-  arrays_.triangles.add({1, 2, 3});
-  arrays_.triangles.add({3, 4, 5});
-  expect_counts({6, 1, 0, 0, 2, 0, 0});
-}
-
-TEST_F(TopologicalStatistics, ThreeTrianglesOnOneEdgeMakeItNonManifold) {
-  add_points(5);
-  arrays_.triangles.add({1, 2, 3});
-  arrays_.triangles.add({2, 1, 4});
-  arrays_.triangles.add({1, 2, 5});
-  expect_counts({6, 1, 1, 1, 1, 0, 0});
-}
-
-TEST_F(TopologicalStatistics, ASharedSideIsManifoldWhateverTheOrientations) {
-  add_points(4);
-  arrays_.triangles.add({1, 2, 3});
-  arrays_.triangles.add({2, 1, 4});  // opposite orientation along 1-2
-  expect_counts({4, 1, 0, 0, 1, 0, 0});
-  arrays_.triangles.vertices[3] = 1;  // (1, 2, 4): the same orientation
-  arrays_.triangles.vertices[4] = 2;
-  expect_counts({4, 1, 0, 0, 1, 0, 0});
-}
-
-TEST_F(TopologicalStatistics, QuadranglesFollowTrianglesAndShareSidesWithThem) {
-  add_points(6);
-  arrays_.quadrangles.add({2, 5, 6, 3});
-  arrays_.triangles.add({1, 2, 3});
-  arrays_.triangles.add({4, 5, 6});  // away from the others but for edge 5-6
-  expect_counts({6, 1, 0, 0, 1, 0, 0});
-}
-
-TEST_F(TopologicalStatistics, SeparateGroupsOfFreeAndNonManifoldEdgesAreCounted) {
-  add_points(12);
-  for (int base : {0, 5}) {  // two fans of three triangles around an edge
-    arrays_.triangles.add({base + 1, base + 2, base + 3});
-    arrays_.triangles.add({base + 2, base + 1, base + 4});
-    arrays_.triangles.add({base + 1, base + 2, base + 5});
+TEST_F(TopologicalStatistics, KeyStyleCountsOfShapesWithKnownConnectivity) {
+  for (const Shape &shape : shapes) {
+    SCOPED_TRACE(shape.behaviour);
+    arrays = ArrayMesh{};
+    add_points(shape.points);
+    for (const auto &t : shape.triangles) arrays.triangles.add({t[0], t[1], t[2]});
+    for (const auto &q : shape.quadrangles) arrays.quadrangles.add({q[0], q[1], q[2], q[3]});
+    for (const auto &t : shape.tetrahedra) arrays.tetrahedra.add({t[0], t[1], t[2], t[3]});
+    for (const auto &e : shape.edges) arrays.edges.add({e[0], e[1]});
+    EXPECT_EQ(report("s"), key_lines(shape.expected));
   }
-  expect_counts({12, 2, 2, 2, 2, 0, 0});
-}
-
-TEST_F(TopologicalStatistics, ListedEdgesOutsideSurfaceAndVolumeElements) {
-  add_points(5);
-  arrays_.triangles.add({1, 2, 3});
-  arrays_.edges.add({2, 1});             // a side of the triangle
-  arrays_.edges.add({4, 5});             // no side of anything
-  expect_counts({3, 1, 0, 0, 1, 1, 2});  // no tetrahedra: every edge outside
-  arrays_.tetrahedra.add({1, 2, 4, 5});
-  expect_counts({3, 1, 0, 0, 1, 1, 0});
 }
 
 TEST_F(TopologicalStatistics, ALongStripIsOneComponentWithoutDeepRecursion) {
   const int triangles = 200000;
-  for (int p = 0; p < triangles + 2; ++p) arrays_.add_point(p / 2, p % 2, 0);
-  for (int t = 0; t < triangles; ++t) arrays_.triangles.add({t + 1, t + 2, t + 3});
-  expect_counts({triangles + 2, 1, 0, 0, 1, 0, 0});
+  for (int p = 0; p < triangles + 2; ++p) arrays.add_point(p / 2, p % 2, 0);
+  for (int t = 0; t < triangles; ++t) arrays.triangles.add({t + 1, t + 2, t + 3});
+  EXPECT_EQ(report("s"), key_lines({triangles + 2, 1, 0, 0, 1, 0, 0}));
 }
 
 TEST_F(TopologicalStatistics, BadArgumentsAndFailingQueries) {
-  gridlume_mesh *mesh = arrays_.make_mesh(context_);
+  gridlume_mesh *mesh = arrays.make_mesh(context);
   EXPECT_EQ(gridlume_mesh_compute_topological_statistics(nullptr), -1);
   EXPECT_EQ(gridlume_mesh_compute_topological_statistics_valid(nullptr, "p"), -1);
   EXPECT_EQ(gridlume_mesh_compute_topological_statistics_valid(mesh, nullptr), -1);
-  EXPECT_TRUE(capture_.messages().empty());
+  EXPECT_TRUE(capture.messages().empty());
   // A failing count ends the report after its title, with status 0.
   gridlume_mesh_set_get_quadrangle_count(mesh, nullptr, nullptr);
   EXPECT_EQ(gridlume_mesh_compute_topological_statistics(mesh), 0);
-  EXPECT_EQ(lines(), std::vector<std::string>{"Mesh topological statistics : \n"});
-  capture_.clear();
+  EXPECT_EQ(lines(), Lines{"Mesh topological statistics : \n"});
+  capture.clear();
   EXPECT_EQ(gridlume_mesh_compute_topological_statistics_valid(mesh, "p"), 0);
-  EXPECT_TRUE(capture_.messages().empty());
+  EXPECT_TRUE(capture.messages().empty());
   // A triangle whose vertices cannot be read ends it too.
   add_points(3);
-  arrays_.triangles.add({1, 2, 3});
-  gridlume_mesh *failing = arrays_.make_mesh(context_);
-  gridlume_mesh_set_get_triangle_vertices(
-      failing, [](int, int *, void *) { return -3; }, nullptr);
+  arrays.triangles.add({1, 2, 3});
+  gridlume_mesh *failing = arrays.make_mesh(context);
+  gridlume_mesh_set_get_triangle_vertices(failing, [](int, int *, void *) { return -3; }, nullptr);
   EXPECT_EQ(gridlume_mesh_compute_topological_statistics_valid(failing, "p"), 0);
-  EXPECT_TRUE(capture_.messages().empty());
+  EXPECT_TRUE(capture.messages().empty());
 }
 
 TEST_F(TopologicalStatistics, MemoryExhaustionEndsTheReportSilentlyAndLeaksNothing) {
   add_points(5);
-  arrays_.triangles.add({1, 2, 3});
-  arrays_.triangles.add({2, 1, 4});
-  arrays_.triangles.add({1, 2, 5});
-  arrays_.edges.add({4, 5});
-  gridlume_mesh *mesh = arrays_.make_mesh(context_);
+  for (const auto &t : {Tri{1, 2, 3}, Tri{2, 1, 4}, Tri{1, 2, 5}})
+    arrays.triangles.add({t[0], t[1], t[2]});
+  arrays.edges.add({4, 5});
+  gridlume_mesh *mesh = arrays.make_mesh(context);
   const long failures = for_each_allocation_failure([&](AllocationFailure &failure) {
-    capture_.clear();
+    capture.clear();
     failure.arm();
     const int status = gridlume_mesh_compute_topological_statistics_valid(mesh, "p");
     failure.disarm();
     EXPECT_EQ(status, 0);
-    if (!failure.happened()) {
-      EXPECT_EQ(capture_.messages().size(), 7u);
-    }
+    if (!failure.happened()) { EXPECT_EQ(capture.messages().size(), 7u); }
   });
   EXPECT_GT(failures, 5);
 }
-
-}  // namespace
