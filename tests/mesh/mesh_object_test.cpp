@@ -163,11 +163,6 @@ TEST_F(MeshObject, PeriodicityRecordsKeepCopiesWidenTheGenericBufferAndGrow) {
             (std::array<int, 5>{100, 60, 1, 100, 1059}));
   EXPECT_EQ(data, &marker);
   EXPECT_EQ(get(2), -1);
-  gridlume_mesh_free_generic_buffer(list1);
-  gridlume_mesh_free_generic_buffer(list2);
-  EXPECT_EQ(gridlume_mesh_add_face_multiple_periodicity_with_transformation_function(
-                mesh, nullptr, 0, faces2.data(), 1, nullptr, nullptr),
-            -1);
   // The record array grows beyond its first steps.
   for (int r = 1; r < 3 * gridlume::periodicity_growth; ++r)
     ASSERT_EQ(gridlume_mesh_add_face_multiple_periodicity_with_transformation_function(
@@ -177,6 +172,11 @@ TEST_F(MeshObject, PeriodicityRecordsKeepCopiesWidenTheGenericBufferAndGrow) {
             3 * gridlume::periodicity_growth);
   EXPECT_EQ(get(1), 0);
   EXPECT_EQ(list1[99], 100);
+  gridlume_mesh_free_generic_buffer(list1);
+  gridlume_mesh_free_generic_buffer(list2);
+  EXPECT_EQ(gridlume_mesh_add_face_multiple_periodicity_with_transformation_function(
+                mesh, nullptr, 0, faces2.data(), 1, nullptr, nullptr),
+            -1);
 }
 
 TEST(MeshLifeCycle, TagSystemIsStoredAndDeletedWithTheMesh) {
