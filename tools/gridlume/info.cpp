@@ -15,14 +15,6 @@ namespace {
 constexpr std::size_t shown_tag_groups = 12;
 constexpr std::size_t shown_composite_tags = 8;
 
-const char *form_name(int high_order_form) {
-  switch (high_order_form) {
-    case p2_form: return "P2 form";
-    case both_forms: return "P2 and extra-vertex forms";
-    default: return "extra-vertex form";
-  }
-}
-
 void print_box(const MeshSummary &summary) {
   if (!summary.has_vertices) {
     std::printf("bounding box   none (no vertex)\n");
@@ -35,18 +27,32 @@ void print_box(const MeshSummary &summary) {
   std::printf("\n");
 }
 
+// How the file stores its high-order elements, from the reader's form code.
+// Under the default selection a kind is read in the P2 form only when its file
+// holds P2 elements, so the kinds without extra vertices were all read in the
+// extra-vertex form and a mixed code with one high-order kind names its form.
+const char *stored_form(int high_order_form, int high_order_kinds) {
+  if (high_order_form == p2_form || (high_order_form == both_forms && high_order_kinds == 1))
+    return "as P2 elements";
+  if (high_order_form == both_forms) return "partly as P2 elements, partly as extra vertices";
+  return "as extra vertices";
+}
+
 void print_high_order(const MeshSummary &summary, int high_order_form) {
   std::string kinds;
+  int high_order_kinds = 0;
   for (std::size_t k = 0; k < entity_kinds.size(); ++k) {
     const EntitySummary &entity = summary.entities[k];
     if (entity.high_order_count == 0) continue;
+    ++high_order_kinds;
     if (!kinds.empty()) kinds += ", ";
     kinds += std::to_string(entity.high_order_count) + " " + std::string(entity_kinds[k].plural);
   }
   if (kinds.empty())
     std::printf("high order     none (linear elements)\n");
   else
-    std::printf("high order     %s, read in the %s\n", kinds.c_str(), form_name(high_order_form));
+    std::printf("high order     %s, stored %s\n", kinds.c_str(),
+                stored_form(high_order_form, high_order_kinds));
 }
 
 void print_composite_tags(const MeshSummary &summary) {
