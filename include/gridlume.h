@@ -12,6 +12,7 @@
 #include "gridlume/common.h"
 #include "gridlume/context.h"
 #include "gridlume/mesh.h"
+#include "gridlume/mesh_io.h"
 #include "gridlume/tag_system.h"
 
 #endif

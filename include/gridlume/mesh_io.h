@@ -1,0 +1,42 @@
+/*
+ * Gridlume: keyword mesh files (".mesh" text, ".meshb" binary).
+ *
+ * A file being written by the mesh writer is known by its slot number in the
+ * process-wide table of open keyword files (1 to 100). The writer's callback
+ * receives that slot and may add keyword blocks of its own with the two
+ * hooks below: one set_key per keyword, then exactly as many set_line calls
+ * as the lines it announced. Keyword codes run from 1 to 157 (4 "Vertices",
+ * 5 "Edges", 6 "Triangles", 8 "Tetrahedra", 62 "SolAtVertices", ...).
+ *
+ * The table of open keyword files is shared by the whole process.
+ */
+#ifndef GRIDLUME_MESH_IO_H
+#define GRIDLUME_MESH_IO_H
+
+#include "gridlume/common.h"
+
+GRIDLUME_BEGIN_DECLS
+
+/* Starts a keyword block in the file open for writing in `slot`. Arguments
+   after the code: for keywords with a line count, the line count (int); for
+   solution keywords ("SolAt..."), then the type count (int) and a pointer to
+   the type codes (const int *; 1 scalar, 2 vector, 3 symmetric tensor, 4
+   matrix). Returns the line count (1 for a keyword without one), or 0 when
+   the slot or the code is invalid, the count is negative, the types pass the
+   limits (1001 types, 9000 fields, 1000 bytes per binary line) or a write
+   error has been counted on the file. */
+GRIDLUME_API int gridlume_mesh_write_mesh_set_key(int slot, int keyword, ...);
+
+/* Writes one line of the keyword of the last set_key, one argument per field
+   of the keyword: an int for an integer field, a double for a real field
+   (stored as float in version 1 files), three arguments for a list field
+   (int count, int stride in bytes, const int *first); for a solution keyword
+   a single pointer to the line's reals (float * in version 1, double *
+   otherwise). Returns 0, or -1 (nothing written) for an invalid slot or a
+   keyword that has not been started. A binary line longer than 1000 bytes is
+   not written and makes the file's close report failure. */
+GRIDLUME_API int gridlume_mesh_write_mesh_set_line(int slot, int keyword, ...);
+
+GRIDLUME_END_DECLS
+
+#endif
