@@ -203,8 +203,9 @@ int read_binary_lines(KeywordFile &file, const Vector<FieldPlan> &plan, std::siz
 
 int read_text_lines(KeywordFile &file, const Vector<FieldPlan> &plan, int line_count,
                     std::span<const FieldColumn> columns) {
-  int errors_before = file.error_count;
+  int complete = 0;
   for (std::int64_t line = 0; line < line_count; ++line) {
+    int errors_before = file.error_count;
     for (std::size_t j = 0; j < plan.size(); ++j) {
       switch (plan[j].stored) {
         case StoredType::int32: store(columns[j], line, file.read_text_integer()); break;
@@ -212,13 +213,15 @@ int read_text_lines(KeywordFile &file, const Vector<FieldPlan> &plan, int line_c
         case StoredType::float64: store(columns[j], line, file.read_text_double()); break;
       }
     }
-    // Past the end of the file every token is missing: stop there.
-    if (file.error_count != errors_before) {
+    if (file.error_count == errors_before) {
+      ++complete;
+    } else if (file.exhausted()) {
+      // Past the end of the file every token is missing: stop there.
       zero_lines(columns, line + 1, line_count);
-      return static_cast<int>(line);
+      break;
     }
   }
-  return line_count;
+  return complete;
 }
 
 void write_binary_lines(KeywordFile &file, const Vector<FieldPlan> &plan, std::size_t line_bytes,

@@ -102,12 +102,8 @@ bool read_keyword_header(KeywordFile &file, int code, std::int64_t room) {
   record.data_position = file.position();
   room -= record.data_position;
   std::int64_t line_size = minimum_line_size(file, record);
-  // Text tokens take at least one character and one separator each, but the
-  // last token of the file may have no separator after it.
-  if (!binary) {
-    line_size *= 2;
-    room += 1;
-  }
+  // Every text token takes at least one character and the blank before it.
+  if (!binary) line_size *= 2;
   return room >= 0 && static_cast<std::int64_t>(record.line_count) * line_size <= room;
 }
 

@@ -103,6 +103,8 @@ class KeywordFile {
   // Passes over text until a token that begins with a letter, skipping
   // comments; false at end of file. Much faster than token by token.
   bool next_word_token(std::string_view &token);
+  // True when no byte is left to read.
+  bool exhausted();
   // Text numbers: a missing or malformed token counts an error and gives 0.
   std::int32_t read_text_integer();
   double read_text_double();

@@ -116,6 +116,8 @@ bool KeywordFile::read_bytes(void *destination, std::size_t count) {
   return true;
 }
 
+bool KeywordFile::exhausted() { return cursor_ == length_ && !refill(); }
+
 std::int32_t KeywordFile::read_integer32() {
   std::int32_t value = 0;
   if (!read_bytes(&value, sizeof value)) return 0;
