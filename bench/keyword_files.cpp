@@ -199,4 +199,11 @@ BENCHMARK(BM_ReadText)->Unit(benchmark::kMillisecond)->Iterations(2);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char **argv) {
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  for (const char *extension : {".meshb", ".mesh", "_copy.meshb"})
+    std::remove(bench_path(extension).c_str());
+  return 0;
+}
