@@ -1,0 +1,94 @@
+// The key kinds of the hashed index tables and their growth rules.
+//
+// A key kind says what a key is, which bucket it falls in and when two keys
+// are the same key. Keys are stored by value in flat arrays, so every kind is
+// trivially copyable.
+#pragma once
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+
+namespace gridlume {
+
+// Tables are sized near their final size when created, so they grow in small
+// steps: a seventeenth of the capacity, at least 21 keys.
+inline constexpr std::int32_t table_growth_divisor = 17;
+inline constexpr std::int32_t table_growth_floor = 21;
+// Integer sets are short-lived and grow faster: a third, at least 21 keys.
+inline constexpr std::int32_t set_growth_divisor = 3;
+inline constexpr std::int32_t set_growth_floor = 21;
+
+struct TableGrowth {
+  static std::int32_t increment(std::int32_t capacity) noexcept {
+    return std::max(capacity / table_growth_divisor, table_growth_floor);
+  }
+};
+
+struct SetGrowth {
+  static std::int32_t increment(std::int32_t capacity) noexcept {
+    return std::max(capacity / set_growth_divisor, set_growth_floor);
+  }
+};
+
+namespace hash_detail {
+// abs(value) mod bucket_count, without overflow for the most negative value.
+inline std::int32_t bucket_of_value(std::int64_t value, std::int32_t bucket_count) noexcept {
+  std::uint64_t magnitude = value < 0 ? 0 - static_cast<std::uint64_t>(value)
+                                      : static_cast<std::uint64_t>(value);
+  return static_cast<std::int32_t>(magnitude % static_cast<std::uint64_t>(bucket_count));
+}
+}  // namespace hash_detail
+
+// One 32-bit integer; bucket abs(k) mod B.
+struct IntegerKey {
+  using Key = std::int32_t;
+  static std::int32_t bucket(Key key, std::int32_t bucket_count) noexcept {
+    return hash_detail::bucket_of_value(key, bucket_count);
+  }
+  static bool equal(Key a, Key b) noexcept { return a == b; }
+};
+
+// An unordered vertex pair, stored as given; (a, b) and (b, a) are one key.
+// Bucket abs((a + 1) * (b + 1)) mod B with the product wrapping in 32 bits.
+struct VertexPairKey {
+  using Key = std::array<std::int32_t, 2>;
+  static std::int32_t bucket(const Key &key, std::int32_t bucket_count) noexcept {
+    std::uint32_t product = (static_cast<std::uint32_t>(key[0]) + 1u) *
+                            (static_cast<std::uint32_t>(key[1]) + 1u);
+    return hash_detail::bucket_of_value(static_cast<std::int32_t>(product), bucket_count);
+  }
+  static bool equal(const Key &a, const Key &b) noexcept {
+    return (a[0] == b[0] && a[1] == b[1]) || (a[0] == b[1] && a[1] == b[0]);
+  }
+};
+
+// An unordered vertex triple, stored as given; any permutation is the same
+// key. Bucket abs(a + b + c) mod B.
+struct VertexTripleKey {
+  using Key = std::array<std::int32_t, 3>;
+  static std::int32_t bucket(const Key &key, std::int32_t bucket_count) noexcept {
+    return hash_detail::bucket_of_value(
+        static_cast<std::int64_t>(key[0]) + key[1] + key[2], bucket_count);
+  }
+  static bool equal(const Key &a, const Key &b) noexcept {
+    Key sorted_a = a;
+    Key sorted_b = b;
+    std::sort(sorted_a.begin(), sorted_a.end());
+    std::sort(sorted_b.begin(), sorted_b.end());
+    return sorted_a == sorted_b;
+  }
+};
+
+// An address; bucket ((low 32 bits of p) >> 3) mod B, since allocations are
+// aligned and their low three bits carry nothing.
+struct PointerKey {
+  using Key = const void *;
+  static std::int32_t bucket(Key key, std::int32_t bucket_count) noexcept {
+    auto low_bits = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(key));
+    return static_cast<std::int32_t>((low_bits >> 3) % static_cast<std::uint32_t>(bucket_count));
+  }
+  static bool equal(Key a, Key b) noexcept { return a == b; }
+};
+
+}  // namespace gridlume

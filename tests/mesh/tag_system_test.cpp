@@ -1,0 +1,296 @@
+// Tag systems: base tags, composite tags and their definitions.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "gridlume.h"
+#include "support/allocation_failure.hpp"
+
+using gridlume_test::AllocationFailure;
+using gridlume_test::for_each_allocation_failure;
+
+namespace {
+
+using Tags = std::vector<int>;
+
+struct TagSystem {
+  gridlume_tag_system *handle = gridlume_tag_system_new(10);
+  TagSystem() { EXPECT_NE(handle, nullptr); }
+  ~TagSystem() { gridlume_tag_system_delete(handle); }
+  operator gridlume_tag_system *() const { return handle; }
+};
+
+// The composite of `tags` with an optional proposal; the status goes to
+// *status when asked for.
+int composite_of(gridlume_tag_system *tag_system, Tags tags, int proposed = 0,
+                 int *status = nullptr) {
+  int composite = proposed;
+  int result = gridlume_tag_system_get_composite_tag(tag_system, tags.data(),
+                                                     static_cast<int>(tags.size()), &composite);
+  if (status != nullptr) *status = result;
+  else EXPECT_EQ(result, 0);
+  return composite;
+}
+
+Tags definition_of(const gridlume_tag_system *tag_system, int tag) {
+  int list[64] = {};
+  int count = -1;
+  EXPECT_EQ(gridlume_tag_system_get_composite_tag_definition(tag_system, tag, &count, list), 0);
+  return Tags(list, list + count);
+}
+
+Tags composite_list(const gridlume_tag_system *tag_system) {
+  int list[64] = {};
+  int count = -1;
+  EXPECT_EQ(gridlume_tag_system_get_composite_tag_list(tag_system, &count, list), 0);
+  return Tags(list, list + count);
+}
+
+Tags all_tags(const gridlume_tag_system *tag_system) {
+  int count = 0;
+  EXPECT_EQ(gridlume_tag_system_get_tag_count(tag_system, &count), 0);
+  Tags tags(count);
+  for (int i = 1; i <= count; ++i) EXPECT_EQ(gridlume_tag_system_get_tag_tag(tag_system, i, &tags[i - 1]), 0);
+  return tags;
+}
+
+// A system with base tags 0, 1, 2, 3.
+void add_base_tags(gridlume_tag_system *tag_system, Tags tags) {
+  for (int tag : tags) ASSERT_EQ(gridlume_tag_system_add_base_tag(tag_system, tag), 0);
+}
+
+}  // namespace
+
+TEST(TagSystem, NewSystemKnowsExactlyBaseTag0) {
+  TagSystem tags;
+  EXPECT_EQ(all_tags(tags), Tags{0});
+  EXPECT_EQ(gridlume_tag_system_is_base_tag_present(tags, 0), 0);
+  EXPECT_EQ(gridlume_tag_system_is_tag_present(tags, 1), -1);
+  EXPECT_TRUE(composite_list(tags).empty());
+  EXPECT_EQ(gridlume_tag_system_get_buffer_size(tags), 8);
+  EXPECT_EQ(definition_of(tags, 0), Tags{0});
+}
+
+TEST(TagSystem, AddingAKnownTagChangesNothing) {
+  TagSystem tags;
+  add_base_tags(tags, {5, 5, -2});
+  EXPECT_EQ(all_tags(tags), (Tags{0, 5, -2}));
+  int composite = composite_of(tags, {5, -2});
+  EXPECT_EQ(gridlume_tag_system_add_base_tag(tags, composite), 0);
+  EXPECT_EQ(gridlume_tag_system_is_base_tag_present(tags, composite), -1);
+  EXPECT_EQ(gridlume_tag_system_is_tag_present(tags, composite), 0);
+}
+
+TEST(TagSystem, CompositeOfTheSameCombinationIsFoundAgain) {
+  TagSystem tags;
+  add_base_tags(tags, {1, 2, 3});
+  EXPECT_EQ(composite_of(tags, {3, 1}), 4);
+  EXPECT_EQ(composite_of(tags, {1, 3}), 4);
+  EXPECT_EQ(composite_of(tags, {4}), 4);
+  EXPECT_EQ(composite_of(tags, {3, 1, 3, 4}), 4);
+  EXPECT_EQ(composite_of(tags, {2}), 2);
+  EXPECT_EQ(definition_of(tags, 4), (Tags{1, 3}));
+  EXPECT_EQ(composite_list(tags), Tags{4});
+  EXPECT_EQ(gridlume_tag_system_is_base_tag_present(tags, 4), -1);
+}
+
+TEST(TagSystem, CompositeOfCompositesIsFlattenedToBaseTags) {
+  TagSystem tags;
+  add_base_tags(tags, {1, 2, 3});
+  ASSERT_EQ(composite_of(tags, {3, 1}), 4);
+  int flattened = composite_of(tags, {4, 2});
+  EXPECT_EQ(flattened, 5);
+  Tags definition = definition_of(tags, flattened);
+  // Even base tags first, then odd ones.
+  EXPECT_EQ(definition, (Tags{2, 1, 3}));
+  EXPECT_EQ(composite_of(tags, {1, 2, 3}), flattened);
+  EXPECT_EQ(composite_of(tags, {5, 4}), flattened);
+  EXPECT_EQ(composite_list(tags), (Tags{4, 5}));
+}
+
+TEST(TagSystem, ACombinationOfSomeBasesDoesNotMatchALargerOne) {
+  TagSystem tags;
+  add_base_tags(tags, {1, 2, 3});
+  int all_three = composite_of(tags, {1, 2, 3});
+  int first_two = composite_of(tags, {2, 1});
+  EXPECT_NE(all_three, first_two);
+  EXPECT_EQ(definition_of(tags, first_two), (Tags{2, 1}));
+}
+
+TEST(TagSystem, ProposalIsUsedOnlyWhenUnknown) {
+  TagSystem tags;
+  add_base_tags(tags, {1, 2, 3});
+  EXPECT_EQ(composite_of(tags, {1, 2}, 10), 10);
+  // 2 is known: the counter (still 0) gives its next free value, 4.
+  EXPECT_EQ(composite_of(tags, {2, 3}, 2), 4);
+  // A known combination ignores the proposal.
+  EXPECT_EQ(composite_of(tags, {1, 2}, 77), 10);
+  EXPECT_EQ(composite_of(tags, {1, 3}, -6), 5);
+  EXPECT_EQ(composite_list(tags), (Tags{10, 4, 5}));
+}
+
+TEST(TagSystem, UnknownTagAnswers1AndWrites0) {
+  TagSystem tags;
+  add_base_tags(tags, {1});
+  int status = 0;
+  EXPECT_EQ(composite_of(tags, {1, 9}, 3, &status), 0);
+  EXPECT_EQ(status, 1);
+  int list[4] = {};
+  int count = -1;
+  EXPECT_EQ(gridlume_tag_system_get_composite_tag_definition(tags, 9, &count, list), 1);
+  EXPECT_EQ(count, 0);
+  EXPECT_EQ(all_tags(tags), (Tags{0, 1}));
+}
+
+TEST(TagSystem, EmptyListAnswersTag0) {
+  TagSystem tags;
+  EXPECT_EQ(composite_of(tags, {}, 5), 0);
+}
+
+TEST(TagSystem, CreateBaseTagSkipsKnownTagsAndKeepsItsCounter) {
+  TagSystem tags;
+  add_base_tags(tags, {1, 2});
+  int tag = 0;
+  ASSERT_EQ(gridlume_tag_system_create_base_tag(tags, &tag), 0);
+  EXPECT_EQ(tag, 3);
+  ASSERT_EQ(gridlume_tag_system_create_base_tag(tags, &tag), 0);
+  EXPECT_EQ(tag, 4);
+  EXPECT_EQ(gridlume_tag_system_is_base_tag_present(tags, 4), 0);
+  // The counter stays on 4: a new composite takes 5.
+  EXPECT_EQ(composite_of(tags, {1, 4}), 5);
+}
+
+TEST(TagSystem, BufferSizeCoversTheTagsAndTheLongestDefinition) {
+  TagSystem tags;
+  add_base_tags(tags, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12});
+  // 13 tags: 4 x 13.
+  EXPECT_EQ(gridlume_tag_system_get_buffer_size(tags), 52);
+  Tags many;
+  for (int tag = 100; tag < 140; ++tag) many.push_back(tag);
+  add_base_tags(tags, many);
+  int composite = composite_of(tags, many);
+  EXPECT_EQ(definition_of(tags, composite).size(), many.size());
+  // 54 tags, definition of 40.
+  EXPECT_EQ(gridlume_tag_system_get_buffer_size(tags), 4 * 54);
+  EXPECT_EQ(gridlume_tag_system_get_buffer_size(nullptr), 8);
+}
+
+TEST(TagSystem, SmallDefinitionTableCountsAllItsTuples) {
+  TagSystem tags;
+  add_base_tags(tags, {1, 2, 3});
+  composite_of(tags, {1, 2, 3});
+  // 5 tags, 7 definition tuples (fewer than 11): the tuple count stands in.
+  EXPECT_EQ(gridlume_tag_system_get_buffer_size(tags), 4 * 7);
+}
+
+TEST(TagSystem, CloneIsIndependentAndKeepsTheCounter) {
+  TagSystem tags;
+  add_base_tags(tags, {1, 2, 3});
+  ASSERT_EQ(composite_of(tags, {1, 3}), 4);
+  gridlume_tag_system *clone = gridlume_tag_system_clone(tags);
+  ASSERT_NE(clone, nullptr);
+  EXPECT_EQ(all_tags(clone), all_tags(tags));
+  EXPECT_EQ(definition_of(clone, 4), (Tags{1, 3}));
+  EXPECT_EQ(composite_of(clone, {1, 2}), 5);
+  EXPECT_EQ(gridlume_tag_system_is_tag_present(tags, 5), -1);
+  gridlume_tag_system_delete(clone);
+  EXPECT_EQ(gridlume_tag_system_clone(nullptr), nullptr);
+}
+
+TEST(TagSystem, NullArgumentsAnswerTheirStatus) {
+  TagSystem tags;
+  int value = 0;
+  int list[2] = {};
+  EXPECT_EQ(gridlume_tag_system_add_base_tag(nullptr, 1), -1);
+  EXPECT_EQ(gridlume_tag_system_create_base_tag(tags, nullptr), -1);
+  EXPECT_EQ(gridlume_tag_system_get_composite_tag(tags, nullptr, 1, &value), -1);
+  EXPECT_EQ(gridlume_tag_system_get_composite_tag(nullptr, list, 1, &value), -1);
+  EXPECT_EQ(gridlume_tag_system_get_composite_tag_definition(tags, 0, nullptr, list), -1);
+  EXPECT_EQ(gridlume_tag_system_get_composite_tag_list(tags, &value, nullptr), -1);
+  EXPECT_EQ(gridlume_tag_system_get_composite_tag_list(nullptr, &value, list), 0);
+  EXPECT_EQ(value, 0);
+  EXPECT_EQ(gridlume_tag_system_get_tag_count(nullptr, &value), 0);
+  EXPECT_EQ(value, 0);
+  EXPECT_EQ(gridlume_tag_system_get_tag_tag(tags, 0, &value), -1);
+  EXPECT_EQ(gridlume_tag_system_get_tag_tag(tags, 2, &value), -1);
+  EXPECT_EQ(gridlume_tag_system_is_tag_present(nullptr, 0), -1);
+  gridlume_tag_system_delete(nullptr);
+}
+
+TEST(TagSystem, ManyCompositesAreAllFoundAgain) {
+  gridlume_tag_system *tags = gridlume_tag_system_new(0);
+  for (int base = 1; base <= 50; ++base) gridlume_tag_system_add_base_tag(tags, base);
+  std::vector<int> made;
+  for (int a = 1; a <= 50; ++a)
+    for (int b = a + 1; b <= 50; b += 7) made.push_back(composite_of(tags, {a, b, (a * b) % 50 + 1}));
+  std::size_t i = 0;
+  for (int a = 1; a <= 50; ++a)
+    for (int b = a + 1; b <= 50; b += 7) EXPECT_EQ(composite_of(tags, {(a * b) % 50 + 1, b, a}), made[i++]);
+  gridlume_tag_system_delete(tags);
+}
+
+TEST(TagSystem, MemoryFailureInNewAndCloneLeaksNothing) {
+  for_each_allocation_failure([](AllocationFailure &failure) {
+    failure.arm();
+    gridlume_tag_system *tags = gridlume_tag_system_new(4);
+    failure.disarm();
+    if (failure.happened()) {
+      EXPECT_EQ(tags, nullptr);
+      return;
+    }
+    EXPECT_EQ(all_tags(tags), Tags{0});
+    gridlume_tag_system_delete(tags);
+  });
+  for_each_allocation_failure([](AllocationFailure &failure) {
+    gridlume_tag_system *tags = gridlume_tag_system_new(4);
+    add_base_tags(tags, {1, 2});
+    composite_of(tags, {1, 2});
+    failure.arm();
+    gridlume_tag_system *clone = gridlume_tag_system_clone(tags);
+    failure.disarm();
+    if (failure.happened()) EXPECT_EQ(clone, nullptr);
+    else EXPECT_EQ(definition_of(clone, 3), (Tags{2, 1}));
+    gridlume_tag_system_delete(clone);
+    gridlume_tag_system_delete(tags);
+  });
+}
+
+TEST(TagSystem, MemoryFailureInAddBaseTagRecordsNothing) {
+  for_each_allocation_failure([](AllocationFailure &failure) {
+    // Created for 0 tags: room for 2 groups, so the third tag grows the tables.
+    gridlume_tag_system *tags = gridlume_tag_system_new(0);
+    add_base_tags(tags, {1});
+    failure.arm();
+    int status = gridlume_tag_system_add_base_tag(tags, 2);
+    failure.disarm();
+    if (failure.happened()) {
+      EXPECT_EQ(status, -5);
+      EXPECT_EQ(gridlume_tag_system_is_tag_present(tags, 2), -1);
+    }
+    EXPECT_EQ(gridlume_tag_system_add_base_tag(tags, 2), 0);
+    EXPECT_EQ(gridlume_tag_system_is_base_tag_present(tags, 2), 0);
+    EXPECT_EQ(composite_of(tags, {1, 2}), 3);
+    gridlume_tag_system_delete(tags);
+  });
+}
+
+TEST(TagSystem, MemoryFailureInCompositeRecordsNothing) {
+  for_each_allocation_failure([](AllocationFailure &failure) {
+    gridlume_tag_system *tags = gridlume_tag_system_new(0);
+    add_base_tags(tags, {1, 2, 3});
+    failure.arm();
+    int status = 0;
+    int composite = composite_of(tags, {3, 2, 1}, 0, &status);
+    failure.disarm();
+    if (failure.happened()) {
+      EXPECT_EQ(status, -5);
+      EXPECT_EQ(composite, 0);
+      EXPECT_TRUE(composite_list(tags).empty());
+      EXPECT_EQ(all_tags(tags), (Tags{0, 1, 2, 3}));
+    }
+    int again = composite_of(tags, {1, 2, 3});
+    EXPECT_EQ(definition_of(tags, again), (Tags{2, 1, 3}));
+    EXPECT_EQ(composite_list(tags), Tags{again});
+    gridlume_tag_system_delete(tags);
+  });
+}
