@@ -37,6 +37,44 @@ GRIDLUME_API int gridlume_mesh_write_mesh_set_key(int slot, int keyword, ...);
    not written and makes the file's close report failure. */
 GRIDLUME_API int gridlume_mesh_write_mesh_set_line(int slot, int keyword, ...);
 
+/* ---- Writing meshes ----------------------------------------------------- */
+
+/* Option keys of gridlume_mesh_write_mesh_extended, each followed by its
+   values: the high-order form (int: 5 extra-vertex form, 6 P2 form, anything
+   else 5), the file version (int 1 to 3; 0 means 3), and a callback with its
+   user data (gridlume_mesh_write_callback, void *). */
+#define GRIDLUME_MESH_WRITE_OPTION_HIGH_ORDER_FORM 11
+#define GRIDLUME_MESH_WRITE_OPTION_VERSION 12
+#define GRIDLUME_MESH_WRITE_OPTION_CALLBACK 21
+
+/* High-order forms: extra vertices in "ExtraVerticesAt..." blocks, whole
+   second-order elements in "...P2"/"...Q2" blocks, or both (reading only). */
+#define GRIDLUME_MESH_HIGH_ORDER_EXTRA_VERTICES 5
+#define GRIDLUME_MESH_HIGH_ORDER_P2 6
+#define GRIDLUME_MESH_HIGH_ORDER_BOTH 7
+
+/* Called after all mesh data is written and before the file is closed, with
+   the file's slot for gridlume_mesh_write_mesh_set_key/_set_line. 0 for
+   success. */
+typedef int (*gridlume_mesh_write_callback)(int slot, void *user_data);
+
+/* Writes the mesh, read through its accessors, to a ".mesh" (text) or
+   ".meshb" (binary) file of version 3, high-order elements in the
+   extra-vertex form. As the extended form with the single option (11, 5). */
+GRIDLUME_API int gridlume_mesh_write_mesh(gridlume_mesh *mesh, const char *file_name);
+
+/* As gridlume_mesh_write_mesh with options: option_count keys, each followed
+   by its values (see the option keys above); the first unknown key ends the
+   list. Vertices, elements, required/corner/ridge lists, shared normal and
+   tangent tables, subdomains and composite tags are written, then the
+   callback is called. Returns 0 on success (also when the callback fails or
+   closing the file fails: a message says so), -1 for a NULL mesh or when an
+   error stops the writer (after a message to the mesh's context; the file is
+   still ended and closed), -5 when memory fails outside the listed
+   messages. */
+GRIDLUME_API int gridlume_mesh_write_mesh_extended(gridlume_mesh *mesh, const char *file_name,
+                                                   int option_count, ...);
+
 GRIDLUME_END_DECLS
 
 #endif

@@ -5,6 +5,7 @@
 #include <bit>
 #include <cstring>
 
+#include "gridlume/common.h"
 #include "io/keyword_file.hpp"
 #include "io/keyword_file_record.hpp"
 #include "io/text_numbers.hpp"
@@ -289,7 +290,8 @@ int keyword_file_get_lines(int slot, int code, int line_count,
     return file->is_binary() ? read_binary_lines(*file, plan, line_bytes, line_count, columns)
                              : read_text_lines(*file, plan, line_count, columns);
   } catch (...) {
-    return -1;
+    ++file->error_count;
+    return GRIDLUME_STATUS_NO_MEMORY;
   }
 }
 
@@ -311,7 +313,8 @@ int keyword_file_set_lines(int slot, int code, int line_count,
       write_text_lines(*file, plan, line_count, columns);
     return 0;
   } catch (...) {
-    return -1;
+    ++file->error_count;
+    return GRIDLUME_STATUS_NO_MEMORY;
   }
 }
 

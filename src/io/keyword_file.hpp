@@ -71,10 +71,12 @@ struct ConstFieldColumn {
 };
 // Reads line_count lines from the current position. Answers the number of
 // lines read in full; a short file counts an error and zeroes what it lacks.
-// -1 for invalid arguments (slot, code, mode, column count, an "n" keyword).
+// -1 for invalid arguments (slot, code, mode, column count, an "n" keyword),
+// -5 when memory fails (an error is counted on the file).
 int keyword_file_get_lines(int slot, int code, int line_count,
                            std::span<const FieldColumn> columns) noexcept;
-// Writes line_count lines. 0, or -1 for invalid arguments.
+// Writes line_count lines. 0, -1 for invalid arguments, -5 when memory fails
+// (an error is counted on the file).
 int keyword_file_set_lines(int slot, int code, int line_count,
                            std::span<const ConstFieldColumn> columns) noexcept;
 
