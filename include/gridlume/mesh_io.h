@@ -75,6 +75,33 @@ GRIDLUME_API int gridlume_mesh_write_mesh(gridlume_mesh *mesh, const char *file_
 GRIDLUME_API int gridlume_mesh_write_mesh_extended(gridlume_mesh *mesh, const char *file_name,
                                                    int option_count, ...);
 
+/* ---- Reading meshes ----------------------------------------------------- */
+
+/* Option keys of gridlume_mesh_new_read_mesh_extended, each followed by one
+   value: the high-order form selection (int: 1 extra-vertex form, 2 P2 form,
+   3 P2 form only when the file has no extra-vertex block of that kind, 4 P2
+   form whenever the file has P2 lines; anything else 3), a pointer to an int
+   that receives the form read (5 extra-vertex, 6 P2, 7 both), and progress
+   messages (int flags passed to the progress reporter; odd adds the
+   remaining-time estimate). Progress messages have code 9011. */
+#define GRIDLUME_MESH_READ_OPTION_HIGH_ORDER_SELECTION 10
+#define GRIDLUME_MESH_READ_OPTION_HIGH_ORDER_FORM 11
+#define GRIDLUME_MESH_READ_OPTION_PROGRESS 22
+
+/* Reads a ".mesh" or ".meshb" file into a new in-memory mesh owned by the
+   caller (gridlume_mesh_delete), with the default high-order selection 3.
+   NULL for a NULL context or on any error, after a message to the context
+   ("gridlume_mesh_new_read_mesh : ..."); a file without "End" only gives a
+   warning (code 2101). */
+GRIDLUME_API gridlume_mesh *gridlume_mesh_new_read_mesh(gridlume_context *context,
+                                                        const char *file_name);
+
+/* As gridlume_mesh_new_read_mesh with option_count (key, value) pairs; the
+   first unknown key ends the list. */
+GRIDLUME_API gridlume_mesh *gridlume_mesh_new_read_mesh_extended(gridlume_context *context,
+                                                                 const char *file_name,
+                                                                 int option_count, ...);
+
 GRIDLUME_END_DECLS
 
 #endif
