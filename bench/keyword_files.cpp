@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "gridlume.h"
 #include "io/keyword_file.hpp"
 
 namespace {
@@ -189,6 +190,53 @@ void BM_PageCacheCopy(benchmark::State &state) {
   }
   state.SetBytesProcessed(state.iterations() * size);
 }
+
+// The whole path through the mesh object: the in-memory grid written with
+// gridlume_mesh_write_mesh and read back with gridlume_mesh_new_read_mesh.
+gridlume_mesh *in_memory_grid(gridlume_context *context) {
+  const double low[3] = {0, 0, 0}, high[3] = {1, 1, 1};
+  return gridlume_mesh_new_tetra_grid(context, low, high, grid_points, grid_points, grid_points);
+}
+
+void write_mesh(benchmark::State &state, const char *extension) {
+  gridlume_context *context = gridlume_context_new();
+  gridlume_mesh *mesh = in_memory_grid(context);
+  std::string path = bench_path(extension);
+  for (auto _ : state)
+    if (gridlume_mesh_write_mesh(mesh, path.c_str()) != 0) state.SkipWithError("writing failed");
+  state.SetBytesProcessed(state.iterations() * file_size(path));
+  gridlume_context_delete(context);
+}
+
+// Reads with progress messages off, or on (flags 0, a silent callback).
+void read_mesh(benchmark::State &state, const char *extension, bool progress) {
+  gridlume_context *context = gridlume_context_new();
+  gridlume_context_set_message_callback(context, nullptr, nullptr);
+  std::string path = bench_path(extension);
+  if (gridlume_mesh_write_mesh(in_memory_grid(context), path.c_str()) != 0)
+    state.SkipWithError("writing failed");
+  for (auto _ : state) {
+    gridlume_mesh *mesh = progress ? gridlume_mesh_new_read_mesh_extended(context, path.c_str(),
+                                                                          1, 22, 0)
+                                   : gridlume_mesh_new_read_mesh(context, path.c_str());
+    if (mesh == nullptr) state.SkipWithError("reading failed");
+    gridlume_mesh_delete(mesh);
+  }
+  state.SetBytesProcessed(state.iterations() * file_size(path));
+  gridlume_context_delete(context);
+}
+
+void BM_MeshWriteBinary(benchmark::State &state) { write_mesh(state, ".meshb"); }
+void BM_MeshReadBinary(benchmark::State &state) { read_mesh(state, ".meshb", false); }
+void BM_MeshReadBinaryProgress(benchmark::State &state) { read_mesh(state, ".meshb", true); }
+void BM_MeshWriteText(benchmark::State &state) { write_mesh(state, ".mesh"); }
+void BM_MeshReadText(benchmark::State &state) { read_mesh(state, ".mesh", false); }
+
+BENCHMARK(BM_MeshWriteBinary)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_MeshReadBinary)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_MeshReadBinaryProgress)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_MeshWriteText)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(BM_MeshReadText)->Unit(benchmark::kMillisecond)->Iterations(2);
 
 BENCHMARK(BM_PageCacheRead)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_PageCacheCopy)->Unit(benchmark::kMillisecond)->Iterations(5);
