@@ -113,6 +113,21 @@ GRIDLUME_API int gridlume_mesh_get_composite_tag_definition(gridlume_mesh *mesh,
 GRIDLUME_API int gridlume_mesh_get_composite_tag_list(gridlume_mesh *mesh, int *count,
                                                       int *list);
 
+/* Extracts from a surface mesh the part touched by modified tags: the tags
+   of new_tag_system that are not base tags of old_tag_system (every tag of
+   new_tag_system when old_tag_system has none). The new in-memory mesh, in
+   the mesh's context, gets the dimension and every vertex (same numbers,
+   coordinates and tags), the edges whose tag is modified, and the triangles
+   whose tag is modified or that share a side with one of those edges, all in
+   source order with their vertices and tags. It is written to
+   *modified_surface whatever the status; on failure it holds what was built
+   so far and the caller deletes it. -1 when a pointer is NULL or the mesh
+   has no context, -5 when memory fails (NULL written when the new mesh could
+   not be made), or the status of a failing callback of the mesh. */
+GRIDLUME_API int gridlume_mesh_tag_system_get_modified_surface(
+    const gridlume_tag_system *old_tag_system, const gridlume_tag_system *new_tag_system,
+    gridlume_mesh *mesh, gridlume_mesh **modified_surface);
+
 GRIDLUME_END_DECLS
 
 #endif
