@@ -12,28 +12,12 @@ namespace gridlume_tool {
 
 namespace {
 
-constexpr bool have_topology = GRIDLUME_TOOL_HAS_TOPOLOGY;
-constexpr bool have_coherency = GRIDLUME_TOOL_HAS_COHERENCY;
-
 constexpr std::array<OptionSpec, 1> check_options = {{{"key", true}}};
 
 int topological_statistics(gridlume_mesh *mesh, const std::string *prefix) {
-#if GRIDLUME_TOOL_HAS_TOPOLOGY
-  return prefix != nullptr ? gridlume_mesh_compute_topological_statistics_valid(mesh, prefix->c_str())
-                           : gridlume_mesh_compute_topological_statistics(mesh);
-#else
-  (void)mesh, (void)prefix;
-  return GRIDLUME_STATUS_ERROR;
-#endif
-}
-
-int subdomains_coherency(gridlume_mesh *mesh, int *coherent) {
-#if GRIDLUME_TOOL_HAS_COHERENCY
-  return gridlume_mesh_check_subdomains_coherency(mesh, coherent);
-#else
-  (void)mesh, (void)coherent;
-  return GRIDLUME_STATUS_ERROR;
-#endif
+  return prefix != nullptr
+             ? gridlume_mesh_compute_topological_statistics_valid(mesh, prefix->c_str())
+             : gridlume_mesh_compute_topological_statistics(mesh);
 }
 
 int run_check(const Command &command, const Arguments &arguments) {
@@ -42,9 +26,6 @@ int run_check(const Command &command, const Arguments &arguments) {
     return usage_error(command, "unknown mesh format of '" + path + "' (known: " +
                                     known_mesh_extensions() + ")");
   const std::string *prefix = arguments.value("key");
-  if (!have_mesh_reader) return not_available(command, "mesh reader");
-  if (!have_topology) return not_available(command, "topological statistics");
-  if (!have_coherency) return not_available(command, "subdomain coherency check");
 
   Session session(command.name);
   if (session.context() == nullptr) return session.fail("not enough memory");
@@ -62,7 +43,7 @@ int run_check(const Command &command, const Arguments &arguments) {
     return exit_success;
   }
   int coherent = 0;
-  if (subdomains_coherency(mesh, &coherent) != GRIDLUME_STATUS_OK)
+  if (gridlume_mesh_check_subdomains_coherency(mesh, &coherent) != GRIDLUME_STATUS_OK)
     return session.fail_unless_reported("the subdomain coherency check of '" + path + "' failed");
   if (prefix != nullptr)
     std::printf("VALID.%s.subdomain.coherent = %d\n", prefix->c_str(), coherent);

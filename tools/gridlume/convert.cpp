@@ -32,8 +32,6 @@ int run_convert(const Command &command, const Arguments &arguments) {
   if (arguments.has("p2") && arguments.has("extra-vertices"))
     return usage_error(command, "--p2 and --extra-vertices exclude each other");
   if (arguments.has("p2")) write_options.high_order_form = p2_form;
-  if (!have_mesh_reader) return not_available(command, "mesh reader");
-  if (!have_mesh_writer) return not_available(command, "mesh writer");
 
   Session session(command.name);
   if (session.context() == nullptr) return session.fail("not enough memory");

@@ -49,7 +49,6 @@ int run_grid(const Command &command, const Arguments &arguments) {
       return usage_error(command, "--version takes 1, 2 or 3");
     write_options.version = *number;
   }
-  if (!have_mesh_writer) return not_available(command, "mesh writer");
 
   Session session(command.name);
   if (session.context() == nullptr) return session.fail("not enough memory");

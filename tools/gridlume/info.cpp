@@ -46,7 +46,9 @@ void print_high_order(const MeshSummary &summary, int high_order_form) {
     if (entity.high_order_count == 0) continue;
     ++high_order_kinds;
     if (!kinds.empty()) kinds += ", ";
-    kinds += std::to_string(entity.high_order_count) + " " + std::string(entity_kinds[k].plural);
+    kinds += entity_kinds[k].plural;
+    kinds += ": ";
+    kinds += std::to_string(entity.high_order_count);
   }
   if (kinds.empty())
     std::printf("high order     none (linear elements)\n");
@@ -77,7 +79,6 @@ int run_info(const Command &command, const Arguments &arguments) {
   if (format == nullptr)
     return usage_error(command, "unknown mesh format of '" + path + "' (known: " +
                                     known_mesh_extensions() + ")");
-  if (!have_mesh_reader) return not_available(command, "mesh reader");
 
   Session session(command.name);
   if (session.context() == nullptr) return session.fail("not enough memory");
@@ -94,7 +95,7 @@ int run_info(const Command &command, const Arguments &arguments) {
                 format->description.data(), header->version);
   std::printf("dimension      %d\n", summary.dimension);
   print_box(summary);
-  std::printf("entities         count  tags in use\n");
+  std::printf("%-15s%8s  %s\n", "entities", "count", "tags in use");
   for (std::size_t k = 0; k < entity_kinds.size(); ++k) {
     const EntitySummary &entity = summary.entities[k];
     std::printf("  %-12.*s %8d%s%s\n", static_cast<int>(entity_kinds[k].plural.size()),

@@ -16,12 +16,6 @@ constexpr std::array<MeshFormat, 2> mesh_formats = {{
     {".mesh", "text keyword mesh file"},
 }};
 
-// Option keys of the keyword mesh reader and writer.
-constexpr int read_option_form_selection = 10;
-constexpr int read_option_form_code = 11;
-constexpr int read_option_progress = 22;
-constexpr int write_option_form = 11;
-constexpr int write_option_version = 12;
 // Selection 3: the P2 form for a kind whose file holds only P2 elements, else
 // the extra-vertex form; the reader's own default.
 constexpr int form_selection_default = 3;
@@ -111,36 +105,25 @@ std::optional<KeywordFileHeader> read_keyword_file_header(const std::string &pat
                                     : read_text_header(file.get());
 }
 
-#if GRIDLUME_TOOL_HAS_MESH_READER
 gridlume_mesh *read_mesh(Session &session, const std::string &path, int *high_order_form) {
   int form_code = 0;
-  gridlume_mesh *mesh =
-      session.progress_wanted()
-          ? gridlume_mesh_new_read_mesh_extended(
-                session.context(), path.c_str(), 3, read_option_form_selection,
-                form_selection_default, read_option_form_code, &form_code,
-                read_option_progress, progress_with_time_left)
-          : gridlume_mesh_new_read_mesh_extended(session.context(), path.c_str(), 2,
-                                                 read_option_form_selection,
-                                                 form_selection_default,
-                                                 read_option_form_code, &form_code);
+  // Each option is a key and its value; progress messages only when they are shown.
+  const int option_count = session.progress_wanted() ? 3 : 2;
+  gridlume_mesh *mesh = gridlume_mesh_new_read_mesh_extended(
+      session.context(), path.c_str(), option_count,
+      GRIDLUME_MESH_READ_OPTION_HIGH_ORDER_SELECTION, form_selection_default,
+      GRIDLUME_MESH_READ_OPTION_HIGH_ORDER_FORM, &form_code,
+      GRIDLUME_MESH_READ_OPTION_PROGRESS, progress_with_time_left);
+  session.end_progress();
   if (high_order_form != nullptr) *high_order_form = form_code;
   return mesh;
 }
-#else
-gridlume_mesh *read_mesh(Session &, const std::string &, int *) { return nullptr; }
-#endif
 
-#if GRIDLUME_TOOL_HAS_MESH_WRITER
 int write_mesh(gridlume_mesh *mesh, const std::string &path, const WriteOptions &options) {
-  return gridlume_mesh_write_mesh_extended(mesh, path.c_str(), 2, write_option_form,
-                                           options.high_order_form, write_option_version,
-                                           options.version);
+  return gridlume_mesh_write_mesh_extended(mesh, path.c_str(), 2,
+                                           GRIDLUME_MESH_WRITE_OPTION_HIGH_ORDER_FORM,
+                                           options.high_order_form,
+                                           GRIDLUME_MESH_WRITE_OPTION_VERSION, options.version);
 }
-#else
-int write_mesh(gridlume_mesh *, const std::string &, const WriteOptions &) {
-  return GRIDLUME_STATUS_ERROR;
-}
-#endif
 
 }  // namespace gridlume_tool

@@ -11,9 +11,6 @@
 
 namespace gridlume_tool {
 
-inline constexpr bool have_mesh_reader = GRIDLUME_TOOL_HAS_MESH_READER;
-inline constexpr bool have_mesh_writer = GRIDLUME_TOOL_HAS_MESH_WRITER;
-
 struct MeshFormat {
   std::string_view extension;
   std::string_view description;
@@ -25,9 +22,9 @@ const MeshFormat *find_mesh_format(std::string_view path);
 std::string known_mesh_extensions();
 
 // High-order form codes the reader reports and the writer takes.
-inline constexpr int extra_vertex_form = 5;
-inline constexpr int p2_form = 6;
-inline constexpr int both_forms = 7;
+inline constexpr int extra_vertex_form = GRIDLUME_MESH_HIGH_ORDER_EXTRA_VERTICES;
+inline constexpr int p2_form = GRIDLUME_MESH_HIGH_ORDER_P2;
+inline constexpr int both_forms = GRIDLUME_MESH_HIGH_ORDER_BOTH;
 
 // Reads a mesh file with the library's reader, with its progress messages when
 // the session shows a progress bar. Writes the reader's high-order form code

@@ -26,6 +26,8 @@ class Session {
   // NULL when memory was exhausted at start.
   gridlume_context *context() const { return context_; }
   bool progress_wanted() const { return progress_.enabled(); }
+  // Erases the progress bar once a long operation is over, before results.
+  void end_progress() { progress_.clear(); }
   // Whether the library has said something on standard error: an error, or
   // one of the failures it reports with a positive code (the writer's).
   bool diagnostic_reported() const { return diagnostic_reported_; }

@@ -102,7 +102,6 @@ int run_stats(const Command &command, const Arguments &arguments) {
         return usage_error(command, "--thresholds must be strictly ascending");
     thresholds = std::move(*values);
   }
-  if (!have_mesh_reader) return not_available(command, "mesh reader");
   if (!have_statistics) return not_available(command, "quality statistics");
 
   Session session(command.name);
