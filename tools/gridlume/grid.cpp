@@ -38,8 +38,9 @@ int run_grid(const Command &command, const Arguments &arguments) {
     for (std::size_t axis = 0; axis < 3; ++axis) {
       box_min[axis] = (*bounds)[axis];
       box_max[axis] = (*bounds)[axis + 3];
-      if (!(box_min[axis] < box_max[axis]))
-        return usage_error(command, "--box: every minimum must be below its maximum");
+      // A "minimum" above its "maximum" mirrors the grid along that axis.
+      if (box_min[axis] == box_max[axis])
+        return usage_error(command, "--box: the box is flat (a side of length 0)");
     }
   }
   WriteOptions write_options;
@@ -70,9 +71,13 @@ const Command grid_command = {
     "NX NY NZ OUT [--box XMIN,YMIN,ZMIN,XMAX,YMAX,ZMAX] [--version N]",
     "Write a tetrahedral grid of a box.",
     "NX, NY and NZ vertices along the axes (2 or more each), six tetrahedra per cell;\n"
-    "the file format comes from the name of OUT ('.mesh' text, '.meshb' binary).\n\n"
+    "the file format comes from the name of OUT ('.mesh' text, '.meshb' binary).\n"
+    "The library orders the vertices of the grid's tetrahedra so that their signed\n"
+    "volumes are negative; mirroring the box along one axis (a minimum above its\n"
+    "maximum) makes them positive.\n\n"
     "Options:\n"
-    "  --box XMIN,YMIN,ZMIN,XMAX,YMAX,ZMAX  the box (default the unit cube)\n"
+    "  --box XMIN,YMIN,ZMIN,XMAX,YMAX,ZMAX  the box, from the corner of the first\n"
+    "                vertex to the opposite one (default the unit cube)\n"
     "  --version N   keyword file version 1 (floats), 2 (doubles) or 3 (doubles,\n"
     "                64-bit positions; the default)\n"
     "  -h, --help    this help\n",
