@@ -282,8 +282,9 @@ void check_block(int status) {
 void MeshWriter::write_integer_rows(int code, int rows, int width,
                                     const std::int32_t *data) const {
   ConstFieldColumn columns[most_row_integers + 8];
+  // An empty block may come with no array at all.
   for (int j = 0; j < width; ++j)
-    columns[j] = {ColumnType::int32, data + j,
+    columns[j] = {ColumnType::int32, data != nullptr ? data + j : nullptr,
                   static_cast<std::ptrdiff_t>(width) * static_cast<std::ptrdiff_t>(sizeof *data)};
   check_block(keyword_file_set_lines(
       slot, code, rows, std::span<const ConstFieldColumn>(columns, static_cast<std::size_t>(width))));
