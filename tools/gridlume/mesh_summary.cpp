@@ -89,8 +89,9 @@ int summarize_composite_tags(gridlume_mesh *mesh, MeshSummary &summary) {
     if (gridlume_tag_system_get_composite_tag_definition(tag_system, composites[i], &base_count,
                                                          definition.data()) != GRIDLUME_STATUS_OK)
       continue;
-    summary.composite_tags.emplace_back(
-        composites[i], std::vector<int>(definition.begin(), definition.begin() + base_count));
+    std::vector<int> bases(definition.begin(), definition.begin() + base_count);
+    std::sort(bases.begin(), bases.end());
+    summary.composite_tags.emplace_back(composites[i], std::move(bases));
   }
   return GRIDLUME_STATUS_OK;
 }
