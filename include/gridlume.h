@@ -14,6 +14,7 @@
 #include "gridlume/mesh.h"
 #include "gridlume/mesh_memory.h"
 #include "gridlume/quality.h"
+#include "gridlume/statistics.h"
 #include "gridlume/tag_system.h"
 
 #endif
