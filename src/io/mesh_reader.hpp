@@ -1,0 +1,80 @@
+// The mesh reader's shared state: the open file, the mesh being filled, the
+// progress messages, and the way failures are reported
+// ("gridlume_mesh_new_read_mesh : " + text + line feed).
+#pragma once
+
+#include <cstdint>
+
+#include "core/allocator.hpp"
+#include "gridlume/context.h"
+#include "gridlume/mesh.h"
+#include "io/progress_reporter.hpp"
+
+namespace gridlume {
+
+// Lines read from the file in one block before they are stored.
+inline constexpr int reader_block_lines = 8192;
+
+struct MeshReader {
+  gridlume_context *context = nullptr;
+  gridlume_mesh *mesh = nullptr;
+  int slot = 0;
+  int version = 0;
+  int dimension = 0;
+  ProgressReporter *progress = nullptr;  // null when progress is off
+  int progress_flags = 0;
+  double total_lines = 0;
+  double done_lines = 0;
+
+  // Sends the message and answers `status`.
+  int fail(int code, const char *text, int status) const;
+  // One more line of the keyword labelled `label` ("(Ve)", ...): every
+  // hundredth line of a keyword is reported.
+  void line_done(int line, const char *label) {
+    done_lines += 1;
+    if (progress != nullptr && line % 100 == 0) report(label, 0);
+  }
+  // The end of a keyword, reported with the caller's flags.
+  void keyword_done(const char *label) {
+    if (progress != nullptr) report(label, progress_flags);
+  }
+  // Reports the share of lines done, labelled "reading mesh progression "
+  // followed by the keyword's label.
+  void report(const char *label, int flags);
+  // Reports a given percentage with a whole text.
+  void report_at(double percentage, const char *text, int flags);
+  // Positions the file at a keyword's lines; false when that failed.
+  bool go_to(int keyword) const;
+};
+
+// A list of indices that switches a property on: the property is first
+// cleared on entities 1..count, then set on the listed ones within 1..limit.
+struct FlagList {
+  int keyword;
+  int count;
+  int limit;
+  int (*set)(gridlume_mesh *, int, const int *);
+  int unset_code;
+  const char *unset_text;
+  int set_code;
+  const char *set_text;
+  int read_code;
+  const char *read_text;
+  const char *label;
+};
+int read_flag_list(MeshReader &reader, const FlagList &list);
+
+// The sections after the elements; each answers 0 or the status that stops
+// the reader (after its message).
+int read_corners_and_ridges(MeshReader &reader);
+int read_normals(MeshReader &reader);
+int read_tangents(MeshReader &reader);
+int read_subdomains(MeshReader &reader);
+int read_composite_tags(MeshReader &reader);
+
+// Reads every line of a keyword of integers ("i" fields only), `width` per
+// line, into rows; false when memory fails.
+bool read_integer_rows(const MeshReader &reader, int keyword, int lines, int width,
+                       Vector<std::int32_t> &rows);
+
+}  // namespace gridlume
