@@ -6,6 +6,7 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "gridlume/topological_statistics.h"
 #include "mesh/mesh.hpp"
 #include "quality/element_kernels.hpp"
 #include "quality/element_reader.hpp"
@@ -271,7 +272,7 @@ int gridlume_mesh_compute_statistics_valid(gridlume_mesh *mesh, const char *pref
   // The quality half's status is not the answer: the topological statistics'
   // is.
   gridlume::statistics::full_quality_report(mesh, prefix);
-  return GRIDLUME_STATUS_OK;
+  return gridlume_mesh_compute_topological_statistics_valid(mesh, prefix);
 }
 
 int gridlume_mesh_compute_statistics0(gridlume_mesh *mesh) {

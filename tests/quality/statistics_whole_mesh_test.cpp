@@ -176,6 +176,8 @@ TEST_F(StatisticsTest, FullKeyReportNeedsAPrefix) {
   // The height has no form of its own in the key style but is part of this report.
   EXPECT_NE(std::find(lines.begin(), lines.end(), "VALID.k.tetrahedron.height.count = 1\n"),
             lines.end());
+  // The topological statistics close the report.
+  EXPECT_EQ(lines.back(), "VALID.k.edge_outside_volume_elements.count = 0\n");
 }
 
 TEST_F(StatisticsTest, ShortReportGivesAspectRatiosWithTheWorstElement) {
