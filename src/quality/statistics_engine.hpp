@@ -55,7 +55,7 @@ struct Accumulator {
   // values exactly 0; anything not finite takes the recurrence as written, so
   // that an infinite value leaves the variance it gives (NaN at that value,
   // +infinity from the next one on).
-  void add(double x, int element) noexcept {
+  [[gnu::always_inline]] void add(double x, int element) noexcept {
     sum += x;
     if (x < min) {
       min = x;

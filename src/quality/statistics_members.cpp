@@ -8,9 +8,9 @@
 #include "gridlume/mesh.h"
 #include "gridlume/statistics.h"
 #include "mesh/mesh.hpp"
-#include "quality/element_reader.hpp"
 #include "quality/statistics_measures.hpp"
 #include "quality/statistics_reports.hpp"
+#include "quality/vertex_coordinate_table.hpp"
 
 namespace gridlume::statistics {
 
@@ -25,12 +25,13 @@ class ElementSource {
   static constexpr int vertices_per_element = attribute_table[vertices_slot].width;
   static constexpr int values_per_element = per_element;
 
-  explicit ElementSource(const gridlume_mesh &mesh) noexcept
-      : reader_(mesh, vertices_slot),
+  ElementSource(const gridlume_mesh &mesh, int count) noexcept
+      : coordinates_(mesh, static_cast<long long>(count) * vertices_per_element),
+        reader_(mesh, vertices_slot, coordinates_),
         vertex_query_(mesh.getter<gridlume_mesh_integers_getter>(vertices_slot)),
         vertex_query_data_(mesh.slots[vertices_slot].getter_data) {}
 
-  void measure(int element, double *values) const noexcept {
+  [[gnu::flatten]] void measure(int element, double *values) const noexcept {
     Vector3 points[vertices_per_element];
     // The accessors' statuses are not examined: the measure is taken on what
     // they answered.
@@ -45,7 +46,8 @@ class ElementSource {
   }
 
  private:
-  ElementReader<vertices_per_element> reader_;
+  VertexCoordinateTable coordinates_;
+  TableElementReader<vertices_per_element> reader_;
   gridlume_mesh_integers_getter vertex_query_;
   void *vertex_query_data_;
 };
@@ -65,7 +67,7 @@ int element_report(gridlume_mesh *mesh, const Member &member, const char *prefix
   PreparedReport report;
   if (prepare_report(member, prefix, threshold_count, thresholds, report) != GRIDLUME_STATUS_OK)
     return GRIDLUME_STATUS_ERROR;
-  const ElementSource<vertices_slot, per_element, measure> source(*mesh);
+  const ElementSource<vertices_slot, per_element, measure> source(*mesh, count);
   if (run_statistics(mesh->context, source, count, report.request) != GRIDLUME_STATUS_OK)
     return GRIDLUME_STATUS_ERROR;
   return GRIDLUME_STATUS_OK;
