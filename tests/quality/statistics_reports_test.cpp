@@ -1,6 +1,7 @@
 // Measure reports compared line by line on small meshes, in both styles,
 // with default and custom thresholds; the argument checks of every exported
 // form.
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -198,6 +199,21 @@ TEST_F(StatisticsTest, StatisticsOnlyMeasuresOfExactElements) {
   EXPECT_EQ(gridlume_mesh_compute_statistics_tetrahedron_height(mesh()), 0);
   EXPECT_EQ(messages().at(0).substr(0, 59),
             "  tetrahedron height:\n     min         : 2.309e+00\n     max");
+}
+
+TEST_F(StatisticsTest, VertexBeyondTheVertexCountReadsAsTheAccessorAnswersIt) {
+  arrays_.add_point(1, 0, 0);
+  arrays_.add_point(0, 1, 0);
+  arrays_.add_point(0, 0, 1);
+  arrays_.tetrahedra.add({1, 2, 3, 99});  // vertex 99: the accessor writes nothing
+  arrays_.tetrahedra.add({1, 2, 3, 1});
+  double volume = 0.0;
+  EXPECT_EQ(gridlume_mesh_get_tetrahedron_volume(mesh(), 1, &volume), 0);
+  EXPECT_EQ(gridlume_mesh_compute_statistics_tetrahedron_volume_valid(mesh(), "o"), 0);
+  char expected[128];
+  std::snprintf(expected, sizeof expected, "VALID.o.tetrahedron.volume.min = %e\n", volume);
+  EXPECT_LT(volume, 0.0);
+  EXPECT_EQ(messages().at(0), expected);
 }
 
 // ---- Every exported form --------------------------------------------------------
