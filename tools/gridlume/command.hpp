@@ -43,7 +43,5 @@ int run_tool(int argc, char **argv);
 // "gridlume <command>: <text> (try 'gridlume <command> --help')" on standard
 // error, one line; returns exit_usage.
 int usage_error(const Command &command, std::string_view text);
-// A subcommand whose library part is not in this build; returns exit_failure.
-int not_available(const Command &command, std::string_view missing_part);
 
 }  // namespace gridlume_tool

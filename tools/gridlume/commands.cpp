@@ -64,13 +64,6 @@ int usage_error(const Command &command, std::string_view text) {
   return exit_usage;
 }
 
-int not_available(const Command &command, std::string_view missing_part) {
-  std::fprintf(stderr, "gridlume %.*s: not available in this build (the library has no %.*s)\n",
-               static_cast<int>(command.name.size()), command.name.data(),
-               static_cast<int>(missing_part.size()), missing_part.data());
-  return exit_failure;
-}
-
 int run_tool(int argc, char **argv) {
   if (argc < 2) {
     std::fprintf(stderr, "gridlume: missing command (try 'gridlume --help')\n");

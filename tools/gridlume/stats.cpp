@@ -8,47 +8,43 @@
 #include "command.hpp"
 #include "mesh_files.hpp"
 #include "session.hpp"
-#include "statistics_members.hpp"
 
 namespace gridlume_tool {
 
 namespace {
-
-constexpr bool have_statistics = GRIDLUME_TOOL_HAS_STATISTICS;
 
 using PlainReport = int (*)(gridlume_mesh *);
 using KeyReport = int (*)(gridlume_mesh *, const char *);
 using CustomReport = int (*)(gridlume_mesh *, int, const double *);
 using CustomKeyReport = int (*)(gridlume_mesh *, const char *, int, const double *);
 
+// A member of the statistics with the entry points it has (NULL for the
+// forms it lacks).
 struct StatisticsMember {
   std::string_view name;
   PlainReport plain;
   KeyReport key;
   CustomReport custom;
   CustomKeyReport custom_key;
-  bool has_key_form;
-  bool has_custom_form;
 };
 
-#if GRIDLUME_TOOL_HAS_STATISTICS
 #define GRIDLUME_TOOL_ENTRY(name, suffix) gridlume_mesh_compute_statistics_##name##suffix
-#else
-#define GRIDLUME_TOOL_ENTRY(name, suffix) nullptr
-#endif
-#define GRIDLUME_TOOL_FORMS_ALL(name)                                        \
-  GRIDLUME_TOOL_ENTRY(name, ), GRIDLUME_TOOL_ENTRY(name, _valid),            \
-      GRIDLUME_TOOL_ENTRY(name, _with_custom_histogram),                     \
-      GRIDLUME_TOOL_ENTRY(name, _with_custom_histogram_valid), true, true
+#define GRIDLUME_TOOL_FORMS_ALL(name)                                  \
+  GRIDLUME_TOOL_ENTRY(name, ), GRIDLUME_TOOL_ENTRY(name, _valid),      \
+      GRIDLUME_TOOL_ENTRY(name, _with_custom_histogram),               \
+      GRIDLUME_TOOL_ENTRY(name, _with_custom_histogram_valid)
 #define GRIDLUME_TOOL_FORMS_PLAIN_VALID(name) \
-  GRIDLUME_TOOL_ENTRY(name, ), GRIDLUME_TOOL_ENTRY(name, _valid), nullptr, nullptr, true, false
-#define GRIDLUME_TOOL_FORMS_PLAIN(name) \
-  GRIDLUME_TOOL_ENTRY(name, ), nullptr, nullptr, nullptr, false, false
-#define GRIDLUME_TOOL_MEMBER(name, forms) \
-  StatisticsMember{#name, GRIDLUME_TOOL_FORMS_##forms(name)},
+  GRIDLUME_TOOL_ENTRY(name, ), GRIDLUME_TOOL_ENTRY(name, _valid), nullptr, nullptr
+#define GRIDLUME_TOOL_FORMS_PLAIN(name) GRIDLUME_TOOL_ENTRY(name, ), nullptr, nullptr, nullptr
+#define GRIDLUME_TOOL_MEMBER(kind, measure, report, values, display_name, key_pattern, bins, \
+                             sum, forms)                                                    \
+  StatisticsMember{#kind "_" #measure, GRIDLUME_TOOL_FORMS_##forms(kind##_##measure)},
 
+// The library's member table, after the two counting reports.
 constexpr StatisticsMember members[] = {
-    GRIDLUME_TOOL_STATISTICS_MEMBERS(GRIDLUME_TOOL_MEMBER)};
+    StatisticsMember{"element_count", GRIDLUME_TOOL_FORMS_PLAIN_VALID(element_count)},
+    StatisticsMember{"2D_element_ratio", GRIDLUME_TOOL_FORMS_PLAIN_VALID(2D_element_ratio)},
+    GRIDLUME_MESH_STATISTICS_MEMBERS(GRIDLUME_TOOL_MEMBER)};
 
 #undef GRIDLUME_TOOL_MEMBER
 #undef GRIDLUME_TOOL_FORMS_PLAIN
@@ -85,13 +81,13 @@ int run_stats(const Command &command, const Arguments &arguments) {
   if (const std::string *name = arguments.value("measure")) {
     member = find_member(*name);
     if (member == nullptr) return usage_error(command, "unknown measure '" + *name + "'");
-    if (prefix != nullptr && !member->has_key_form)
+    if (prefix != nullptr && member->key == nullptr)
       return usage_error(command, "measure '" + *name + "' has no key style");
   }
   std::vector<double> thresholds;
   if (const std::string *text = arguments.value("thresholds")) {
     if (member == nullptr) return usage_error(command, "--thresholds needs --measure");
-    if (!member->has_custom_form)
+    if (member->custom == nullptr)
       return usage_error(command, "measure '" + std::string(member->name) +
                                       "' takes no custom thresholds");
     auto values = parse_reals(*text);
@@ -102,7 +98,6 @@ int run_stats(const Command &command, const Arguments &arguments) {
         return usage_error(command, "--thresholds must be strictly ascending");
     thresholds = std::move(*values);
   }
-  if (!have_statistics) return not_available(command, "quality statistics");
 
   Session session(command.name);
   if (session.context() == nullptr) return session.fail("not enough memory");
@@ -112,13 +107,9 @@ int run_stats(const Command &command, const Arguments &arguments) {
   if (member != nullptr) {
     status = run_member(*member, mesh, prefix, thresholds.empty() ? nullptr : &thresholds);
   } else if (prefix != nullptr) {
-#if GRIDLUME_TOOL_HAS_STATISTICS
     status = gridlume_mesh_compute_statistics_valid(mesh, prefix->c_str());
-#endif
   } else {
-#if GRIDLUME_TOOL_HAS_STATISTICS
     status = gridlume_mesh_compute_statistics(mesh);
-#endif
   }
   if (status != GRIDLUME_STATUS_OK)
     return session.fail_unless_reported("the statistics of '" + path + "' failed");
@@ -132,7 +123,7 @@ void print_measures() {
   std::printf("\nMeasures (* also with --thresholds, - without --key):\n");
   int column = 0;
   for (const StatisticsMember &member : members) {
-    char mark = member.has_custom_form ? '*' : member.has_key_form ? ' ' : '-';
+    char mark = member.custom != nullptr ? '*' : member.key != nullptr ? ' ' : '-';
     // Two columns; the second one is not padded.
     bool left = column++ % 2 == 0;
     std::printf(left ? "  %c %-36.*s" : "%c %.*s\n", mark, static_cast<int>(member.name.size()),
