@@ -73,27 +73,28 @@ struct ReadKind {
 };
 
 constexpr ReadKind read_kinds[] = {
-    {5, 25, 34, 16, 2, 1001, gridlume_mesh_set_edge_count, slot_edge_vertices, slot_edge_tag, gridlume_mesh_set_edge_extra_vertices,
-     slot_edge_required_property, -2040, " Unable to store edge.", -2042,
-     " Unknown error0 while trying to read edge."},
-    {6, 24, 35, 17, 3, 2003, gridlume_mesh_set_triangle_count,
-     slot_triangle_vertices, slot_triangle_tag,
-     gridlume_mesh_set_triangle_extra_vertices, slot_triangle_required_property,
+    {5, 25, 34, 16, 2, 1001, gridlume_mesh_set_edge_count, slot_edge_vertices, slot_edge_tag,
+     gridlume_mesh_set_edge_extra_vertices, slot_edge_required_property, -2040,
+     " Unable to store edge.", -2042, " Unknown error0 while trying to read edge."},
+    {6, 24, 35, 17, 3, 2003, gridlume_mesh_set_triangle_count, slot_triangle_vertices,
+     slot_triangle_tag, gridlume_mesh_set_triangle_extra_vertices, slot_triangle_required_property,
      -2020, " Unable to store triangle.", -2021, " Unknown error0 while trying to read triangle."},
-    {7, 27, 36, 18, 4, 3005, gridlume_mesh_set_quadrangle_count,
-     slot_quadrangle_vertices, slot_quadrangle_tag,
-     gridlume_mesh_set_quadrangle_extra_vertices, slot_quadrangle_required_property,
-     -2020, " Unable to store quadrangle.", -2021,
+    {7, 27, 36, 18, 4, 3005, gridlume_mesh_set_quadrangle_count, slot_quadrangle_vertices,
+     slot_quadrangle_tag, gridlume_mesh_set_quadrangle_extra_vertices,
+     slot_quadrangle_required_property, -2020, " Unable to store quadrangle.", -2021,
      " Unknown error0 while trying to read quadrangle."},
-    {8, 30, 37, 0, 4, 4006, gridlume_mesh_set_tetrahedron_count,
-     slot_tetrahedron_vertices, slot_tetrahedron_tag,
-     gridlume_mesh_set_tetrahedron_extra_vertices, slot_tetrahedron_required_property, -2090,
-     " Unable to store tetrahedron.", -2091, " Unknown error0 while trying to read tetrahedron."},
-    {10, 0, 0, 0, 8, 0, gridlume_mesh_set_hexahedron_count, slot_hexahedron_vertices, slot_hexahedron_tag, nullptr, slot_hexahedron_required_property, -2090, " Unable to store hexahedron.",
-     -2091, " Unknown error0 while trying to read hexahedron."},
-    {49, 0, 0, 0, 5, 0, gridlume_mesh_set_pyramid_count, slot_pyramid_vertices, slot_pyramid_tag, nullptr, slot_pyramid_required_property, -2090, " Unable to store pyramid.", -2091,
+    {8, 30, 37, 0, 4, 4006, gridlume_mesh_set_tetrahedron_count, slot_tetrahedron_vertices,
+     slot_tetrahedron_tag, gridlume_mesh_set_tetrahedron_extra_vertices,
+     slot_tetrahedron_required_property, -2090, " Unable to store tetrahedron.", -2091,
+     " Unknown error0 while trying to read tetrahedron."},
+    {10, 0, 0, 0, 8, 0, gridlume_mesh_set_hexahedron_count, slot_hexahedron_vertices,
+     slot_hexahedron_tag, nullptr, slot_hexahedron_required_property, -2090,
+     " Unable to store hexahedron.", -2091, " Unknown error0 while trying to read hexahedron."},
+    {49, 0, 0, 0, 5, 0, gridlume_mesh_set_pyramid_count, slot_pyramid_vertices, slot_pyramid_tag,
+     nullptr, slot_pyramid_required_property, -2090, " Unable to store pyramid.", -2091,
      " Unknown error0 while trying to read pyramid."},
-    {9, 0, 0, 0, 6, 0, gridlume_mesh_set_prism_count, slot_prism_vertices, slot_prism_tag, nullptr, slot_prism_required_property, -2090, " Unable to store prism.", -2091,
+    {9, 0, 0, 0, 6, 0, gridlume_mesh_set_prism_count, slot_prism_vertices, slot_prism_tag, nullptr,
+     slot_prism_required_property, -2090, " Unable to store prism.", -2091,
      " Unknown error0 while trying to read prism."},
 };
 
@@ -213,9 +214,9 @@ class ElementReading {
   // "Required..." lists name linear elements only.
   int read_required() {
     if (kind_.required_keyword == 0) return 0;
-    const FlagList required{kind_.required_keyword, linear_lines_,    kind_.required_slot,
-                            kind_.store_code,       kind_.store_text, kind_.read_code,
-                            kind_.read_text,        p2_form_ ? "(Ei)" : "(Em)"};
+    const FlagList required{
+        kind_.required_keyword, linear_lines_,   kind_.required_slot, kind_.store_code,
+        kind_.store_text,       kind_.read_code, kind_.read_text,     p2_form_ ? "(Ei)" : "(Em)"};
     return read_flag_list(reader_, required);
   }
 
@@ -256,9 +257,9 @@ class ElementReading {
           GRIDLUME_STATUS_NO_MEMORY)
         throw std::bad_alloc();
       for (int k = 0; k < block && extra > 0; ++k)
-        if (int status = kind_.set_extra(reader_.mesh, static_cast<int>(element) + k + 1,
-                                         kind_.extra_code,
-                                         &extra_rows[static_cast<std::size_t>(k) * extra]))
+        if (int status =
+                kind_.set_extra(reader_.mesh, static_cast<int>(element) + k + 1, kind_.extra_code,
+                                &extra_rows[static_cast<std::size_t>(k) * extra]))
           return fail_store(status);
       reader_.lines_done(done + 1, block, label);
     }

@@ -50,7 +50,8 @@ struct MeshReader {
     done_lines += count;
     if (progress == nullptr) return;
     double done = done_lines;
-    int line = (first + progress_line_interval - 1) / progress_line_interval * progress_line_interval;
+    int line =
+        (first + progress_line_interval - 1) / progress_line_interval * progress_line_interval;
     for (; line < first + count; line += progress_line_interval) {
       done_lines = before + (line - first + 1);
       report(label, 0);

@@ -159,15 +159,25 @@ int read_corners_and_ridges(MeshReader &reader) {
   gridlume_mesh_get_vertex_count(reader.mesh, &vertices);
   gridlume_mesh_get_edge_count(reader.mesh, &edges);
   if (vertices > 0) {
-    FlagList corners{keyword_corners, vertices, slot_vertex_corner_property, -2030,
-                     " Unable to unset vertex corner property.", -2031,
-                     " Unknown error1 while trying to read Corners.", "(cV)"};
+    FlagList corners{keyword_corners,
+                     vertices,
+                     slot_vertex_corner_property,
+                     -2030,
+                     " Unable to unset vertex corner property.",
+                     -2031,
+                     " Unknown error1 while trying to read Corners.",
+                     "(cV)"};
     if (int status = read_flag_list(reader, corners)) return status;
   }
   if (edges > 0) {
-    FlagList ridges{keyword_ridges, edges, slot_edge_ridge_property, -2041,
-                    " Unable to set edge ridge property.", -2040,
-                    " Unknown error1 while trying to read Ridges.", "(rE)"};
+    FlagList ridges{keyword_ridges,
+                    edges,
+                    slot_edge_ridge_property,
+                    -2041,
+                    " Unable to set edge ridge property.",
+                    -2040,
+                    " Unknown error1 while trying to read Ridges.",
+                    "(rE)"};
     if (int status = read_flag_list(reader, ridges)) return status;
   }
   return 0;
@@ -185,9 +195,14 @@ int read_normals(MeshReader &reader) {
   }
   int vertices = 0;
   gridlume_mesh_get_vertex_count(reader.mesh, &vertices);
-  const VectorUses at_vertices{keyword_normal_at_vertices, 0, slot_vertex_normal_coordinates,
-                               -2060, " Unable to store NormalAtVertices.", -2061,
-                               " Unknown error1 while trying to read NormalAtVertices.", "(NV)"};
+  const VectorUses at_vertices{keyword_normal_at_vertices,
+                               0,
+                               slot_vertex_normal_coordinates,
+                               -2060,
+                               " Unable to store NormalAtVertices.",
+                               -2061,
+                               " Unknown error1 while trying to read NormalAtVertices.",
+                               "(NV)"};
   if (int status = read_vector_uses(reader, at_vertices, vertices, normals)) return status;
   if (keyword_file_stat_key(reader.slot, keyword_normal_at_triangle_vertices) > 0) {
     int triangles = 0;
@@ -216,8 +231,7 @@ int read_normals(MeshReader &reader) {
         -2061,
         " Unknown error1 while trying to read NormalAtQuadrilateralVertices.",
         "(NQ)"};
-    if (int status = read_vector_uses(reader, at_quadrangles, quadrangles, normals))
-      return status;
+    if (int status = read_vector_uses(reader, at_quadrangles, quadrangles, normals)) return status;
   }
   return 0;
 }
