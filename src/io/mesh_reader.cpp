@@ -385,17 +385,19 @@ int MeshReader::fail(int code, const char *text, int status) const {
   return status;
 }
 
+double MeshReader::percentage() const {
+  return total_lines > 0 ? progress_reading_start + progress_reading_span * done_lines / total_lines
+                         : progress_reading_start;
+}
+
 void MeshReader::report(const char *label, int flags) {
   if (progress == nullptr) return;
-  double percentage = total_lines > 0
-                          ? progress_reading_start + progress_reading_span * done_lines / total_lines
-                          : progress_reading_start;
   // The text is made once per label: progress is reported every hundred lines.
   if (label != label_of_text) {
     std::snprintf(progress_text, sizeof progress_text, "reading mesh progression %s", label);
     label_of_text = label;
   }
-  progress_report(progress, progress_message_code, percentage, progress_text, flags);
+  progress_report(progress, progress_message_code, percentage(), progress_text, flags);
 }
 
 void MeshReader::report_at(double percentage, const char *text, int flags) {
