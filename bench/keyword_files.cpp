@@ -275,9 +275,9 @@ void progress_cost(benchmark::State &state, const char *extension) {
     bool on_first = off.size() % 2 != 0;
     for (bool progress : {on_first, !on_first}) {
       double start = thread_milliseconds();
-      gridlume_mesh *mesh = progress ? gridlume_mesh_new_read_mesh_extended(context, path.c_str(),
-                                                                            1, 22, 0)
-                                     : gridlume_mesh_new_read_mesh(context, path.c_str());
+      gridlume_mesh *mesh =
+          progress ? gridlume_mesh_new_read_mesh_extended(context, path.c_str(), 1, 22, 0)
+                   : gridlume_mesh_new_read_mesh(context, path.c_str());
       double spent = thread_milliseconds() - start;
       if (mesh == nullptr) state.SkipWithError("reading failed");
       gridlume_mesh_delete(mesh);

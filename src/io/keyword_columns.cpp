@@ -138,9 +138,9 @@ std::size_t run_length(const Vector<FieldPlan> &plan, std::span<const Column> co
   while (k < plan.size() && holds_stored_type(columns[k].type, plan[k].stored) &&
          columns[k].stride == columns[j].stride &&
          run_bytes + stored_size(plan[k].stored) <= longest_run_bytes &&
-         (k == j || static_cast<const char *>(columns[k].base) ==
-                        static_cast<const char *>(columns[k - 1].base) +
-                            stored_size(plan[k - 1].stored))) {
+         (k == j ||
+          static_cast<const char *>(columns[k].base) ==
+              static_cast<const char *>(columns[k - 1].base) + stored_size(plan[k - 1].stored))) {
     run_bytes += stored_size(plan[k].stored);
     ++k;
   }
@@ -247,8 +247,8 @@ int read_binary_lines(KeywordFile &file, const Vector<FieldPlan> &plan, std::siz
       const char *source = lines + plan[j].offset;
       std::size_t run_bytes = 0;
       if (std::size_t run = run_length(plan, columns, j, swap, run_bytes); run > 0) {
-        copy_run(run_bytes, source, static_cast<std::ptrdiff_t>(line_bytes), target,
-                 column.stride, count);
+        copy_run(run_bytes, source, static_cast<std::ptrdiff_t>(line_bytes), target, column.stride,
+                 count);
         j += run - 1;
         continue;
       }
