@@ -2,8 +2,10 @@
 // memory. Binary lines are decoded and encoded a block at a time, field by
 // field, so that the inner loops run over one field type; text goes token by
 // token through from_chars and to_chars.
+#include <array>
 #include <bit>
 #include <cstring>
+#include <utility>
 
 #include "gridlume/common.h"
 #include "io/keyword_file.hpp"
@@ -106,6 +108,67 @@ void encode_from(ColumnType type, const char *source, std::ptrdiff_t stride, std
   }
 }
 
+std::size_t stored_size(StoredType stored) { return stored == StoredType::float64 ? 8 : 4; }
+
+bool holds_stored_type(ColumnType type, StoredType stored) {
+  switch (stored) {
+    case StoredType::int32: return type == ColumnType::int32;
+    case StoredType::float32: return type == ColumnType::float32;
+    case StoredType::float64: return type == ColumnType::float64;
+  }
+  return false;
+}
+
+// Runs of fields copied whole, line by line, up to this many bytes: a line
+// of any element keyword (8 integers) or three doubles.
+constexpr std::size_t longest_run_bytes = 32;
+constexpr std::size_t run_step_bytes = 4;
+
+// The number of fields from j on that form one run: each column holds the
+// file's own type (no conversion, no byte swap), all share one stride, and
+// each starts right after the previous one in memory, as the fields of a
+// file line do. Such a run moves as one block per line instead of one value
+// per field. 0 when field j cannot start a run.
+template <class Column>
+std::size_t run_length(const Vector<FieldPlan> &plan, std::span<const Column> columns,
+                       std::size_t j, bool swap, std::size_t &run_bytes) {
+  run_bytes = 0;
+  if (swap || !holds_stored_type(columns[j].type, plan[j].stored)) return 0;
+  std::size_t k = j;
+  while (k < plan.size() && holds_stored_type(columns[k].type, plan[k].stored) &&
+         columns[k].stride == columns[j].stride &&
+         run_bytes + stored_size(plan[k].stored) <= longest_run_bytes &&
+         (k == j ||
+          static_cast<const char *>(columns[k].base) ==
+              static_cast<const char *>(columns[k - 1].base) + stored_size(plan[k - 1].stored))) {
+    run_bytes += stored_size(plan[k].stored);
+    ++k;
+  }
+  return k - j;
+}
+
+template <std::size_t Bytes>
+void copy_rows(const char *source, std::ptrdiff_t source_stride, char *target,
+               std::ptrdiff_t target_stride, std::size_t count) {
+  for (std::size_t i = 0; i < count; ++i)
+    std::memcpy(target + static_cast<std::ptrdiff_t>(i) * target_stride,
+                source + static_cast<std::ptrdiff_t>(i) * source_stride, Bytes);
+}
+
+template <std::size_t... Steps>
+constexpr auto make_row_copies(std::index_sequence<Steps...>) {
+  using RowCopy = void (*)(const char *, std::ptrdiff_t, char *, std::ptrdiff_t, std::size_t);
+  return std::array<RowCopy, sizeof...(Steps)>{copy_rows<(Steps + 1) * run_step_bytes>...};
+}
+// Index (bytes / 4) - 1: a fixed size, so that each line's copy is a few moves.
+constexpr auto row_copies =
+    make_row_copies(std::make_index_sequence<longest_run_bytes / run_step_bytes>());
+
+void copy_run(std::size_t bytes, const char *source, std::ptrdiff_t source_stride, char *target,
+              std::ptrdiff_t target_stride, std::size_t count) {
+  row_copies[bytes / run_step_bytes - 1](source, source_stride, target, target_stride, count);
+}
+
 char *column_address(const FieldColumn &column, std::int64_t line) {
   return static_cast<char *>(column.base) + line * column.stride;
 }
@@ -182,6 +245,13 @@ int read_binary_lines(KeywordFile &file, const Vector<FieldPlan> &plan, std::siz
       const FieldColumn &column = columns[j];
       char *target = column_address(column, done);
       const char *source = lines + plan[j].offset;
+      std::size_t run_bytes = 0;
+      if (std::size_t run = run_length(plan, columns, j, swap, run_bytes); run > 0) {
+        copy_run(run_bytes, source, static_cast<std::ptrdiff_t>(line_bytes), target, column.stride,
+                 count);
+        j += run - 1;
+        continue;
+      }
       switch (plan[j].stored) {
         case StoredType::int32:
           decode_into<std::int32_t>(column.type, source, line_bytes, count, swap, target,
@@ -237,6 +307,13 @@ void write_binary_lines(KeywordFile &file, const Vector<FieldPlan> &plan, std::s
       const ConstFieldColumn &column = columns[j];
       const char *source = column_address(column, done);
       char *target = lines + plan[j].offset;
+      std::size_t run_bytes = 0;
+      if (std::size_t run = run_length(plan, columns, j, false, run_bytes); run > 0) {
+        copy_run(run_bytes, source, column.stride, target, static_cast<std::ptrdiff_t>(line_bytes),
+                 count);
+        j += run - 1;
+        continue;
+      }
       switch (plan[j].stored) {
         case StoredType::int32:
           encode_from<std::int32_t>(column.type, source, column.stride, count, target,

@@ -168,15 +168,40 @@ bool KeywordFile::next_token(std::string_view &token) {
   }
 }
 
+namespace {
+
+constexpr std::uint64_t every_byte = 0x0101010101010101ULL;
+constexpr std::uint64_t high_bits = 0x8080808080808080ULL;
+
+// True when some byte of the word is 'A' or above, or is '#': the only bytes
+// that can start a keyword or a comment. Digits, signs, dots and blanks, all
+// of a data line but the 'e' of an exponent, are below 'A'.
+bool may_hold_word_or_comment(std::uint64_t word) {
+  std::uint64_t at_least_a = ((word & ~high_bits) + (0x80 - 'A') * every_byte) | word;
+  std::uint64_t hashes = word ^ ('#' * every_byte);
+  std::uint64_t has_hash = (hashes - every_byte) & ~hashes;
+  return ((at_least_a | has_hash) & high_bits) != 0;
+}
+
+}  // namespace
+
 bool KeywordFile::next_word_token(std::string_view &token) {
   bool after_space = false;
   for (;;) {
     const char *data = buffer_.get();
     std::size_t i = cursor_;
     while (i < length_) {
+      // Eight bytes at a time over the numbers of the data lines.
+      if (i + sizeof(std::uint64_t) <= length_) {
+        std::uint64_t word;
+        std::memcpy(&word, data + i, sizeof word);
+        if (!may_hold_word_or_comment(word)) {
+          i += sizeof word;
+          after_space = is_space(data[i - 1]);
+          continue;
+        }
+      }
       auto c = static_cast<unsigned char>(data[i]);
-      // Digits, signs, dots and blanks all sort below 'A': one test passes
-      // over nearly every byte of the data lines.
       if (c < 'A' && c != '#') {
         after_space = is_space(static_cast<char>(c));
         ++i;
@@ -218,7 +243,29 @@ Number read_text_number(KeywordFile &file) {
 
 }  // namespace
 
-std::int32_t KeywordFile::read_text_integer() { return read_text_number<std::int32_t>(*this); }
+// Longest run of digits read without an overflow check; longer numbers (and
+// anything unusual) take the general path.
+constexpr std::size_t quick_integer_digits = 9;
+
+std::int32_t KeywordFile::read_text_integer() {
+  // The common case: blanks, then a plain decimal integer followed by a
+  // blank, all within the block held.
+  const char *data = buffer_.get();
+  std::size_t i = cursor_;
+  while (i < length_ && is_space(data[i])) ++i;
+  bool negative = i < length_ && data[i] == '-';
+  if (i < length_ && (data[i] == '-' || data[i] == '+')) ++i;
+  std::size_t first_digit = i;
+  std::uint32_t value = 0;
+  while (i < length_ && i - first_digit < quick_integer_digits &&
+         static_cast<unsigned>(data[i] - '0') < 10u)
+    value = value * 10 + static_cast<std::uint32_t>(data[i++] - '0');
+  if (i > first_digit && i < length_ && is_space(data[i])) {
+    cursor_ = i;
+    return negative ? -static_cast<std::int32_t>(value) : static_cast<std::int32_t>(value);
+  }
+  return read_text_number<std::int32_t>(*this);
+}
 double KeywordFile::read_text_double() { return read_text_number<double>(*this); }
 float KeywordFile::read_text_float() { return read_text_number<float>(*this); }
 

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 #include <new>
 
 #include "core/guard.hpp"
@@ -13,6 +14,7 @@
 #include "gridlume/mesh_memory.h"
 #include "io/keyword_file.hpp"
 #include "io/mesh_writer.hpp"
+#include "mesh/memory_storage.hpp"
 
 namespace gridlume {
 
@@ -46,11 +48,12 @@ constexpr int progress_keywords[] = {4, 15, 5, 25, 6, 24, 7, 27, 8, 30, 10, 49, 
                                      60, 20, 21, 22, 59, 19, 29, 155, 155};
 
 using CountSetter = int (*)(gridlume_mesh *, int);
-using IntegersSetter = int (*)(gridlume_mesh *, int, const int *);
 using ExtraSetter = int (*)(gridlume_mesh *, int, int, const int *);
 
 // One row per element kind, in reading order. Kinds without high-order
-// keywords have 0 there.
+// keywords have 0 there. Vertices and tags go straight into the storage
+// arrays of their slots; extra vertices, which each own a list, through the
+// setter.
 struct ReadKind {
   int linear_keyword;
   int second_order_keyword;
@@ -59,10 +62,10 @@ struct ReadKind {
   int corner_count;
   int extra_code;  // stored with every extra-vertex list of the kind
   CountSetter set_count;
-  IntegersSetter set_vertices;
-  IntegersSetter set_tag;
+  Slot vertices_slot;
+  Slot tag_slot;
   ExtraSetter set_extra;
-  IntegersSetter set_required;
+  Slot required_slot;  // unused by kinds without a "Required..." keyword
   int store_code;
   const char *store_text;
   int read_code;
@@ -70,31 +73,28 @@ struct ReadKind {
 };
 
 constexpr ReadKind read_kinds[] = {
-    {5, 25, 34, 16, 2, 1001, gridlume_mesh_set_edge_count, gridlume_mesh_set_edge_vertices,
-     gridlume_mesh_set_edge_tag, gridlume_mesh_set_edge_extra_vertices,
-     gridlume_mesh_set_edge_required_property, -2040, " Unable to store edge.", -2042,
-     " Unknown error0 while trying to read edge."},
-    {6, 24, 35, 17, 3, 2003, gridlume_mesh_set_triangle_count,
-     gridlume_mesh_set_triangle_vertices, gridlume_mesh_set_triangle_tag,
-     gridlume_mesh_set_triangle_extra_vertices, gridlume_mesh_set_triangle_required_property,
+    {5, 25, 34, 16, 2, 1001, gridlume_mesh_set_edge_count, slot_edge_vertices, slot_edge_tag,
+     gridlume_mesh_set_edge_extra_vertices, slot_edge_required_property, -2040,
+     " Unable to store edge.", -2042, " Unknown error0 while trying to read edge."},
+    {6, 24, 35, 17, 3, 2003, gridlume_mesh_set_triangle_count, slot_triangle_vertices,
+     slot_triangle_tag, gridlume_mesh_set_triangle_extra_vertices, slot_triangle_required_property,
      -2020, " Unable to store triangle.", -2021, " Unknown error0 while trying to read triangle."},
-    {7, 27, 36, 18, 4, 3005, gridlume_mesh_set_quadrangle_count,
-     gridlume_mesh_set_quadrangle_vertices, gridlume_mesh_set_quadrangle_tag,
-     gridlume_mesh_set_quadrangle_extra_vertices, gridlume_mesh_set_quadrangle_required_property,
-     -2020, " Unable to store quadrangle.", -2021,
+    {7, 27, 36, 18, 4, 3005, gridlume_mesh_set_quadrangle_count, slot_quadrangle_vertices,
+     slot_quadrangle_tag, gridlume_mesh_set_quadrangle_extra_vertices,
+     slot_quadrangle_required_property, -2020, " Unable to store quadrangle.", -2021,
      " Unknown error0 while trying to read quadrangle."},
-    {8, 30, 37, 0, 4, 4006, gridlume_mesh_set_tetrahedron_count,
-     gridlume_mesh_set_tetrahedron_vertices, gridlume_mesh_set_tetrahedron_tag,
-     gridlume_mesh_set_tetrahedron_extra_vertices, nullptr, -2090,
-     " Unable to store tetrahedron.", -2091, " Unknown error0 while trying to read tetrahedron."},
-    {10, 0, 0, 0, 8, 0, gridlume_mesh_set_hexahedron_count, gridlume_mesh_set_hexahedron_vertices,
-     gridlume_mesh_set_hexahedron_tag, nullptr, nullptr, -2090, " Unable to store hexahedron.",
-     -2091, " Unknown error0 while trying to read hexahedron."},
-    {49, 0, 0, 0, 5, 0, gridlume_mesh_set_pyramid_count, gridlume_mesh_set_pyramid_vertices,
-     gridlume_mesh_set_pyramid_tag, nullptr, nullptr, -2090, " Unable to store pyramid.", -2091,
+    {8, 30, 37, 0, 4, 4006, gridlume_mesh_set_tetrahedron_count, slot_tetrahedron_vertices,
+     slot_tetrahedron_tag, gridlume_mesh_set_tetrahedron_extra_vertices,
+     slot_tetrahedron_required_property, -2090, " Unable to store tetrahedron.", -2091,
+     " Unknown error0 while trying to read tetrahedron."},
+    {10, 0, 0, 0, 8, 0, gridlume_mesh_set_hexahedron_count, slot_hexahedron_vertices,
+     slot_hexahedron_tag, nullptr, slot_hexahedron_required_property, -2090,
+     " Unable to store hexahedron.", -2091, " Unknown error0 while trying to read hexahedron."},
+    {49, 0, 0, 0, 5, 0, gridlume_mesh_set_pyramid_count, slot_pyramid_vertices, slot_pyramid_tag,
+     nullptr, slot_pyramid_required_property, -2090, " Unable to store pyramid.", -2091,
      " Unknown error0 while trying to read pyramid."},
-    {9, 0, 0, 0, 6, 0, gridlume_mesh_set_prism_count, gridlume_mesh_set_prism_vertices,
-     gridlume_mesh_set_prism_tag, nullptr, nullptr, -2090, " Unable to store prism.", -2091,
+    {9, 0, 0, 0, 6, 0, gridlume_mesh_set_prism_count, slot_prism_vertices, slot_prism_tag, nullptr,
+     slot_prism_required_property, -2090, " Unable to store prism.", -2091,
      " Unknown error0 while trying to read prism."},
 };
 
@@ -137,6 +137,8 @@ bool use_p2_form(int selection, int p2_lines, int extra_lines) {
   }
 }
 
+// Coordinates and references are decoded from the file straight into the
+// mesh's storage arrays, a block of lines at a time.
 int read_vertices(MeshReader &reader) {
   int count = keyword_file_stat_key(reader.slot, keyword_vertices);
   if (int status = gridlume_mesh_set_vertex_count(reader.mesh, count))
@@ -144,33 +146,33 @@ int read_vertices(MeshReader &reader) {
   if (count == 0) return 0;
   if (!reader.go_to(keyword_vertices))
     return reader.fail(-2011, "Unknown error0 while trying to read vertices.", -1);
-  Vector<double> xyz(3 * static_cast<std::size_t>(reader_block_lines), 0.0);
-  Vector<std::int32_t> tags(static_cast<std::size_t>(reader_block_lines));
-  FieldColumn columns[4];
-  for (int k = 0; k < reader.dimension; ++k) columns[k] = {ColumnType::float64, &xyz[k], 24};
-  columns[reader.dimension] = {ColumnType::int32, tags.data(), 4};
-  std::span<const FieldColumn> used(columns, static_cast<std::size_t>(reader.dimension) + 1);
+  MeshStorage &storage = reader.storage();
+  double *xyz = sized_values<slot_vertex_coordinates>(storage, count);
+  int *tags = xyz == nullptr ? nullptr : sized_values<slot_vertex_tag>(storage, count);
+  if (tags == nullptr)
+    return reader.fail(-2012, " Unable to store vertices.", GRIDLUME_STATUS_NO_MEMORY);
   bool found_nan = false;
   for (int first = 1; first <= count; first += reader_block_lines) {
     int lines = count - first + 1 < reader_block_lines ? count - first + 1 : reader_block_lines;
-    int complete = keyword_file_get_lines(reader.slot, keyword_vertices, lines, used);
+    double *points = xyz + 3 * static_cast<std::size_t>(first - 1);
+    int *references = tags + (first - 1);
+    // In 2D z keeps the 0 of the fresh array.
+    FieldColumn columns[4];
+    for (int k = 0; k < reader.dimension; ++k)
+      columns[k] = {ColumnType::float64, points + k, 3 * sizeof(double)};
+    columns[reader.dimension] = {ColumnType::int32, references, sizeof(int)};
+    int complete = keyword_file_get_lines(
+        reader.slot, keyword_vertices, lines,
+        std::span<const FieldColumn>(columns, static_cast<std::size_t>(reader.dimension) + 1));
     if (complete == GRIDLUME_STATUS_NO_MEMORY) throw std::bad_alloc();
-    for (int k = 0; k < lines; ++k) {
-      double *point = &xyz[3 * static_cast<std::size_t>(k)];
-      for (int c = 0; c < 3; ++c) {
-        if (std::isnan(point[c])) {
-          point[c] = 0;  // stored as 0, and the file refused once all are stored
-          found_nan = true;
-        }
+    for (std::size_t c = 0; c < 3 * static_cast<std::size_t>(lines); ++c) {
+      if (std::isnan(points[c])) {
+        points[c] = 0;  // stored as 0, and the file refused once all are stored
+        found_nan = true;
       }
-      if (k >= complete) tags[static_cast<std::size_t>(k)] = -1;  // reference not read
-      int i = first + k;
-      if (int status = gridlume_mesh_set_vertex_coordinates(reader.mesh, i, point))
-        return reader.fail(-2012, " Unable to store vertices.", status);
-      if (int status = gridlume_mesh_set_vertex_tag(reader.mesh, i, &tags[static_cast<std::size_t>(k)]))
-        return reader.fail(-2012, " Unable to store vertices.", status);
-      reader.line_done(i, "(Ve)");
     }
+    for (int k = complete; k < lines; ++k) references[k] = -1;  // reference not read
+    reader.lines_done(first, lines, "(Ve)");
   }
   reader.keyword_done("(Ve)");
   if (found_nan) return reader.fail(-2010, " NAN found in mesh vertex coordinates.", -1);
@@ -194,6 +196,11 @@ class ElementReading {
     int count = linear_lines_ + (p2_form_ ? p2_lines_ : 0);
     if (count == 0) return 0;
     if (int status = kind_.set_count(reader_.mesh, count)) return fail_store(status);
+    MeshStorage &storage = reader_.storage();
+    vertices_ = static_cast<int *>(sized_values(storage, kind_.vertices_slot, count));
+    tags_ = vertices_ == nullptr ? nullptr
+                                 : static_cast<int *>(sized_values(storage, kind_.tag_slot, count));
+    if (tags_ == nullptr) return fail_store(GRIDLUME_STATUS_NO_MEMORY);
     const char *linear_label = p2_form_ ? "(Ei)" : "(Em)";
     if (int status = read_rows(kind_.linear_keyword, linear_lines_, 0, 1, linear_label))
       return status;
@@ -207,10 +214,9 @@ class ElementReading {
   // "Required..." lists name linear elements only.
   int read_required() {
     if (kind_.required_keyword == 0) return 0;
-    const FlagList required{kind_.required_keyword, linear_lines_,    linear_lines_,
-                            kind_.set_required,     kind_.store_code, kind_.store_text,
-                            kind_.store_code,       kind_.store_text, kind_.read_code,
-                            kind_.read_text,        p2_form_ ? "(Ei)" : "(Em)"};
+    const FlagList required{
+        kind_.required_keyword, linear_lines_,   kind_.required_slot, kind_.store_code,
+        kind_.store_text,       kind_.read_code, kind_.read_text,     p2_form_ ? "(Ei)" : "(Em)"};
     return read_flag_list(reader_, required);
   }
 
@@ -226,33 +232,36 @@ class ElementReading {
   int fail_store(int status) const { return reader_.fail(kind_.store_code, kind_.store_text, status); }
   int fail_read() const { return reader_.fail(kind_.read_code, kind_.read_text, -1); }
 
+  // Corners and tags go straight into the storage arrays; the extra vertices
+  // of second-order lines pass through a block of rows to their setter.
   int read_rows(int keyword, int lines, int extra, int first_element, const char *label) {
     if (lines == 0) return 0;
     if (!reader_.go_to(keyword)) return fail_read();
-    int width = kind_.corner_count + extra + 1;
-    Vector<std::int32_t> rows(static_cast<std::size_t>(reader_block_lines) *
-                              static_cast<std::size_t>(width));
-    Vector<FieldColumn> columns(static_cast<std::size_t>(width));
-    for (int j = 0; j < width; ++j)
-      columns[static_cast<std::size_t>(j)] = {ColumnType::int32, &rows[static_cast<std::size_t>(j)],
-                                              static_cast<std::ptrdiff_t>(width) * 4};
+    const int corners = kind_.corner_count;
+    Vector<std::int32_t> extra_rows(static_cast<std::size_t>(reader_block_lines) *
+                                    static_cast<std::size_t>(extra));
+    Vector<FieldColumn> columns(static_cast<std::size_t>(corners + extra + 1));
     for (int done = 0; done < lines; done += reader_block_lines) {
       int block = lines - done < reader_block_lines ? lines - done : reader_block_lines;
+      std::size_t element = static_cast<std::size_t>(first_element - 1 + done);
+      for (int j = 0; j < corners; ++j)
+        columns[static_cast<std::size_t>(j)] = {ColumnType::int32,
+                                                vertices_ + element * corners + j,
+                                                static_cast<std::ptrdiff_t>(corners * sizeof(int))};
+      for (int j = 0; j < extra; ++j)
+        columns[static_cast<std::size_t>(corners + j)] = {
+            ColumnType::int32, &extra_rows[static_cast<std::size_t>(j)],
+            static_cast<std::ptrdiff_t>(extra * sizeof(std::int32_t))};
+      columns.back() = {ColumnType::int32, tags_ + element, sizeof(int)};
       if (keyword_file_get_lines(reader_.slot, keyword, block, columns) ==
           GRIDLUME_STATUS_NO_MEMORY)
         throw std::bad_alloc();
-      for (int k = 0; k < block; ++k) {
-        const std::int32_t *row = &rows[static_cast<std::size_t>(k) * static_cast<std::size_t>(width)];
-        int element = first_element + done + k;
-        if (int status = kind_.set_vertices(reader_.mesh, element, row)) return fail_store(status);
-        if (int status = kind_.set_tag(reader_.mesh, element, &row[width - 1]))
+      for (int k = 0; k < block && extra > 0; ++k)
+        if (int status =
+                kind_.set_extra(reader_.mesh, static_cast<int>(element) + k + 1, kind_.extra_code,
+                                &extra_rows[static_cast<std::size_t>(k) * extra]))
           return fail_store(status);
-        if (extra > 0)
-          if (int status = kind_.set_extra(reader_.mesh, element, kind_.extra_code,
-                                           row + kind_.corner_count))
-            return fail_store(status);
-        reader_.line_done(done + k + 1, label);
-      }
+      reader_.lines_done(done + 1, block, label);
     }
     reader_.keyword_done(label);
     return 0;
@@ -282,6 +291,8 @@ class ElementReading {
 
   MeshReader &reader_;
   const ReadKind &kind_;
+  int *vertices_ = nullptr;  // the storage arrays of the kind, sized to its count
+  int *tags_ = nullptr;
   int linear_lines_ = 0;
   int p2_lines_ = 0;
   int extra_lines_ = 0;
@@ -308,10 +319,7 @@ int read_sections(MeshReader &reader, const Options &options) {
   int vertices = keyword_file_stat_key(reader.slot, keyword_vertices);
   const FlagList required_vertices{keyword_required_vertices,
                                    vertices,
-                                   vertices,
-                                   gridlume_mesh_set_vertex_required_property,
-                                   -2012,
-                                   " Unable to set vertex required property.",
+                                   slot_vertex_required_property,
                                    -2012,
                                    " Unable to set vertex required property.",
                                    -2011,
@@ -377,14 +385,19 @@ int MeshReader::fail(int code, const char *text, int status) const {
   return status;
 }
 
+double MeshReader::percentage() const {
+  return total_lines > 0 ? progress_reading_start + progress_reading_span * done_lines / total_lines
+                         : progress_reading_start;
+}
+
 void MeshReader::report(const char *label, int flags) {
   if (progress == nullptr) return;
-  double percentage = total_lines > 0
-                          ? progress_reading_start + progress_reading_span * done_lines / total_lines
-                          : progress_reading_start;
-  char text[64];
-  std::snprintf(text, sizeof text, "reading mesh progression %s", label);
-  progress_report(progress, progress_message_code, percentage, text, flags);
+  // The text is made once per label: progress is reported every hundred lines.
+  if (label != label_of_text) {
+    std::snprintf(progress_text, sizeof progress_text, "reading mesh progression %s", label);
+    label_of_text = label;
+  }
+  progress_report(progress, progress_message_code, percentage(), progress_text, flags);
 }
 
 void MeshReader::report_at(double percentage, const char *text, int flags) {
@@ -392,6 +405,21 @@ void MeshReader::report_at(double percentage, const char *text, int flags) {
 }
 
 bool MeshReader::go_to(int keyword) const { return keyword_file_goto_key(slot, keyword) == 0; }
+
+void *MeshReader::cleared_values(Slot slot) const {
+  MeshStorage &stored = storage();
+  int count = stored.counts[static_cast<std::size_t>(attribute_table[slot].kind)];
+  void *values = sized_values(stored, slot, count);
+  if (values == nullptr) return nullptr;
+  AttributeShape shape = attribute_table[slot].shape;
+  std::size_t value_bytes = shape == AttributeShape::POINT || shape == AttributeShape::CORNER_POINT
+                                ? sizeof(double)
+                                : sizeof(int);
+  std::memset(values, 0,
+              static_cast<std::size_t>(count) * value_bytes *
+                  static_cast<std::size_t>(stored_values_per_entity(slot)));
+  return values;
+}
 
 bool read_integer_rows(const MeshReader &reader, int keyword, int lines, int width,
                        Vector<std::int32_t> &rows) {

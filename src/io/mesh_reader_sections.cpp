@@ -42,7 +42,7 @@ bool read_vector_table(MeshReader &reader, int keyword, int lines, Vector<double
       reader.slot, keyword, lines,
       std::span<const FieldColumn>(columns, static_cast<std::size_t>(reader.dimension)));
   if (got == GRIDLUME_STATUS_NO_MEMORY) return false;
-  for (int line = 1; line <= lines; ++line) reader.line_done(line, label);
+  reader.lines_done(1, lines, label);
   reader.keyword_done(label);
   return true;
 }
@@ -60,10 +60,11 @@ int integer_fields(const MeshReader &reader, int keyword) {
 // One "...At..." keyword: lines (entity, corner, vector number) or (entity,
 // vector number) when corner_count is 0. Every entity's vectors are cleared
 // first; lines naming an entity, corner or vector out of range are passed
-// over.
+// over. The vectors go straight into the storage array of the slot.
 struct VectorUses {
   int keyword;
   int corner_count;
+  Slot slot;
   int store_code;
   const char *store_text;
   int read_code;
@@ -71,43 +72,30 @@ struct VectorUses {
   const char *label;
 };
 
-using PointSetter = int (*)(gridlume_mesh *, int, const double *);
-using CornerPointSetter = int (*)(gridlume_mesh *, int, int, const double *);
-
 int read_vector_uses(MeshReader &reader, const VectorUses &uses, int entities,
-                     const Vector<double> &vectors, PointSetter set_point,
-                     CornerPointSetter set_corner) {
+                     const Vector<double> &vectors) {
   int lines = keyword_file_stat_key(reader.slot, uses.keyword);
   if (lines == 0) return 0;
-  const double zero[3] = {0, 0, 0};
-  for (int i = 1; i <= entities; ++i) {
-    if (uses.corner_count == 0) {
-      if (int status = set_point(reader.mesh, i, zero))
-        return reader.fail(uses.store_code, uses.store_text, status);
-    } else {
-      for (int corner = 1; corner <= uses.corner_count; ++corner)
-        if (int status = set_corner(reader.mesh, i, corner, zero))
-          return reader.fail(uses.store_code, uses.store_text, status);
-    }
-  }
+  auto *stored = static_cast<double *>(reader.cleared_values(uses.slot));
+  if (stored == nullptr && entities > 0)
+    return reader.fail(uses.store_code, uses.store_text, GRIDLUME_STATUS_NO_MEMORY);
   if (!reader.go_to(uses.keyword)) return reader.fail(uses.read_code, uses.read_text, -1);
   int width = integer_fields(reader, uses.keyword);
   Vector<std::int32_t> rows;
   if (!read_integer_rows(reader, uses.keyword, lines, width, rows)) throw std::bad_alloc();
+  const std::size_t vectors_per_entity = uses.corner_count == 0 ? 1 : uses.corner_count;
   for (int line = 1; line <= lines; ++line) {
     const std::int32_t *row = &rows[static_cast<std::size_t>(line - 1) * static_cast<std::size_t>(width)];
     int entity = row[0];
-    int corner = uses.corner_count == 0 ? 0 : row[1];
+    int corner = uses.corner_count == 0 ? 1 : row[1];
     const double *vector = vector_number(vectors, uses.corner_count == 0 ? row[1] : row[2]);
-    bool in_range = entity >= 1 && entity <= entities && vector != nullptr &&
-                    (uses.corner_count == 0 || (corner >= 1 && corner <= uses.corner_count));
-    if (in_range) {
-      int status = uses.corner_count == 0 ? set_point(reader.mesh, entity, vector)
-                                          : set_corner(reader.mesh, entity, corner, vector);
-      if (status != 0) return reader.fail(uses.store_code, uses.store_text, status);
-    }
-    reader.line_done(line, uses.label);
+    if (entity >= 1 && entity <= entities && vector != nullptr && corner >= 1 &&
+        corner <= static_cast<int>(vectors_per_entity))
+      std::copy_n(vector, 3,
+                  stored + 3 * ((static_cast<std::size_t>(entity) - 1) * vectors_per_entity +
+                                static_cast<std::size_t>(corner) - 1));
   }
+  reader.lines_done(1, lines, uses.label);
   reader.keyword_done(uses.label);
   return 0;
 }
@@ -152,20 +140,16 @@ int register_composites(MeshReader &reader, gridlume_tag_system *tags, int lines
 int read_flag_list(MeshReader &reader, const FlagList &list) {
   int lines = keyword_file_stat_key(reader.slot, list.keyword);
   if (lines == 0) return 0;
-  const int zero = 0, one = 1;
-  for (int i = 1; i <= list.count; ++i)
-    if (int status = list.set(reader.mesh, i, &zero))
-      return reader.fail(list.unset_code, list.unset_text, status);
+  auto *flags = static_cast<int *>(reader.cleared_values(list.slot));
+  // Without entities nothing is cleared and no listed index is in range.
+  if (flags == nullptr && list.limit > 0)
+    return reader.fail(list.store_code, list.store_text, GRIDLUME_STATUS_NO_MEMORY);
   if (!reader.go_to(list.keyword)) return reader.fail(list.read_code, list.read_text, -1);
   Vector<std::int32_t> listed;
   if (!read_integer_rows(reader, list.keyword, lines, 1, listed)) throw std::bad_alloc();
-  for (int line = 1; line <= lines; ++line) {
-    int index = listed[static_cast<std::size_t>(line - 1)];
-    if (index >= 1 && index <= list.limit)
-      if (int status = list.set(reader.mesh, index, &one))
-        return reader.fail(list.set_code, list.set_text, status);
-    reader.line_done(line, list.label);
-  }
+  for (std::int32_t index : listed)
+    if (index >= 1 && index <= list.limit) flags[index - 1] = 1;
+  reader.lines_done(1, lines, list.label);
   reader.keyword_done(list.label);
   return 0;
 }
@@ -175,17 +159,25 @@ int read_corners_and_ridges(MeshReader &reader) {
   gridlume_mesh_get_vertex_count(reader.mesh, &vertices);
   gridlume_mesh_get_edge_count(reader.mesh, &edges);
   if (vertices > 0) {
-    FlagList corners{keyword_corners, vertices, vertices, gridlume_mesh_set_vertex_corner_property,
-                     -2030, " Unable to unset vertex corner property.", -2030,
-                     " Unable to set vertex corner property.", -2031,
-                     " Unknown error1 while trying to read Corners.", "(cV)"};
+    FlagList corners{keyword_corners,
+                     vertices,
+                     slot_vertex_corner_property,
+                     -2030,
+                     " Unable to unset vertex corner property.",
+                     -2031,
+                     " Unknown error1 while trying to read Corners.",
+                     "(cV)"};
     if (int status = read_flag_list(reader, corners)) return status;
   }
   if (edges > 0) {
-    FlagList ridges{keyword_ridges, edges, edges, gridlume_mesh_set_edge_ridge_property, -2041,
-                    " Unable to set edge ridge property.", -2041,
-                    " Unable to set edge ridge property.", -2040,
-                    " Unknown error1 while trying to read Ridges.", "(rE)"};
+    FlagList ridges{keyword_ridges,
+                    edges,
+                    slot_edge_ridge_property,
+                    -2041,
+                    " Unable to set edge ridge property.",
+                    -2040,
+                    " Unknown error1 while trying to read Ridges.",
+                    "(rE)"};
     if (int status = read_flag_list(reader, ridges)) return status;
   }
   return 0;
@@ -203,34 +195,43 @@ int read_normals(MeshReader &reader) {
   }
   int vertices = 0;
   gridlume_mesh_get_vertex_count(reader.mesh, &vertices);
-  const VectorUses at_vertices{keyword_normal_at_vertices, 0, -2060,
-                               " Unable to store NormalAtVertices.", -2061,
-                               " Unknown error1 while trying to read NormalAtVertices.", "(NV)"};
-  if (int status = read_vector_uses(reader, at_vertices, vertices, normals,
-                                    gridlume_mesh_set_vertex_normal_coordinates, nullptr))
-    return status;
+  const VectorUses at_vertices{keyword_normal_at_vertices,
+                               0,
+                               slot_vertex_normal_coordinates,
+                               -2060,
+                               " Unable to store NormalAtVertices.",
+                               -2061,
+                               " Unknown error1 while trying to read NormalAtVertices.",
+                               "(NV)"};
+  if (int status = read_vector_uses(reader, at_vertices, vertices, normals)) return status;
   if (keyword_file_stat_key(reader.slot, keyword_normal_at_triangle_vertices) > 0) {
     int triangles = 0;
     if (int status = gridlume_mesh_get_triangle_count(reader.mesh, &triangles))
       return reader.fail(-2020, " Unable to get number of triangles.", status);
-    const VectorUses at_triangles{
-        keyword_normal_at_triangle_vertices, 3, -2062, " Unable to store NormalAtTriangleVertices.",
-        -2061, " Unknown error1 while trying to read NormalAtTriangleVertices.", "(NT)"};
-    if (int status = read_vector_uses(reader, at_triangles, triangles, normals, nullptr,
-                                      gridlume_mesh_set_triangle_vertex_normal_coordinates))
-      return status;
+    const VectorUses at_triangles{keyword_normal_at_triangle_vertices,
+                                  3,
+                                  slot_triangle_vertex_normal_coordinates,
+                                  -2062,
+                                  " Unable to store NormalAtTriangleVertices.",
+                                  -2061,
+                                  " Unknown error1 while trying to read NormalAtTriangleVertices.",
+                                  "(NT)"};
+    if (int status = read_vector_uses(reader, at_triangles, triangles, normals)) return status;
   }
   if (keyword_file_stat_key(reader.slot, keyword_normal_at_quadrilateral_vertices) > 0) {
     int quadrangles = 0;
     if (int status = gridlume_mesh_get_quadrangle_count(reader.mesh, &quadrangles))
       return reader.fail(-2020, " Unable to get number of quadrangles.", status);
     const VectorUses at_quadrangles{
-        keyword_normal_at_quadrilateral_vertices, 4, -2063,
-        " Unable to store NormalAtQuadrilateralVertices.", -2061,
-        " Unknown error1 while trying to read NormalAtQuadrilateralVertices.", "(NQ)"};
-    if (int status = read_vector_uses(reader, at_quadrangles, quadrangles, normals, nullptr,
-                                      gridlume_mesh_set_quadrangle_vertex_normal_coordinates))
-      return status;
+        keyword_normal_at_quadrilateral_vertices,
+        4,
+        slot_quadrangle_vertex_normal_coordinates,
+        -2063,
+        " Unable to store NormalAtQuadrilateralVertices.",
+        -2061,
+        " Unknown error1 while trying to read NormalAtQuadrilateralVertices.",
+        "(NQ)"};
+    if (int status = read_vector_uses(reader, at_quadrangles, quadrangles, normals)) return status;
   }
   return 0;
 }
@@ -249,11 +250,15 @@ int read_tangents(MeshReader &reader) {
   int edges = 0;
   if (int status = gridlume_mesh_get_edge_count(reader.mesh, &edges))
     return reader.fail(-2040, " Unable to get number of edges.", status);
-  const VectorUses at_edges{keyword_tangent_at_edge_vertices, 2, -2064,
-                            " Unable to store TangentAtEdgeVertices.", -2064,
-                            " Unknown error1 while trying to read TangentAtEdgeVertices.", "(TE)"};
-  return read_vector_uses(reader, at_edges, edges, tangents, nullptr,
-                          gridlume_mesh_set_edge_vertex_tangent_coordinates);
+  const VectorUses at_edges{keyword_tangent_at_edge_vertices,
+                            2,
+                            slot_edge_vertex_tangent_coordinates,
+                            -2064,
+                            " Unable to store TangentAtEdgeVertices.",
+                            -2064,
+                            " Unknown error1 while trying to read TangentAtEdgeVertices.",
+                            "(TE)"};
+  return read_vector_uses(reader, at_edges, edges, tangents);
 }
 
 int read_subdomains(MeshReader &reader) {

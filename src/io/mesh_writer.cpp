@@ -10,6 +10,7 @@
 #include "core/guard.hpp"
 #include "gridlume/mesh_io.h"
 #include "io/keyword_file.hpp"
+#include "mesh/memory_storage.hpp"
 
 namespace gridlume {
 
@@ -42,35 +43,46 @@ struct ElementKind {
   IntegersGetter vertices;
   IntegersGetter tag;
   ExtraGetter extra;
+  Slot vertices_slot;  // the same three attributes in an in-memory mesh's storage
+  Slot tag_slot;
+  Slot extra_slot;
 };
 
 constexpr ElementKind element_kinds[] = {
     {"edge", "edges", 2040, 2, 1, 1, 5, 25, 34, gridlume_mesh_get_edge_count,
      gridlume_mesh_get_edge_vertices, gridlume_mesh_get_edge_tag,
-     gridlume_mesh_get_edge_extra_vertices},
+     gridlume_mesh_get_edge_extra_vertices, slot_edge_vertices, slot_edge_tag,
+     slot_edge_extra_vertices},
     {"triangle", "triangles", 2020, 3, 3, 2, 6, 24, 35, gridlume_mesh_get_triangle_count,
      gridlume_mesh_get_triangle_vertices, gridlume_mesh_get_triangle_tag,
-     gridlume_mesh_get_triangle_extra_vertices},
+     gridlume_mesh_get_triangle_extra_vertices, slot_triangle_vertices, slot_triangle_tag,
+     slot_triangle_extra_vertices},
     {"quadrangle", "quadrilaterals", 2020, 4, 5, 3, 7, 27, 36,
      gridlume_mesh_get_quadrangle_count, gridlume_mesh_get_quadrangle_vertices,
-     gridlume_mesh_get_quadrangle_tag, gridlume_mesh_get_quadrangle_extra_vertices},
+     gridlume_mesh_get_quadrangle_tag, gridlume_mesh_get_quadrangle_extra_vertices, slot_quadrangle_vertices, slot_quadrangle_tag,
+     slot_quadrangle_extra_vertices},
     {"tetrahedron", "tetrahedra", 2090, 4, 6, 4, 8, 30, 37, gridlume_mesh_get_tetrahedron_count,
      gridlume_mesh_get_tetrahedron_vertices, gridlume_mesh_get_tetrahedron_tag,
-     gridlume_mesh_get_tetrahedron_extra_vertices},
+     gridlume_mesh_get_tetrahedron_extra_vertices, slot_tetrahedron_vertices, slot_tetrahedron_tag,
+     slot_tetrahedron_extra_vertices},
     {"hexahedron", "hexaedra", 2090, 8, 19, 5, 10, 33, 39, gridlume_mesh_get_hexahedron_count,
      gridlume_mesh_get_hexahedron_vertices, gridlume_mesh_get_hexahedron_tag,
-     gridlume_mesh_get_hexahedron_extra_vertices},
+     gridlume_mesh_get_hexahedron_extra_vertices, slot_hexahedron_vertices, slot_hexahedron_tag,
+     slot_hexahedron_extra_vertices},
     {"pyramid", "pyramid", 2090, 5, 9, 7, 49, 87, 157, gridlume_mesh_get_pyramid_count,
      gridlume_mesh_get_pyramid_vertices, gridlume_mesh_get_pyramid_tag,
-     gridlume_mesh_get_pyramid_extra_vertices},
+     gridlume_mesh_get_pyramid_extra_vertices, slot_pyramid_vertices, slot_pyramid_tag,
+     slot_pyramid_extra_vertices},
     {"prism", "prism", 2090, 6, 12, 6, 9, 86, 38, gridlume_mesh_get_prism_count,
      gridlume_mesh_get_prism_vertices, gridlume_mesh_get_prism_tag,
-     gridlume_mesh_get_prism_extra_vertices},
+     gridlume_mesh_get_prism_extra_vertices, slot_prism_vertices, slot_prism_tag,
+     slot_prism_extra_vertices},
 };
 
 constexpr int extra_code_unit = 1000;
 constexpr int keyword_vertices = 4;
 constexpr int most_row_integers = 8 + 19 + 1;  // a "HexahedraQ2" line
+constexpr int max_corner_count = 8;             // a hexahedron
 
 // An element whose code is 0 or exactly 1000 × kind is linear.
 bool is_high_order(int code, const ElementKind &kind) {
@@ -105,6 +117,17 @@ Options parse_options(int option_count, va_list arguments) {
   return options;
 }
 
+// Source of columns whose every value reads as zero.
+constexpr double zero_real = 0;
+constexpr std::int32_t zero_integer = 0;
+
+// Integer column j of a range of stored entities `width` integers wide.
+ConstFieldColumn stored_integers(const StoredRange &range, int j, int width) {
+  if (range.values == nullptr) return {ColumnType::int32, &zero_integer, 0};
+  return {ColumnType::int32, static_cast<const std::int32_t *>(range.values) + j,
+          static_cast<std::ptrdiff_t>(width) * static_cast<std::ptrdiff_t>(sizeof(std::int32_t))};
+}
+
 int write_vertices(const MeshWriter &writer) {
   int count = 0;
   if (gridlume_mesh_get_vertex_count(writer.mesh, &count) != 0)
@@ -114,17 +137,31 @@ int write_vertices(const MeshWriter &writer) {
   Vector<double> xyz(3 * static_cast<std::size_t>(writer_block_lines));
   Vector<std::int32_t> tags(static_cast<std::size_t>(writer_block_lines));
   ConstFieldColumn columns[4];
-  for (int k = 0; k < writer.dimension; ++k) columns[k] = {ColumnType::float64, &xyz[k], 24};
-  columns[writer.dimension] = {ColumnType::int32, tags.data(), 4};
   std::span<const ConstFieldColumn> used(columns, static_cast<std::size_t>(writer.dimension) + 1);
   for (int first = 1; first <= count; first += writer_block_lines) {
     int lines = count - first + 1 < writer_block_lines ? count - first + 1 : writer_block_lines;
-    for (int k = 0; k < lines; ++k) {
-      if (gridlume_mesh_get_vertex_coordinates(writer.mesh, first + k, &xyz[3 * k]) != 0)
-        return writer.fail(-2011, "Error accessing given mesh vertices coordinates.");
-      // A tag that cannot be read is written as 0.
-      if (gridlume_mesh_get_vertex_tag(writer.mesh, first + k, &tags[k]) != 0) tags[k] = 0;
+    StoredRange points = stored_range(writer.mesh, slot_vertex_coordinates, first, lines);
+    if (points.served) {
+      const auto *stored = static_cast<const double *>(points.values);
+      for (int k = 0; k < writer.dimension; ++k)
+        columns[k] = stored == nullptr
+                         ? ConstFieldColumn{ColumnType::float64, &zero_real, 0}
+                         : ConstFieldColumn{ColumnType::float64, stored + k, 3 * sizeof(double)};
+    } else {
+      for (int k = 0; k < lines; ++k)
+        if (gridlume_mesh_get_vertex_coordinates(writer.mesh, first + k, &xyz[3 * k]) != 0)
+          return writer.fail(-2011, "Error accessing given mesh vertices coordinates.");
+      for (int k = 0; k < writer.dimension; ++k)
+        columns[k] = {ColumnType::float64, &xyz[k], 3 * sizeof(double)};
     }
+    StoredRange references = stored_range(writer.mesh, slot_vertex_tag, first, lines);
+    if (!references.served) {
+      // A tag that cannot be read is written as 0.
+      for (int k = 0; k < lines; ++k)
+        if (gridlume_mesh_get_vertex_tag(writer.mesh, first + k, &tags[k]) != 0) tags[k] = 0;
+      references.values = tags.data();
+    }
+    columns[writer.dimension] = stored_integers(references, 0, 1);
     check_block(keyword_file_set_lines(writer.slot, keyword_vertices, lines, used));
   }
   return 0;
@@ -139,10 +176,17 @@ class ElementWriting {
     int count = 0;
     if (kind_.count(writer_.mesh, &count) != 0 || count <= 0) return 0;
     // Which elements are high-order decides what goes to which keyword.
-    for (int i = 1; i <= count; ++i) {
-      int code = 0;
-      if (kind_.extra(writer_.mesh, i, &code, writer_.scratch) != 0) return fail_extra();
-      if (is_high_order(code, kind_)) high_order_.push_back(i);
+    StoredRange extra = stored_range(writer_.mesh, kind_.extra_slot, 1, count);
+    if (extra.served) {
+      const auto *stored = static_cast<const ExtraVertices *>(extra.values);
+      for (int i = 1; i <= count && stored != nullptr; ++i)
+        if (is_high_order(stored[i - 1].count, kind_)) high_order_.push_back(i);
+    } else {
+      for (int i = 1; i <= count; ++i) {
+        int code = 0;
+        if (kind_.extra(writer_.mesh, i, &code, writer_.scratch) != 0) return fail_extra();
+        if (is_high_order(code, kind_)) high_order_.push_back(i);
+      }
     }
     auto high_count = static_cast<int>(high_order_.size());
     if (writer_.form == high_order_p2_form) {
@@ -171,6 +215,7 @@ class ElementWriting {
   int write_rows(int keyword, int lines, int count, bool second_order) {
     if (lines <= 0) return 0;
     keyword_file_set_key(writer_.slot, keyword, lines, 0, nullptr);
+    if (!second_order && lines == count) return write_every_element(keyword, count);
     int width = kind_.corner_count + (second_order ? kind_.extra_width : 0) + 1;
     Vector<std::int32_t> rows(static_cast<std::size_t>(writer_block_lines) *
                               static_cast<std::size_t>(width));
@@ -207,6 +252,42 @@ class ElementWriting {
       }
     }
     if (filled > 0) writer_.write_integer_rows(keyword, filled, width, rows.data());
+    return 0;
+  }
+
+  // Every element in order, a block at a time: vertices and tags straight
+  // from the storage arrays where they are served from there, else through
+  // the getters.
+  int write_every_element(int keyword, int count) {
+    const int corners = kind_.corner_count;
+    Vector<std::int32_t> vertices(static_cast<std::size_t>(writer_block_lines) *
+                                  static_cast<std::size_t>(corners));
+    Vector<std::int32_t> tags(static_cast<std::size_t>(writer_block_lines));
+    ConstFieldColumn columns[max_corner_count + 1];
+    for (int first = 1; first <= count; first += writer_block_lines) {
+      int lines = count - first + 1 < writer_block_lines ? count - first + 1 : writer_block_lines;
+      StoredRange stored = stored_range(writer_.mesh, kind_.vertices_slot, first, lines);
+      if (!stored.served) {
+        for (int k = 0; k < lines; ++k)
+          if (kind_.vertices(writer_.mesh, first + k,
+                             &vertices[static_cast<std::size_t>(k * corners)]) != 0)
+            return fail_vertices();
+        stored.values = vertices.data();
+      }
+      for (int j = 0; j < corners; ++j) columns[j] = stored_integers(stored, j, corners);
+      StoredRange references = stored_range(writer_.mesh, kind_.tag_slot, first, lines);
+      if (!references.served) {
+        // A tag that cannot be read is written as 0.
+        for (int k = 0; k < lines; ++k)
+          if (kind_.tag(writer_.mesh, first + k, &tags[static_cast<std::size_t>(k)]) != 0)
+            tags[static_cast<std::size_t>(k)] = 0;
+        references.values = tags.data();
+      }
+      columns[corners] = stored_integers(references, 0, 1);
+      check_block(keyword_file_set_lines(
+          writer_.slot, keyword, lines,
+          std::span<const ConstFieldColumn>(columns, static_cast<std::size_t>(corners) + 1)));
+    }
     return 0;
   }
 
@@ -273,6 +354,29 @@ int MeshWriter::fail(int code, const char *text) const {
   std::snprintf(message, sizeof message, "%s%s\n", writer_prefix, text);
   gridlume_context_send_message(context, code, message);
   return GRIDLUME_STATUS_ERROR;
+}
+
+StoredRange stored_range(const gridlume_mesh *mesh, Slot slot, int first, int count) noexcept {
+  const AccessorSlot &accessor = mesh->slots[slot];
+  if (accessor.getter != storage_getter(slot) || accessor.getter_data == nullptr || first < 1 ||
+      count < 0)
+    return {};
+  const auto *storage = static_cast<const MeshStorage *>(accessor.getter_data);
+  std::int64_t last = std::int64_t{first} + count - 1;
+  if (last > storage->counts[static_cast<std::size_t>(attribute_table[slot].kind)]) return {};
+  const StoredArray &array = storage->arrays[slot];
+  if (first > array.length) return {true, nullptr};
+  if (last > array.length) return {};
+  std::size_t value_bytes;
+  switch (attribute_table[slot].shape) {
+    case AttributeShape::POINT:
+    case AttributeShape::CORNER_POINT: value_bytes = sizeof(double); break;
+    case AttributeShape::EXTRA: value_bytes = sizeof(ExtraVertices); break;
+    default: value_bytes = sizeof(int); break;
+  }
+  std::size_t entity_bytes = value_bytes * static_cast<std::size_t>(stored_values_per_entity(slot));
+  return {true, static_cast<const char *>(array.values) +
+                    static_cast<std::size_t>(first - 1) * entity_bytes};
 }
 
 void check_block(int status) {

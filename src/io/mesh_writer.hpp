@@ -8,6 +8,7 @@
 #include "core/allocator.hpp"
 #include "gridlume/context.h"
 #include "gridlume/mesh.h"
+#include "mesh/mesh.hpp"
 
 namespace gridlume {
 
@@ -33,6 +34,19 @@ struct MeshWriter {
   // whose fields are all integers.
   void write_integer_rows(int code, int rows, int width, const std::int32_t *data) const;
 };
+
+// What the getter of a slot reads for entities first..first+count-1 when the
+// slot is served by the storage of an in-memory mesh, so that the writer can
+// encode straight from the storage array. Each slot is checked on its own: a
+// caller may replace any callback of an in-memory mesh.
+struct StoredRange {
+  bool served = false;           // false: the values come through the getter
+  const void *values = nullptr;  // entity first's values; nullptr: all read 0
+};
+// Not served when the getter is another one, or when the range passes the
+// storage's count (the getter would fail there) or lies partly beyond the
+// stored array.
+StoredRange stored_range(const gridlume_mesh *mesh, Slot slot, int first, int count) noexcept;
 
 // Turns the -5 of a block write into std::bad_alloc, which the writer's
 // guard answers as -5.

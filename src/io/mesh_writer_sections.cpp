@@ -29,18 +29,19 @@ struct PropertyList {
   int keyword;
   CountGetter count;
   IntegerGetter property;
+  Slot slot;
 };
 
 constexpr PropertyList property_lists[] = {
     {keyword_required_vertices, gridlume_mesh_get_vertex_count,
-     gridlume_mesh_get_vertex_required_property},
-    {keyword_corners, gridlume_mesh_get_vertex_count, gridlume_mesh_get_vertex_corner_property},
-    {keyword_required_edges, gridlume_mesh_get_edge_count, gridlume_mesh_get_edge_required_property},
-    {keyword_ridges, gridlume_mesh_get_edge_count, gridlume_mesh_get_edge_ridge_property},
+     gridlume_mesh_get_vertex_required_property, slot_vertex_required_property},
+    {keyword_corners, gridlume_mesh_get_vertex_count, gridlume_mesh_get_vertex_corner_property, slot_vertex_corner_property},
+    {keyword_required_edges, gridlume_mesh_get_edge_count, gridlume_mesh_get_edge_required_property, slot_edge_required_property},
+    {keyword_ridges, gridlume_mesh_get_edge_count, gridlume_mesh_get_edge_ridge_property, slot_edge_ridge_property},
     {keyword_required_triangles, gridlume_mesh_get_triangle_count,
-     gridlume_mesh_get_triangle_required_property},
+     gridlume_mesh_get_triangle_required_property, slot_triangle_required_property},
     {keyword_required_quadrilaterals, gridlume_mesh_get_quadrangle_count,
-     gridlume_mesh_get_quadrangle_required_property},
+     gridlume_mesh_get_quadrangle_required_property, slot_quadrangle_required_property},
 };
 
 // Initial size of a vector table: at least 2, at most what an int holds.
@@ -50,6 +51,46 @@ std::int32_t table_size(std::int64_t wanted) {
 
 bool is_zero(const double vector[3]) {
   return vector[0] == 0 && vector[1] == 0 && vector[2] == 0;
+}
+
+// The vectors an entity carries: one (corner_count 0, read without a corner
+// index) or one per corner.
+struct VectorSource {
+  Slot slot;
+  int corner_count;
+  int (*point)(gridlume_mesh *, int, double *);
+  int (*corner_point)(gridlume_mesh *, int, int, double *);
+};
+constexpr VectorSource vertex_normals{slot_vertex_normal_coordinates, 0,
+                                      gridlume_mesh_get_vertex_normal_coordinates, nullptr};
+constexpr VectorSource triangle_normals{slot_triangle_vertex_normal_coordinates, 3, nullptr,
+                                        gridlume_mesh_get_triangle_vertex_normal_coordinates};
+constexpr VectorSource quadrangle_normals{slot_quadrangle_vertex_normal_coordinates, 4, nullptr,
+                                          gridlume_mesh_get_quadrangle_vertex_normal_coordinates};
+constexpr VectorSource edge_tangents{slot_edge_vertex_tangent_coordinates, 2, nullptr,
+                                     gridlume_mesh_get_edge_vertex_tangent_coordinates};
+
+// Calls use(entity, corner, vector) for every non-zero vector of entities
+// 1..count in order, straight from storage where the slot is served from
+// there; a vector whose getter fails is passed over.
+template <class Use>
+void for_each_vector(const MeshWriter &writer, int count, const VectorSource &source, Use use) {
+  int corners = source.corner_count == 0 ? 1 : source.corner_count;
+  StoredRange stored = stored_range(writer.mesh, source.slot, 1, count);
+  if (stored.served) {
+    const auto *values = static_cast<const double *>(stored.values);
+    for (int i = 1; i <= count && values != nullptr; ++i)
+      for (int corner = 1; corner <= corners; ++corner, values += 3)
+        if (!is_zero(values)) use(i, corner, values);
+    return;
+  }
+  double vector[3];
+  for (int i = 1; i <= count; ++i)
+    for (int corner = 1; corner <= corners; ++corner) {
+      int status = source.corner_count == 0 ? source.point(writer.mesh, i, vector)
+                                            : source.corner_point(writer.mesh, i, corner, vector);
+      if (status == 0 && !is_zero(vector)) use(i, corner, vector);
+    }
 }
 
 // Lines of one "...At..." keyword: the entity, the corner when there is one,
@@ -91,9 +132,16 @@ int write_property_lists(const MeshWriter &writer) {
     int count = 0;
     if (list.count(writer.mesh, &count) != 0) continue;
     listed.clear();
-    for (int i = 1; i <= count; ++i) {
-      int value = 0;
-      if (list.property(writer.mesh, i, &value) == 0 && value != 0) listed.push_back(i);
+    StoredRange stored = stored_range(writer.mesh, list.slot, 1, count);
+    if (stored.served) {
+      const auto *values = static_cast<const int *>(stored.values);
+      for (int i = 1; i <= count && values != nullptr; ++i)
+        if (values[i - 1] != 0) listed.push_back(i);
+    } else {
+      for (int i = 1; i <= count; ++i) {
+        int value = 0;
+        if (list.property(writer.mesh, i, &value) == 0 && value != 0) listed.push_back(i);
+      }
     }
     if (listed.empty()) continue;
     keyword_file_set_key(writer.slot, list.keyword, static_cast<int>(listed.size()), 0, nullptr);
@@ -118,33 +166,26 @@ int write_normals(const MeshWriter &writer) {
   VectorUse at_vertices{keyword_normal_at_vertices, 2, {}};
   VectorUse at_triangles{keyword_normal_at_triangle_vertices, 3, {}};
   VectorUse at_quadrangles{keyword_normal_at_quadrilateral_vertices, 4, {}};
-  double normal[3];
   try {
-    for (int i = 1; i <= vertices; ++i)
-      if (gridlume_mesh_get_vertex_normal_coordinates(writer.mesh, i, normal) == 0 &&
-          !is_zero(normal))
-        at_vertices.add(i, 0, table->insert(normal), false);
+    for_each_vector(writer, vertices, vertex_normals, [&](int i, int, const double *normal) {
+      at_vertices.add(i, 0, table->insert(normal), false);
+    });
   } catch (const std::bad_alloc &) {
     return writer.fail(-3060, " Error accessing given mesh vertex normals (insufficient memory).");
   }
   try {
-    for (int i = 1; i <= triangles; ++i)
-      for (int corner = 1; corner <= 3; ++corner)
-        if (gridlume_mesh_get_triangle_vertex_normal_coordinates(writer.mesh, i, corner, normal) ==
-                0 &&
-            !is_zero(normal))
-          at_triangles.add(i, corner, table->insert(normal), true);
+    for_each_vector(writer, triangles, triangle_normals, [&](int i, int corner, const double *normal) {
+      at_triangles.add(i, corner, table->insert(normal), true);
+    });
   } catch (const std::bad_alloc &) {
     return writer.fail(-3061,
                        " Error accessing given mesh triangle vertex normals (insufficient memory).");
   }
   try {
-    for (int i = 1; i <= quadrangles; ++i)
-      for (int corner = 1; corner <= 4; ++corner)
-        if (gridlume_mesh_get_quadrangle_vertex_normal_coordinates(writer.mesh, i, corner,
-                                                                   normal) == 0 &&
-            !is_zero(normal))
-          at_quadrangles.add(i, corner, table->insert(normal), true);
+    for_each_vector(writer, quadrangles, quadrangle_normals,
+                    [&](int i, int corner, const double *normal) {
+                      at_quadrangles.add(i, corner, table->insert(normal), true);
+                    });
   } catch (const std::bad_alloc &) {
     return writer.fail(
         -3062, " Error accessing given mesh quadrangle vertex normals (insufficient memory).");
@@ -169,13 +210,10 @@ int write_tangents(const MeshWriter &writer) {
     return writer.fail(-3063, " Error accessing given mesh tangent table (insufficient memory).");
   }
   VectorUse at_edges{keyword_tangent_at_edge_vertices, 3, {}};
-  double tangent[3];
   try {
-    for (int i = 1; i <= edges; ++i)
-      for (int end = 1; end <= 2; ++end)
-        if (gridlume_mesh_get_edge_vertex_tangent_coordinates(writer.mesh, i, end, tangent) == 0 &&
-            !is_zero(tangent))
-          at_edges.add(i, end, table->insert(tangent), true);
+    for_each_vector(writer, edges, edge_tangents, [&](int i, int end, const double *tangent) {
+      at_edges.add(i, end, table->insert(tangent), true);
+    });
   } catch (const std::bad_alloc &) {
     return writer.fail(-3063,
                        " Error accessing given mesh edge vertex tangents (insufficient memory).");

@@ -49,15 +49,20 @@ ProgressReporter *progress_reporter_new(gridlume_context *context, int percentag
 
 void progress_reporter_delete(ProgressReporter *reporter) noexcept { destroy(reporter); }
 
+bool progress_is_due(const ProgressReporter *reporter, double percentage, int flags,
+                     double now) noexcept {
+  return reporter != nullptr &&
+         (percentage >= reporter->next_percentage || now >= reporter->next_time ||
+          (percentage >= full_percentage && reporter->next_percentage < full_percentage) ||
+          flags < 0);
+}
+
 void progress_report(ProgressReporter *reporter, int code, double percentage, const char *label,
                      int flags) noexcept {
   double now = progress_clock();
   if (reporter == nullptr) return;
   if (reporter->start_time < 0) reporter->start_time = now;
-  bool due = percentage >= reporter->next_percentage || now >= reporter->next_time ||
-             (percentage >= full_percentage && reporter->next_percentage < full_percentage) ||
-             flags < 0;
-  if (!due) return;
+  if (!progress_is_due(reporter, percentage, flags, now)) return;
   double spent = std::round((now - reporter->start_time) * 1000.0) / 1000.0;
   if (label == nullptr) label = "Progress";
   char text[message_capacity];

@@ -34,6 +34,12 @@ void progress_reporter_delete(ProgressReporter *reporter) noexcept;
 void progress_report(ProgressReporter *reporter, int code, double percentage, const char *label,
                      int flags) noexcept;
 
+// True when a report of this percentage and flags at time `now` (from
+// progress_clock) would be sent, so that a caller with many reports to make
+// at once can read the clock once for all of them.
+bool progress_is_due(const ProgressReporter *reporter, double percentage, int flags,
+                     double now) noexcept;
+
 // Seconds on a monotonic clock.
 double progress_clock() noexcept;
 

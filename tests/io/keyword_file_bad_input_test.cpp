@@ -275,6 +275,21 @@ TEST(KeywordBadInput, garbage_tokens_in_text_lines_are_counted_as_errors) {
   EXPECT_EQ(edge[2], 6);
   EXPECT_EQ(keyword_file_close(slot), 0);
 
+  // Integers read as "%d" reads them, at the limits of 32 bits and beyond.
+  write_file(path, "MeshVersionFormatted 2 Dimension 3\nEdges 2\n2147483647 -2147483648 +7\n"
+                   "2147483648 0012 -5\n");
+  slot = open_for_reading(path);
+  keyword_file_goto_key(slot, edges);
+  keyword_file_get_line(slot, edges, &edge[0], &edge[1], &edge[2]);
+  EXPECT_EQ(edge[0], 2147483647);
+  EXPECT_EQ(edge[1], -2147483647 - 1);
+  EXPECT_EQ(edge[2], 7);
+  keyword_file_get_line(slot, edges, &edge[0], &edge[1], &edge[2]);
+  EXPECT_EQ(edge[0], 0);  // out of range
+  EXPECT_EQ(edge[1], 12);
+  EXPECT_EQ(edge[2], -5);
+  EXPECT_EQ(keyword_file_close(slot), 0);
+
   // Reading more lines than the file has stops at the end, zero-filled.
   slot = open_for_reading(path);
   keyword_file_goto_key(slot, edges);
