@@ -13,8 +13,10 @@
 #include "gridlume/context.h"
 #include "gridlume/mesh.h"
 #include "gridlume/mesh_checks.h"
+#include "gridlume/mesh_io.h"
 #include "gridlume/mesh_memory.h"
 #include "gridlume/quality.h"
+#include "gridlume/statistics.h"
 #include "gridlume/tag_system.h"
 #include "gridlume/topological_statistics.h"
 

@@ -1,0 +1,103 @@
+// The histogram writer of the statistics reports.
+#include "quality/histogram.hpp"
+
+#include <algorithm>
+#include <cstdarg>
+#include <cstdio>
+
+#include "core/allocator.hpp"
+#include "gridlume/common.h"
+
+namespace gridlume::statistics {
+
+namespace {
+
+// Up to this many thresholds a value's bin is found by counting the
+// thresholds it reaches, without a branch per threshold; beyond, by binary
+// search.
+constexpr std::size_t linear_bin_search_limit = 16;
+
+// Appends printf-style text at `length`, never past `capacity`.
+class TextWriter {
+ public:
+  TextWriter(char *text, std::size_t capacity) : text_(text), capacity_(capacity) {
+    if (capacity_ > 0) text_[0] = '\0';
+  }
+  void append(const char *format, ...) __attribute__((format(printf, 2, 3))) {
+    if (length_ + 1 >= capacity_) return;
+    va_list arguments;
+    va_start(arguments, format);
+    const int written = std::vsnprintf(text_ + length_, capacity_ - length_, format, arguments);
+    va_end(arguments);
+    if (written > 0) length_ = std::min(length_ + static_cast<std::size_t>(written), capacity_ - 1);
+  }
+
+ private:
+  char *text_;
+  std::size_t capacity_;
+  std::size_t length_ = 0;
+};
+
+double percent(int bin_count, std::size_t value_count) {
+  return 100.0 * bin_count / static_cast<double>(value_count);
+}
+
+}  // namespace
+
+void count_bins(std::span<const double> values, std::span<const double> thresholds,
+                int *counts) noexcept {
+  const std::size_t m = thresholds.size();
+  const double *t = thresholds.data();
+  if (m <= linear_bin_search_limit) {
+    for (const double x : values) {
+      if (x != x) continue;  // NaN
+      // The number of thresholds at or below x is the bin index: 0 for the
+      // lower bin, m for the upper one.
+      std::size_t reached = 0;
+      for (std::size_t k = 0; k < m; ++k) reached += x >= t[k];
+      ++counts[reached];
+    }
+    return;
+  }
+  for (const double x : values) {
+    if (x != x) continue;
+    ++counts[std::upper_bound(t, t + m, x) - t];
+  }
+}
+
+int write_histogram(std::span<const double> values, std::span<const double> thresholds,
+                    const char *key_label, char *text, std::size_t capacity) noexcept {
+  const int m = static_cast<int>(thresholds.size());
+  int *counts = static_cast<int *>(gridlume_calloc(static_cast<std::size_t>(m) + 1, sizeof(int)));
+  if (counts == nullptr) return GRIDLUME_STATUS_NO_MEMORY;
+  count_bins(values, thresholds, counts);
+  const double *t = thresholds.data();
+  const int lower = counts[0], upper = counts[m];
+  const std::size_t n = values.size();
+  TextWriter writer(text, capacity);
+  if (key_label == nullptr) {
+    writer.append("     histogram:\n");
+    if (lower > 0)
+      writer.append("        [-inf , %.3e[:  %.2f%%    (%d)\n", t[0], percent(lower, n), lower);
+    for (int k = 1; k < m; ++k)
+      writer.append("        [%.3e , %.3e[:  %.2f%%    (%d)\n", t[k - 1], t[k],
+                    percent(counts[k], n), counts[k]);
+    if (upper > 0)
+      writer.append("        [%.3e , inf[:  %.2f%%    (%d)\n", t[m - 1], percent(upper, n), upper);
+  } else {
+    const char *label = key_label;
+    // The last threshold is implied by the upper bin's index and not listed.
+    for (int d = 1; d < m; ++d) writer.append("%s.histogram.threshold.%d = %e\n", label, d, t[d - 1]);
+    if (lower > 0) writer.append("%s.histogram.count.0 = %d\n", label, lower);
+    for (int d = 1; d < m; ++d) writer.append("%s.histogram.count.%d = %d\n", label, d, counts[d]);
+    if (upper > 0) writer.append("%s.histogram.count.%d = %d\n", label, m, upper);
+    if (lower > 0) writer.append("%s.histogram.percent.0 = %e\n", label, percent(lower, n));
+    for (int d = 1; d < m; ++d)
+      writer.append("%s.histogram.percent.%d = %e\n", label, d, percent(counts[d], n));
+    if (upper > 0) writer.append("%s.histogram.percent.%d = %e\n", label, m, percent(upper, n));
+  }
+  gridlume_free(counts);
+  return GRIDLUME_STATUS_OK;
+}
+
+}  // namespace gridlume::statistics

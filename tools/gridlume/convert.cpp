@@ -1,0 +1,67 @@
+// gridlume convert IN OUT [--version N] [--p2|--extra-vertices]: rewrites a
+// mesh in another format (from the extension of OUT), file version or form of
+// its high-order elements.
+#include <array>
+#include <string>
+
+#include "command.hpp"
+#include "mesh_files.hpp"
+#include "session.hpp"
+
+namespace gridlume_tool {
+
+namespace {
+
+constexpr std::array<OptionSpec, 3> convert_options = {
+    {{"version", true}, {"p2", false}, {"extra-vertices", false}}};
+
+int run_convert(const Command &command, const Arguments &arguments) {
+  const std::string &input = arguments.positionals[0];
+  const std::string &output = arguments.positionals[1];
+  for (const std::string *path : {&input, &output})
+    if (find_mesh_format(*path) == nullptr)
+      return usage_error(command, "unknown mesh format of '" + *path + "' (known: " +
+                                      known_mesh_extensions() + ")");
+  WriteOptions write_options;
+  if (const std::string *version = arguments.value("version")) {
+    auto number = parse_int(*version);
+    if (!number || *number < 1 || *number > 3)
+      return usage_error(command, "--version takes 1, 2 or 3");
+    write_options.version = *number;
+  }
+  if (arguments.has("p2") && arguments.has("extra-vertices"))
+    return usage_error(command, "--p2 and --extra-vertices exclude each other");
+  if (arguments.has("p2")) write_options.high_order_form = p2_form;
+
+  Session session(command.name);
+  if (session.context() == nullptr) return session.fail("not enough memory");
+  gridlume_mesh *mesh = read_mesh(session, input, nullptr);
+  if (mesh == nullptr) return session.fail_unless_reported("cannot read '" + input + "'");
+  if (write_mesh(mesh, output, write_options) != GRIDLUME_STATUS_OK)
+    return session.fail_unless_reported("cannot write '" + output + "'");
+  return exit_success;
+}
+
+}  // namespace
+
+const Command convert_command = {
+    "convert",
+    "IN OUT [--version N] [--p2 | --extra-vertices]",
+    "Convert a mesh file to another format, version or high-order form.",
+    "The formats come from the names: '.mesh' (text) and '.meshb' (binary)\n"
+    "keyword mesh files.\n\n"
+    "Options:\n"
+    "  --version N        keyword file version 1 (floats), 2 (doubles) or 3\n"
+    "                     (doubles, 64-bit positions; the default)\n"
+    "  --p2               write high-order elements as whole second-order\n"
+    "                     elements (TrianglesP2, ...), after the linear ones\n"
+    "  --extra-vertices   write them as linear elements plus their extra vertices\n"
+    "                     (ExtraVerticesAtTriangles, ...); the default\n"
+    "  -h, --help         this help\n",
+    convert_options,
+    2,
+    2,
+    run_convert,
+};
+
+}  // namespace gridlume_tool

@@ -1,0 +1,129 @@
+#include "mesh_files.hpp"
+
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+namespace gridlume_tool {
+
+namespace {
+
+// Longest first, so that ".meshb" is not taken for ".mesh" + "b".
+constexpr std::array<MeshFormat, 2> mesh_formats = {{
+    {".meshb", "binary keyword mesh file"},
+    {".mesh", "text keyword mesh file"},
+}};
+
+// Selection 3: the P2 form for a kind whose file holds only P2 elements, else
+// the extra-vertex form; the reader's own default.
+constexpr int form_selection_default = 3;
+// Progress flags: an odd value adds the estimate of the time left.
+constexpr int progress_with_time_left = 1;
+
+// First word of a binary keyword file written in the reader's byte order, and
+// the same word seen from a machine of the other order.
+constexpr std::uint32_t binary_same_order = 1;
+constexpr std::uint32_t binary_swapped_order = 16777216;
+
+std::uint32_t swap_bytes(std::uint32_t word) {
+  return (word >> 24) | ((word >> 8) & 0xff00u) | ((word << 8) & 0xff0000u) | (word << 24);
+}
+
+struct FileCloser {
+  void operator()(std::FILE *file) const { std::fclose(file); }
+};
+using File = std::unique_ptr<std::FILE, FileCloser>;
+
+// Reads the next token of a text keyword file, skipping "#" comments.
+bool next_token(std::FILE *file, char (&token)[64]) {
+  while (std::fscanf(file, "%63s", token) == 1) {
+    if (token[0] != '#') return true;
+    int c;
+    do c = std::fgetc(file);
+    while (c != '\n' && c != EOF);
+  }
+  return false;
+}
+
+std::optional<KeywordFileHeader> read_text_header(std::FILE *file) {
+  char token[64];
+  KeywordFileHeader header{false, 0, 0};
+  while (next_token(file, token) && std::strcmp(token, "MeshVersionFormatted") != 0) {
+  }
+  if (std::fscanf(file, "%d", &header.version) != 1) return std::nullopt;
+  while (next_token(file, token) && std::strcmp(token, "Dimension") != 0) {
+  }
+  if (std::fscanf(file, "%d", &header.dimension) != 1) return std::nullopt;
+  return header;
+}
+
+std::optional<KeywordFileHeader> read_binary_header(std::FILE *file) {
+  std::uint32_t words[3];  // byte order, version, the "Dimension" keyword code
+  if (std::fread(words, sizeof words[0], 3, file) != 3) return std::nullopt;
+  bool swapped = words[0] == binary_swapped_order;
+  if (!swapped && words[0] != binary_same_order) return std::nullopt;
+  auto word = [&](std::uint32_t value) { return swapped ? swap_bytes(value) : value; };
+  KeywordFileHeader header{true, static_cast<int>(word(words[1])), 0};
+  // The position of the next block is 8 bytes wide from version 3 on.
+  long position_width = header.version >= 3 ? 8 : 4;
+  std::uint32_t dimension = 0;
+  if (std::fseek(file, position_width, SEEK_CUR) != 0 ||
+      std::fread(&dimension, sizeof dimension, 1, file) != 1)
+    return std::nullopt;
+  header.dimension = static_cast<int>(word(dimension));
+  return header;
+}
+
+}  // namespace
+
+const MeshFormat *find_mesh_format(std::string_view path) {
+  for (const MeshFormat &format : mesh_formats)
+    if (path.size() > format.extension.size() && path.ends_with(format.extension))
+      return &format;
+  return nullptr;
+}
+
+std::string known_mesh_extensions() {
+  std::string list;
+  for (const MeshFormat &format : mesh_formats) {
+    if (!list.empty()) list += ", ";
+    list += '\'';
+    list += format.extension;
+    list += '\'';
+  }
+  return list;
+}
+
+std::optional<KeywordFileHeader> read_keyword_file_header(const std::string &path) {
+  const MeshFormat *format = find_mesh_format(path);
+  if (format == nullptr) return std::nullopt;
+  File file(std::fopen(path.c_str(), "rb"));
+  if (!file) return std::nullopt;
+  return format == &mesh_formats[0] ? read_binary_header(file.get())
+                                    : read_text_header(file.get());
+}
+
+gridlume_mesh *read_mesh(Session &session, const std::string &path, int *high_order_form) {
+  int form_code = 0;
+  // Each option is a key and its value; progress messages only when they are shown.
+  const int option_count = session.progress_wanted() ? 3 : 2;
+  gridlume_mesh *mesh = gridlume_mesh_new_read_mesh_extended(
+      session.context(), path.c_str(), option_count,
+      GRIDLUME_MESH_READ_OPTION_HIGH_ORDER_SELECTION, form_selection_default,
+      GRIDLUME_MESH_READ_OPTION_HIGH_ORDER_FORM, &form_code,
+      GRIDLUME_MESH_READ_OPTION_PROGRESS, progress_with_time_left);
+  session.end_progress();
+  if (high_order_form != nullptr) *high_order_form = form_code;
+  return mesh;
+}
+
+int write_mesh(gridlume_mesh *mesh, const std::string &path, const WriteOptions &options) {
+  return gridlume_mesh_write_mesh_extended(mesh, path.c_str(), 2,
+                                           GRIDLUME_MESH_WRITE_OPTION_HIGH_ORDER_FORM,
+                                           options.high_order_form,
+                                           GRIDLUME_MESH_WRITE_OPTION_VERSION, options.version);
+}
+
+}  // namespace gridlume_tool

@@ -1,0 +1,51 @@
+// Mesh files as the tool sees them: the formats it reads and writes (by file
+// name extension) and the calls of the library's readers and writers.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "gridlume.h"
+#include "session.hpp"
+
+namespace gridlume_tool {
+
+struct MeshFormat {
+  std::string_view extension;
+  std::string_view description;
+};
+
+// The format of a file from the end of its name; NULL when unknown.
+const MeshFormat *find_mesh_format(std::string_view path);
+// "'.mesh', '.meshb'": for the usage error of an unknown format.
+std::string known_mesh_extensions();
+
+// High-order form codes the reader reports and the writer takes.
+inline constexpr int extra_vertex_form = GRIDLUME_MESH_HIGH_ORDER_EXTRA_VERTICES;
+inline constexpr int p2_form = GRIDLUME_MESH_HIGH_ORDER_P2;
+inline constexpr int both_forms = GRIDLUME_MESH_HIGH_ORDER_BOTH;
+
+// Reads a mesh file with the library's reader, with its progress messages when
+// the session shows a progress bar. Writes the reader's high-order form code
+// to *high_order_form when it is not NULL. NULL on failure, the library having
+// said why.
+gridlume_mesh *read_mesh(Session &session, const std::string &path, int *high_order_form);
+
+struct WriteOptions {
+  int high_order_form = extra_vertex_form;
+  int version = 0;  // 0: the writer's default
+};
+// The writer's status: 0 success, -1 failure (reported by the library).
+int write_mesh(gridlume_mesh *mesh, const std::string &path, const WriteOptions &options);
+
+// What the header of a keyword mesh file says; the library reads it but does
+// not hand the version back, so the tool reads those first few words itself.
+struct KeywordFileHeader {
+  bool binary;
+  int version;
+  int dimension;
+};
+std::optional<KeywordFileHeader> read_keyword_file_header(const std::string &path);
+
+}  // namespace gridlume_tool
