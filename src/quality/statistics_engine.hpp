@@ -100,8 +100,8 @@ struct Accumulator {
     variance = next.variance;
   }
 
-  // The first `used` values of a batch, for elements first_element onwards:
-  // the same steps as add(), value by value. When the whole batch and the
+  // The first `used` values of a batch, for elements first_element onwards,
+  // with the results of add() value by value. When the whole batch and the
   // running mean and variance are finite, the reciprocals 1/n are taken
   // together (packed divisions) and the finiteness tests once for the batch:
   // a mean or variance that overflows to infinity or NaN stays so, so finite
@@ -111,8 +111,12 @@ struct Accumulator {
   [[gnu::always_inline]] void add_batch(const double (&values)[batch_size], int used,
                                         int first_element) noexcept {
     if (used == batch_size && count > 0 && count <= max_count_before_batch<batch_size>) {
+      // n + k is exact in a double. Kept a loop (not unrolled into eight
+      // scalar divisions) so that the divisions are packed.
+      const double next_count = static_cast<double>(count) + 1.0;
       double reciprocals[batch_size];
-      for (int k = 0; k < batch_size; ++k) reciprocals[k] = 1.0 / static_cast<double>(count + 1 + k);
+#pragma GCC unroll 1
+      for (int k = 0; k < batch_size; ++k) reciprocals[k] = 1.0 / (next_count + k);
       bool finite = std::isfinite(mean) && std::isfinite(variance);
       for (int k = 0; k < batch_size; ++k) finite &= std::isfinite(values[k]);
       if (finite) {
@@ -136,6 +140,32 @@ struct Accumulator {
         if (std::isfinite(mean) && std::isfinite(variance)) [[likely]]
           return;
         *this = start;
+      }
+    }
+    // Once the mean or the variance is not below +infinity, both become
+    // +infinity at the next value and stay so for any value but NaN and
+    // -infinity (which make the mean NaN until the value after): only the
+    // sum and the extremes change.
+    if (count > 0 && !(variance < positive_infinity && mean < positive_infinity)) {
+      bool stays_infinite = true;
+      for (int k = 0; k < used; ++k) stays_infinite &= values[k] > -positive_infinity;
+      if (stays_infinite) {
+        for (int k = 0; k < used; ++k) {
+          const double x = values[k];
+          sum += x;
+          if (x < min) {
+            min = x;
+            min_element = first_element + k;
+          }
+          if (x > max) {
+            max = x;
+            max_element = first_element + k;
+          }
+        }
+        count += used;
+        mean = positive_infinity;
+        variance = positive_infinity;
+        return;
       }
     }
     for (int k = 0; k < used; ++k) add(values[k], first_element + k);
