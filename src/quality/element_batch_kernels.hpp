@@ -11,6 +11,8 @@
 // last bit.
 #pragma once
 
+#include <type_traits>
+
 #include "quality/element_kernels.hpp"
 #include "quality/geometry.hpp"
 
@@ -73,7 +75,8 @@ void tetrahedron_inverse_aspect_ratios(const CornerBatch<4> &batch,
                                        double (&values)[element_batch_size]) noexcept;
 
 // The batched form of a single-element measure; nullptr for a measure that
-// has none.
+// has none (told by its type: comparing a function's address with nullptr is
+// not a constant expression for every compiler setting).
 template <auto measure>
 inline constexpr auto batch_form = nullptr;
 template <>
@@ -81,5 +84,9 @@ inline constexpr auto batch_form<&tetrahedron_aspect_ratio> = &tetrahedron_aspec
 template <>
 inline constexpr auto batch_form<&tetrahedron_inverse_aspect_ratio> =
     &tetrahedron_inverse_aspect_ratios;
+
+template <auto measure>
+inline constexpr bool has_batch_form =
+    !std::is_null_pointer_v<std::remove_cv_t<decltype(batch_form<measure>)>>;
 
 }  // namespace gridlume::measures

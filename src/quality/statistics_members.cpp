@@ -47,7 +47,7 @@ class ElementSource {
   static constexpr int batch_size = gridlume::measures::element_batch_size;
   using Batch = gridlume::measures::CornerBatch<vertices_per_element>;
   void read_batch(int first, int used, Batch &batch) const noexcept
-    requires(batch_measure != nullptr)
+    requires(gridlume::measures::has_batch_form<element_measure>)
   {
     for (int lane = 0; lane < used; ++lane) {
       Vector3 points[vertices_per_element];
@@ -62,7 +62,7 @@ class ElementSource {
         batch.set(lane, corner, batch.corner(0, corner));
   }
   void measure_batch(const Batch &batch, double (&values)[batch_size]) const noexcept
-    requires(batch_measure != nullptr)
+    requires(gridlume::measures::has_batch_form<element_measure>)
   {
     batch_measure(batch, values);
   }
