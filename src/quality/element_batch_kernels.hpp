@@ -40,20 +40,43 @@ struct CornerBatch {
   }
 };
 
+// Six times the signed volume of every lane, as the aspect ratio takes it.
+[[gnu::always_inline]] inline void tetrahedron_six_volumes(
+    const CornerBatch<4> &batch, double (&six_volumes)[element_batch_size]) noexcept {
+  for (int lane = 0; lane < element_batch_size; ++lane) {
+    const Vector3 p0 = batch.corner(lane, 0);
+    const Vector3 e01 = batch.corner(lane, 1) - p0, e02 = batch.corner(lane, 2) - p0,
+                  e03 = batch.corner(lane, 3) - p0;
+    six_volumes[lane] = geometry::dot(geometry::cross(e01, e02), e03);
+  }
+}
+
 // The tetrahedron aspect ratio (or its inverse) of every lane. Inlined into
 // the compiled forms below, each built for its instruction set.
+//
+// The volumes come first: a batch of flat or inverted tetrahedra only (a
+// mesh built inside out) is done there, as the single-element kernel stops
+// at the volume. Otherwise every lane forms its edge vectors and the normal
+// of face (0,1,2) again (a small part of the work next to the square roots).
 template <bool inverse>
 [[gnu::always_inline]] inline void tetrahedron_aspect_ratios_or_inverses(
     const CornerBatch<4> &batch, double (&values)[element_batch_size]) noexcept {
-  // Local arrays: no store can alias the corners, so the loop needs no
+  // Local arrays: no store can alias the corners, so the loops need no
   // second, scalar version.
   double six_volumes[element_batch_size], ratios[element_batch_size];
+  tetrahedron_six_volumes(batch, six_volumes);
+  bool any_valid = false;
+  for (int lane = 0; lane < element_batch_size; ++lane) any_valid |= six_volumes[lane] > 0.0;
+  if (!any_valid) {
+    for (int lane = 0; lane < element_batch_size; ++lane)
+      values[lane] = invalid_tetrahedron_aspect_ratio<inverse>;
+    return;
+  }
   for (int lane = 0; lane < element_batch_size; ++lane) {
     const TetrahedronEdgeVectors e =
         tetrahedron_edge_vectors(batch.corner(lane, 0), batch.corner(lane, 1),
                                  batch.corner(lane, 2), batch.corner(lane, 3));
     const Vector3 normal_012 = geometry::cross(e.e01, e.e02);
-    six_volumes[lane] = geometry::dot(normal_012, e.e03);
     ratios[lane] =
         tetrahedron_aspect_ratio_from<inverse>(six_volumes[lane], tetrahedron_size(e, normal_012));
   }

@@ -54,6 +54,13 @@ TEST(BatchKernels, TetrahedronAspectRatiosMatchTheSingleElementKernelBitForBit) 
     tetrahedra.push_back(p);
   }
   tetrahedra.push_back({{{0, 0, 0}, {0, 0, 0}, {0, 0, 0}, {0, 0, 0}}});  // a point
+  // A whole batch of inverted tetrahedra (a mesh built inside out).
+  while (tetrahedra.size() % element_batch_size != 0) tetrahedra.push_back(tetrahedra[2]);
+  for (int t = 0; t < element_batch_size; ++t) {
+    std::array<Vector3, 4> p = tetrahedra[t];
+    if (gridlume::measures::tetrahedron_volume(p.data()) > 0) std::swap(p[1], p[2]);
+    tetrahedra.push_back(p);
+  }
   for (std::size_t first = 0; first < tetrahedra.size(); first += element_batch_size) {
     CornerBatch<4> batch;
     for (int lane = 0; lane < element_batch_size; ++lane)
