@@ -90,8 +90,9 @@ template <bool inverse>
 // The batched measures (element_batch_kernels.cpp). On x86-64 each exists
 // for the base instruction set (two lanes per instruction) and for AVX2 (four
 // lanes, three-operand forms), chosen once when the library is loaded from
-// what the processor offers; both give the same bits, since the build never
-// fuses a multiply with an add.
+// what the processor offers; both give the same bits: the AVX2 form does not
+// enable fused multiply-adds, and the build (standard C++ mode) does not
+// contract a multiply and an add into one.
 void tetrahedron_aspect_ratios(const CornerBatch<4> &batch,
                                double (&values)[element_batch_size]) noexcept;
 void tetrahedron_inverse_aspect_ratios(const CornerBatch<4> &batch,
