@@ -56,7 +56,10 @@ struct VertexPairKey {
   static std::int32_t bucket(const Key &key, std::int32_t bucket_count) noexcept {
     std::uint32_t product = (static_cast<std::uint32_t>(key[0]) + 1u) *
                             (static_cast<std::uint32_t>(key[1]) + 1u);
-    return hash_detail::bucket_of_value(static_cast<std::int32_t>(product), bucket_count);
+    // abs of the product as a signed 32-bit value, which fits in 32 unsigned
+    // bits: a 32-bit division, quicker than the 64-bit one of other keys.
+    const std::uint32_t magnitude = static_cast<std::int32_t>(product) < 0 ? 0u - product : product;
+    return static_cast<std::int32_t>(magnitude % static_cast<std::uint32_t>(bucket_count));
   }
   static bool equal(const Key &a, const Key &b) noexcept {
     return (a[0] == b[0] && a[1] == b[1]) || (a[0] == b[1] && a[1] == b[0]);

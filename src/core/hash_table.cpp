@@ -170,12 +170,19 @@ std::int32_t HashedIndexTable<KeyKind, Growth>::find(const Key &key) const noexc
 template <class KeyKind, class Growth>
 std::int32_t HashedIndexTable<KeyKind, Growth>::insert(const Key &key) noexcept {
   if (heads_ == nullptr) return 0;
+  return insert(key, KeyKind::bucket(key, bucket_count_));
+}
+
+template <class KeyKind, class Growth>
+std::int32_t HashedIndexTable<KeyKind, Growth>::insert(const Key &key,
+                                                       std::int32_t bucket) noexcept {
+  if (heads_ == nullptr) return 0;
   if (automatic_rehash_ != 0 &&
       static_cast<double>(count_) / bucket_count_ > maximum_load_factor_) {
     std::int32_t doubled = bucket_count_ > INT32_MAX / 2 ? INT32_MAX : 2 * bucket_count_;
     if (rehash(doubled) != GRIDLUME_STATUS_OK) return 0;
+    bucket = KeyKind::bucket(key, bucket_count_);
   }
-  std::int32_t bucket = KeyKind::bucket(key, bucket_count_);
   std::int32_t last = 0;
   for (std::int32_t number = heads_[bucket]; number != 0; number = next_[number]) {
     if (KeyKind::equal(keys_[number], key)) return number;

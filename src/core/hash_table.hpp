@@ -52,6 +52,9 @@ class HashedIndexTable {
   // The number of `key`, adding it as number count + 1 when absent. 0 when
   // the table has no buckets or memory fails.
   std::int32_t insert(const Key &key) noexcept;
+  // The same, for a caller that has already found bucket_of(key) (which
+  // stays valid until the table is rehashed or its buckets resized).
+  std::int32_t insert(const Key &key, std::int32_t bucket) noexcept;
   // The number of `key`, or 0 when absent; never adds.
   std::int32_t find(const Key &key) const noexcept;
 
@@ -87,6 +90,17 @@ class HashedIndexTable {
   std::int32_t next(std::int32_t number) const noexcept { return next_[number]; }
   std::int32_t bucket_of(const Key &key) const noexcept {
     return KeyKind::bucket(key, bucket_count_);
+  }
+  // Hints for a caller that knows its next keys: bring a bucket's chain head,
+  // or a numbered key with its link, into the cache ahead of the insert or
+  // find that will read them. They change nothing.
+  void prefetch_bucket(std::int32_t bucket) const noexcept {
+    if (heads_ != nullptr) __builtin_prefetch(heads_ + bucket);
+  }
+  void prefetch_number(std::int32_t number) const noexcept {
+    if (number == 0) return;
+    __builtin_prefetch(keys_ + number);
+    if (next_ != nullptr) __builtin_prefetch(next_ + number);
   }
 
  private:

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <span>
 
 #include "core/hash_table.hpp"
@@ -29,6 +30,9 @@ inline constexpr std::array<Edge, 4> quadrangle_sides = {{{0, 1}, {1, 2}, {2, 3}
 // about 1.2 edges per tetrahedron, a hexahedral one 3 per hexahedron). It
 // grows by half when the estimate is passed.
 inline constexpr std::int32_t minimum_bucket_count = 11;
+// The largest prime below 2^31 - 1, so that the bucket count stays a prime
+// that fits.
+inline constexpr std::int32_t maximum_bucket_count = 2147483629;
 inline constexpr std::int64_t table_growth_divisor_when_full = 2;
 
 struct ElementEdges {
@@ -51,6 +55,22 @@ inline constexpr ElementEdges pyramid_edges = {slot_pyramid_count, slot_pyramid_
 inline constexpr ElementEdges prism_edges = {slot_prism_count, slot_prism_vertices,
                                              topology::prism_edges, 3};
 
+// The smallest prime at or above n (n below 2^31 - 1). The bucket of an edge
+// is the product (a + 1)(b + 1) modulo the bucket count: a count with many
+// small factors (an estimate such as 7 200 000 = 2^8 3^2 5^5) sends the
+// products of neighbouring vertex numbers, which share such factors, to few
+// buckets; a prime count spreads them as evenly as random keys.
+std::int32_t prime_at_least(std::int32_t n) {
+  auto is_prime = [](std::int32_t candidate) {
+    if (candidate < 2) return false;
+    for (std::int32_t divisor = 2; divisor <= candidate / divisor; ++divisor)
+      if (candidate % divisor == 0) return false;
+    return true;
+  };
+  while (!is_prime(n)) ++n;
+  return n;
+}
+
 // The element kinds of each report, in the order their edges are numbered.
 std::span<const ElementEdges> kinds_of(EdgeElements elements) {
   static constexpr ElementEdges surface[] = {triangle_edges, quadrangle_edges};
@@ -68,23 +88,67 @@ std::span<const ElementEdges> kinds_of(EdgeElements elements) {
   return {};
 }
 
+// How far ahead of its insertion an element is read and the chain heads of
+// its edges asked for, and how far ahead the first key of each chain is.
+inline constexpr int elements_read_ahead = 8;
+inline constexpr int chains_fetched_ahead = 4;
+inline constexpr std::size_t max_element_edges = topology::hexahedron_edges.size();
+
+// An element read ahead of its insertion.
+struct PendingElement {
+  int vertices[topology::max_element_corners];
+  std::int32_t buckets[max_element_edges];
+};
+
 // Inserts the edges of elements 1..count; false when the table fails.
+//
+// Each insertion walks a chain of a table much larger than the caches: a
+// miss for the bucket head, another for the first key. The elements are
+// therefore read (in order) a few ahead of their insertion, the heads of
+// their edges' buckets asked for then, and the first key of each chain a few
+// elements later, so that the misses of several elements overlap instead of
+// following each other. Insertions keep their order.
 bool insert_edges(const gridlume_mesh &mesh, const ElementEdges &kind, int count,
                   VertexPairTable &table) {
   const auto vertex_query = mesh.getter<gridlume_mesh_integers_getter>(kind.vertices_slot);
   void *data = mesh.slots[kind.vertices_slot].getter_data;
-  for (int element = 1; element <= count; ++element) {
-    int vertices[topology::max_element_corners] = {};
+  PendingElement pending[elements_read_ahead];
+  auto read = [&](int element, PendingElement &slot) {
+    std::memset(slot.vertices, 0, sizeof slot.vertices);
     // A failing vertex query is not examined: its edges are what it wrote.
-    if (vertex_query != nullptr) vertex_query(element, vertices, data);
-    for (const Edge &edge : kind.edges) {
+    if (vertex_query != nullptr) vertex_query(element, slot.vertices, data);
+    for (std::size_t k = 0; k < kind.edges.size(); ++k) {
+      const Edge &edge = kind.edges[k];
+      slot.buckets[k] = table.bucket_of({slot.vertices[edge[0]], slot.vertices[edge[1]]});
+      table.prefetch_bucket(slot.buckets[k]);
+    }
+  };
+  auto slot_of = [&](int element) -> PendingElement & {
+    return pending[(element - 1) % elements_read_ahead];
+  };
+  for (int element = 1; element <= std::min(count, elements_read_ahead); ++element)
+    read(element, slot_of(element));
+  for (int element = 1; element <= count; ++element) {
+    if (element <= count - chains_fetched_ahead) {
+      const PendingElement &later = slot_of(element + chains_fetched_ahead);
+      for (std::size_t k = 0; k < kind.edges.size(); ++k)
+        table.prefetch_number(table.head(later.buckets[k]));
+    }
+    PendingElement &current = slot_of(element);
+    for (std::size_t k = 0; k < kind.edges.size(); ++k) {
       if (table.count() == table.capacity() &&
           table.reserve(std::max<std::int32_t>(
               1, static_cast<std::int32_t>(table.capacity() / table_growth_divisor_when_full))) !=
               GRIDLUME_STATUS_OK)
         return false;
-      if (table.insert({vertices[edge[0]], vertices[edge[1]]}) == 0) return false;
+      const Edge &edge = kind.edges[k];
+      // The bucket found when the element was read: the table's buckets
+      // never change while it fills (only its key room grows).
+      if (table.insert({current.vertices[edge[0]], current.vertices[edge[1]]}, current.buckets[k]) ==
+          0)
+        return false;
     }
+    if (element <= count - elements_read_ahead) read(element + elements_read_ahead, current);
   }
   return true;
 }
@@ -146,9 +210,9 @@ int edge_length_report(gridlume_mesh *mesh, EdgeElements elements, const Member 
 
   // A table that cannot be built ends the report silently.
   const auto size = static_cast<std::int32_t>(
-      std::clamp<std::int64_t>(estimate, minimum_bucket_count, INT32_MAX - 1));
+      std::clamp<std::int64_t>(estimate, minimum_bucket_count, maximum_bucket_count));
   VertexPairTable edges;
-  if (edges.create(size, size) != GRIDLUME_STATUS_OK) return GRIDLUME_STATUS_OK;
+  if (edges.create(prime_at_least(size), size) != GRIDLUME_STATUS_OK) return GRIDLUME_STATUS_OK;
   for (std::size_t k = 0; k < kinds.size(); ++k)
     if (!insert_edges(*mesh, kinds[k], counts[k], edges)) return GRIDLUME_STATUS_OK;
 

@@ -101,26 +101,53 @@ inline double tetrahedron_volume(const Vector3 *p) {
 // area from the sides at p0 is bounded by that of the volume from the same
 // sides (6V = 2 * area * height, height <= the third side), so choosing
 // corners would cost a third of the kernel and gain nothing in the ratio.
-template <bool inverse>
-inline double tetrahedron_aspect_ratio_or_inverse(const Vector3 *p) {
+//
+// The steps are shared with the batched form (element_batch_kernels.hpp),
+// which must give the same value to the last bit.
+struct TetrahedronEdgeVectors {
+  Vector3 e01, e02, e03, e12, e13, e23;
+};
+inline TetrahedronEdgeVectors tetrahedron_edge_vectors(const Vector3 &p0, const Vector3 &p1,
+                                                       const Vector3 &p2, const Vector3 &p3) {
+  return {p1 - p0, p2 - p0, p3 - p0, p2 - p1, p3 - p1, p3 - p2};
+}
+// hmax and the sum of the doubled face areas; `normal_012` = e01 x e02.
+struct TetrahedronSize {
+  double longest, double_area_sum;
+};
+inline TetrahedronSize tetrahedron_size(const TetrahedronEdgeVectors &e,
+                                        const Vector3 &normal_012) {
   using geometry::cross;
   using geometry::norm;
   using geometry::squared_norm;
-  const Vector3 e01 = p[1] - p[0], e02 = p[2] - p[0], e03 = p[3] - p[0];
-  const Vector3 e12 = p[2] - p[1], e13 = p[3] - p[1], e23 = p[3] - p[2];
-  const Vector3 normal_012 = cross(e01, e02);
-  const double six_volume = geometry::dot(normal_012, e03);  // det[e01, e02, e03]
-  if (!(six_volume > 0.0)) return inverse ? 0.0 : geometry::infinity;
+  // The longest edge is chosen on squared lengths: one square root.
   const double longest =
-      std::sqrt(std::max(std::max(std::max(squared_norm(e01), squared_norm(e02)),
-                                  std::max(squared_norm(e03), squared_norm(e12))),
-                         std::max(squared_norm(e13), squared_norm(e23))));
-  const double double_area_sum =
-      norm(normal_012) + norm(cross(e01, e03)) + norm(cross(e02, e03)) + norm(cross(e12, e13));
-  // scale * hmax * S / V with S = double_area_sum / 2 and V = six_volume / 6.
+      std::sqrt(std::max(std::max(std::max(squared_norm(e.e01), squared_norm(e.e02)),
+                                  std::max(squared_norm(e.e03), squared_norm(e.e12))),
+                         std::max(squared_norm(e.e13), squared_norm(e.e23))));
+  const double double_area_sum = norm(normal_012) + norm(cross(e.e01, e.e03)) +
+                                 norm(cross(e.e02, e.e03)) + norm(cross(e.e12, e.e13));
+  return {longest, double_area_sum};
+}
+// scale * hmax * S / V with S = double_area_sum / 2 and V = six_volume / 6,
+// for a positive volume.
+template <bool inverse>
+inline double tetrahedron_aspect_ratio_from(double six_volume, const TetrahedronSize &size) {
   constexpr double scale = 3.0 * tetrahedron_aspect_ratio_scale;
-  return inverse ? six_volume / (scale * longest * double_area_sum)
-                 : scale * longest * double_area_sum / six_volume;
+  return inverse ? six_volume / (scale * size.longest * size.double_area_sum)
+                 : scale * size.longest * size.double_area_sum / six_volume;
+}
+// The value of a flat or inverted tetrahedron.
+template <bool inverse>
+inline constexpr double invalid_tetrahedron_aspect_ratio = inverse ? 0.0 : geometry::infinity;
+
+template <bool inverse>
+inline double tetrahedron_aspect_ratio_or_inverse(const Vector3 *p) {
+  const TetrahedronEdgeVectors e = tetrahedron_edge_vectors(p[0], p[1], p[2], p[3]);
+  const Vector3 normal_012 = geometry::cross(e.e01, e.e02);
+  const double six_volume = geometry::dot(normal_012, e.e03);  // det[e01, e02, e03]
+  if (!(six_volume > 0.0)) return invalid_tetrahedron_aspect_ratio<inverse>;
+  return tetrahedron_aspect_ratio_from<inverse>(six_volume, tetrahedron_size(e, normal_012));
 }
 inline double tetrahedron_aspect_ratio(const Vector3 *p) {
   return tetrahedron_aspect_ratio_or_inverse<false>(p);

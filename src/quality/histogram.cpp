@@ -12,11 +12,6 @@ namespace gridlume::statistics {
 
 namespace {
 
-// Up to this many thresholds a value's bin is found by counting the
-// thresholds it reaches, without a branch per threshold; beyond, by binary
-// search.
-constexpr std::size_t linear_bin_search_limit = 16;
-
 // Appends printf-style text at `length`, never past `capacity`.
 class TextWriter {
  public:
@@ -46,34 +41,30 @@ double percent(int bin_count, std::size_t value_count) {
 
 void count_bins(std::span<const double> values, std::span<const double> thresholds,
                 int *counts) noexcept {
-  const std::size_t m = thresholds.size();
-  const double *t = thresholds.data();
-  if (m <= linear_bin_search_limit) {
-    for (const double x : values) {
-      if (x != x) continue;  // NaN
-      // The number of thresholds at or below x is the bin index: 0 for the
-      // lower bin, m for the upper one.
-      std::size_t reached = 0;
-      for (std::size_t k = 0; k < m; ++k) reached += x >= t[k];
-      ++counts[reached];
-    }
-    return;
-  }
+  const BinCounter counter(thresholds, nullptr);
   for (const double x : values) {
-    if (x != x) continue;
-    ++counts[std::upper_bound(t, t + m, x) - t];
+    const std::size_t bin = counter.bin_of(x);
+    if (bin <= thresholds.size()) ++counts[bin];  // a NaN is counted nowhere
   }
 }
 
 int write_histogram(std::span<const double> values, std::span<const double> thresholds,
                     const char *key_label, char *text, std::size_t capacity) noexcept {
-  const int m = static_cast<int>(thresholds.size());
-  int *counts = static_cast<int *>(gridlume_calloc(static_cast<std::size_t>(m) + 1, sizeof(int)));
+  int *counts = static_cast<int *>(gridlume_calloc(thresholds.size() + 1, sizeof(int)));
   if (counts == nullptr) return GRIDLUME_STATUS_NO_MEMORY;
   count_bins(values, thresholds, counts);
+  write_histogram_text(counts, values.size(), thresholds, key_label, text, capacity);
+  gridlume_free(counts);
+  return GRIDLUME_STATUS_OK;
+}
+
+void write_histogram_text(const int *counts, std::size_t value_count,
+                          std::span<const double> thresholds, const char *key_label, char *text,
+                          std::size_t capacity) noexcept {
+  const int m = static_cast<int>(thresholds.size());
   const double *t = thresholds.data();
   const int lower = counts[0], upper = counts[m];
-  const std::size_t n = values.size();
+  const std::size_t n = value_count;
   TextWriter writer(text, capacity);
   if (key_label == nullptr) {
     writer.append("     histogram:\n");
@@ -96,8 +87,6 @@ int write_histogram(std::span<const double> values, std::span<const double> thre
       writer.append("%s.histogram.percent.%d = %e\n", label, d, percent(counts[d], n));
     if (upper > 0) writer.append("%s.histogram.percent.%d = %e\n", label, m, percent(upper, n));
   }
-  gridlume_free(counts);
-  return GRIDLUME_STATUS_OK;
 }
 
 }  // namespace gridlume::statistics

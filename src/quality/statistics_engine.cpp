@@ -11,7 +11,8 @@
 
 namespace gridlume::statistics {
 
-void Accumulator::add_not_finite(double x, double values) noexcept {
+Accumulator::MeanAndVariance Accumulator::not_finite_step(double x, double values, double mean,
+                                                          double variance) noexcept {
   if (variance < positive_infinity && mean < positive_infinity) {
     const double new_mean = ((values - 1.0) * mean + x) / values;
     const double mean_shift = mean - new_mean, deviation = x - new_mean;
@@ -22,11 +23,12 @@ void Accumulator::add_not_finite(double x, double values) noexcept {
     mean = positive_infinity;
   }
   mean = ((values - 1.0) * mean) / values + x / values;
+  return {mean, variance};
 }
 
 ReportBuffers::~ReportBuffers() {
   gridlume_free(text);
-  gridlume_free(values);
+  gridlume_free(bins);
 }
 
 int ReportBuffers::allocate_text(const ReportRequest &request) noexcept {
@@ -36,9 +38,10 @@ int ReportBuffers::allocate_text(const ReportRequest &request) noexcept {
   return text != nullptr ? GRIDLUME_STATUS_OK : GRIDLUME_STATUS_NO_MEMORY;
 }
 
-int ReportBuffers::allocate_values(std::size_t count) noexcept {
-  values = allocate_array<double>(count > 0 ? count : 1);
-  return values != nullptr ? GRIDLUME_STATUS_OK : GRIDLUME_STATUS_NO_MEMORY;
+int ReportBuffers::allocate_bins(const ReportRequest &request) noexcept {
+  bins = static_cast<int *>(
+      gridlume_calloc(BinCounter::storage_size(request.thresholds.size()), sizeof(int)));
+  return bins != nullptr ? GRIDLUME_STATUS_OK : GRIDLUME_STATUS_NO_MEMORY;
 }
 
 namespace {
@@ -126,14 +129,12 @@ void send_summary(gridlume_context *context, const ReportRequest &request,
     send_human_summary(context, request, accumulator, min_vertices, max_vertices, vertex_count);
 }
 
-int send_histogram(gridlume_context *context, const ReportRequest &request,
-                   std::span<const double> values, ReportBuffers &buffers) noexcept {
-  const int status = write_histogram(values, request.thresholds,
-                                     request.key_style ? request.label : nullptr, buffers.text,
-                                     buffers.text_capacity);
-  if (status != GRIDLUME_STATUS_OK) return status;
+void send_histogram(gridlume_context *context, const ReportRequest &request,
+                    std::size_t value_count, ReportBuffers &buffers) noexcept {
+  write_histogram_text(buffers.bins, value_count, request.thresholds,
+                       request.key_style ? request.label : nullptr, buffers.text,
+                       buffers.text_capacity);
   gridlume_context_send_message(context, report_message_code, buffers.text);
-  return GRIDLUME_STATUS_OK;
 }
 
 }  // namespace gridlume::statistics

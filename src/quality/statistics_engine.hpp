@@ -9,8 +9,19 @@
 //     void measure(int element, double *values) const;   // element 1..count
 //     void vertices(int element, int *vertices) const;   // for the extremes
 //   };
+//
+// A source of one value per element may also measure elements by batches
+// (see element_batch_kernels.hpp), which the engine then prefers:
+//
+//     using Batch = ...;                      // what one batch reads
+//     static constexpr int batch_size;
+//     // reads elements first..first+used-1 (used >= 1)
+//     void read_batch(int first, int used, Batch &batch) const;
+//     // their values, in values[0..used-1]
+//     void measure_batch(const Batch &batch, double (&values)[batch_size]) const;
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <limits>
@@ -18,6 +29,7 @@
 
 #include "gridlume/common.h"
 #include "gridlume/context.h"
+#include "quality/histogram.hpp"
 
 namespace gridlume::statistics {
 
@@ -36,6 +48,10 @@ inline constexpr int report_message_code = 0;
 
 // The running statistics of one report, updated value by value.
 struct Accumulator {
+  // A batch of values counts from n + 1 on without overflowing.
+  template <int batch_size>
+  static constexpr int max_count_before_batch = std::numeric_limits<int>::max() - batch_size;
+
   int count = 0;
   double min = positive_infinity;
   int min_element = 0;  // first element reaching the minimum, 0 before any
@@ -79,11 +95,89 @@ struct Accumulator {
       variance = (1.0 - reciprocal) * (variance + deviation * deviation * reciprocal);
       return;
     }
-    add_not_finite(x, values);
+    const MeanAndVariance next = not_finite_step(x, values, mean, variance);
+    mean = next.mean;
+    variance = next.variance;
+  }
+
+  // The first `used` values of a batch, for elements first_element onwards,
+  // with the results of add() value by value. When the whole batch and the
+  // running mean and variance are finite, the reciprocals 1/n are taken
+  // together (packed divisions) and the finiteness tests once for the batch:
+  // a mean or variance that overflows to infinity or NaN stays so, so finite
+  // results at the end mean every step was finite; otherwise the batch is
+  // taken again value by value from where it started.
+  template <int batch_size>
+  [[gnu::always_inline]] void add_batch(const double (&values)[batch_size], int used,
+                                        int first_element) noexcept {
+    if (used == batch_size && count > 0 && count <= max_count_before_batch<batch_size>) {
+      // n + k is exact in a double. Kept a loop (not unrolled into eight
+      // scalar divisions) so that the divisions are packed.
+      const double next_count = static_cast<double>(count) + 1.0;
+      double reciprocals[batch_size];
+#pragma GCC unroll 1
+      for (int k = 0; k < batch_size; ++k) reciprocals[k] = 1.0 / (next_count + k);
+      bool finite = std::isfinite(mean) && std::isfinite(variance);
+      for (int k = 0; k < batch_size; ++k) finite &= std::isfinite(values[k]);
+      if (finite) {
+        const Accumulator start = *this;
+        for (int k = 0; k < batch_size; ++k) {
+          const double x = values[k];
+          sum += x;
+          if (x < min) {
+            min = x;
+            min_element = first_element + k;
+          }
+          if (x > max) {
+            max = x;
+            max_element = first_element + k;
+          }
+          const double deviation = x - mean;
+          mean += deviation * reciprocals[k];
+          variance = (1.0 - reciprocals[k]) * (variance + deviation * deviation * reciprocals[k]);
+        }
+        count += batch_size;
+        if (std::isfinite(mean) && std::isfinite(variance)) [[likely]]
+          return;
+        *this = start;
+      }
+    }
+    // Once the mean or the variance is not below +infinity, both become
+    // +infinity at the next value and stay so for any value but NaN and
+    // -infinity (which make the mean NaN until the value after): only the
+    // sum and the extremes change.
+    if (count > 0 && !(variance < positive_infinity && mean < positive_infinity)) {
+      bool stays_infinite = true;
+      for (int k = 0; k < used; ++k) stays_infinite &= values[k] > -positive_infinity;
+      if (stays_infinite) {
+        for (int k = 0; k < used; ++k) {
+          const double x = values[k];
+          sum += x;
+          if (x < min) {
+            min = x;
+            min_element = first_element + k;
+          }
+          if (x > max) {
+            max = x;
+            max_element = first_element + k;
+          }
+        }
+        count += used;
+        mean = positive_infinity;
+        variance = positive_infinity;
+        return;
+      }
+    }
+    for (int k = 0; k < used; ++k) add(values[k], first_element + k);
   }
 
  private:
-  void add_not_finite(double x, double values) noexcept;
+  struct MeanAndVariance {
+    double mean, variance;
+  };
+  // By value, so that an accumulator held in registers stays there.
+  static MeanAndVariance not_finite_step(double x, double values, double mean,
+                                         double variance) noexcept;
 };
 
 // How one report is printed.
@@ -103,11 +197,11 @@ class ReportBuffers {
   ~ReportBuffers();
   // The histogram text buffer; 0 or -5.
   int allocate_text(const ReportRequest &request) noexcept;
-  // The array of every value; 0 or -5.
-  int allocate_values(std::size_t count) noexcept;
+  // The zeroed bin counters of the request's thresholds; 0 or -5.
+  int allocate_bins(const ReportRequest &request) noexcept;
   char *text = nullptr;
   std::size_t text_capacity = 0;
-  double *values = nullptr;
+  int *bins = nullptr;  // as BinCounter counts them
 };
 
 // Whether the report has a histogram beyond a single value.
@@ -121,34 +215,75 @@ void send_summary(gridlume_context *context, const ReportRequest &request,
                   const Accumulator &accumulator, const int *min_vertices,
                   const int *max_vertices, int vertex_count) noexcept;
 
-// Writes and sends the histogram of `values`; 0 or -5.
-int send_histogram(gridlume_context *context, const ReportRequest &request,
-                   std::span<const double> values, ReportBuffers &buffers) noexcept;
+// Writes and sends the histogram of the counted bins over `value_count`
+// values.
+void send_histogram(gridlume_context *context, const ReportRequest &request,
+                    std::size_t value_count, ReportBuffers &buffers) noexcept;
 
-// One pass over elements first..last of the source, optionally storing every
-// value at its place in `stored`.
-template <class Source, bool store>
-void accumulate(const Source &source, int first, int last, Accumulator &accumulator,
-                double *stored) noexcept {
-  constexpr int per_element = Source::values_per_element;
-  for (int element = first; element <= last; ++element) {
-    double values[per_element];
-    source.measure(element, values);
-    for (int k = 0; k < per_element; ++k) {
-      accumulator.add(values[k], element);
-      if constexpr (store) stored[static_cast<std::size_t>(element - 1) * per_element + k] = values[k];
+template <class Source>
+concept BatchSource =
+    Source::values_per_element == 1 &&
+    requires(const Source &source, typename Source::Batch &batch,
+             double (&values)[Source::batch_size]) {
+      source.read_batch(1, 1, batch);
+      source.measure_batch(batch, values);
+    };
+
+// One pass over elements 1..count of the source, feeding the accumulator
+// and, when there is one, the bin counter.
+template <class Source>
+void accumulate(const Source &source, int count, Accumulator &result,
+                BinCounter *bins) noexcept {
+  // A local copy whose address is never taken lives in registers, although
+  // the loop calls the mesh's accessors.
+  Accumulator accumulator = result;
+  if constexpr (BatchSource<Source>) {
+    constexpr int batch_size = Source::batch_size;
+    auto used_from = [count](long long first) {
+      return static_cast<int>(std::min<long long>(batch_size, count - first + 1));
+    };
+    // Each batch is read one batch ahead of its measure: the corners stored
+    // while reading reach the cache before the measure loads them several at
+    // a time (a wide load that spans pending narrower stores waits for
+    // them).
+    typename Source::Batch batches[2];
+    int current = 0;
+    if (count >= 1) source.read_batch(1, used_from(1), batches[0]);
+    for (long long first = 1; first <= count; first += batch_size) {
+      const long long next = first + batch_size;
+      if (next <= count) source.read_batch(static_cast<int>(next), used_from(next), batches[current ^ 1]);
+      double values[batch_size];
+      source.measure_batch(batches[current], values);
+      current ^= 1;
+      const int used = used_from(first);
+      // In element order: the extremes keep their first element and the
+      // running statistics their exact sequence.
+      accumulator.add_batch(values, used, static_cast<int>(first));
+      if (bins != nullptr) bins->add_batch(values, used);
+    }
+  } else {
+    constexpr int per_element = Source::values_per_element;
+    for (int element = 1; element <= count; ++element) {
+      double values[per_element];
+      source.measure(element, values);
+      for (int k = 0; k < per_element; ++k) {
+        accumulator.add(values[k], element);
+        if (bins != nullptr) bins->add(values[k]);
+      }
     }
   }
+  result = accumulator;
 }
 
 // Runs a whole report over elements 1..count of the source. 0, or -5 when
 // memory fails (nothing sent when the text buffer could not be had; the
-// summary only when the array of values could not).
+// summary only when the bin counters could not).
 //
-// The values are kept from the pass that makes the summary whenever their
-// array can be allocated beforehand, so each element is measured once; only
-// when it cannot is the array asked for again after the summary, and the
-// values measured a second time.
+// The bins are counted in the pass that makes the summary whenever their
+// counters can be allocated beforehand, so each element is measured once and
+// no value is kept; only when they cannot are they asked for again after the
+// summary, and the values measured a second time. Counting bins that turn
+// out not to be printed (a single value) costs less than a second pass.
 template <class Source>
 int run_statistics(gridlume_context *context, const Source &source, int count,
                    const ReportRequest &request) noexcept {
@@ -156,14 +291,16 @@ int run_statistics(gridlume_context *context, const Source &source, int count,
   constexpr int vertex_count = Source::vertices_per_element;
   ReportBuffers buffers;
   if (buffers.allocate_text(request) != GRIDLUME_STATUS_OK) return GRIDLUME_STATUS_NO_MEMORY;
-  const std::size_t value_count = static_cast<std::size_t>(count) * per_element;
-  if (!request.thresholds.empty()) buffers.allocate_values(value_count);
+  if (!request.thresholds.empty()) buffers.allocate_bins(request);
 
   Accumulator accumulator;
-  if (buffers.values != nullptr)
-    accumulate<Source, true>(source, 1, count, accumulator, buffers.values);
-  else
-    accumulate<Source, false>(source, 1, count, accumulator, nullptr);
+  if (buffers.bins != nullptr) {
+    BinCounter bins(request.thresholds, buffers.bins);
+    accumulate(source, count, accumulator, &bins);
+    bins.fold();
+  } else {
+    accumulate(source, count, accumulator, nullptr);
+  }
 
   int min_vertices[vertex_count] = {}, max_vertices[vertex_count] = {};
   if (!request.key_style) {
@@ -173,13 +310,18 @@ int run_statistics(gridlume_context *context, const Source &source, int count,
   send_summary(context, request, accumulator, min_vertices, max_vertices, vertex_count);
   if (!needs_histogram(request, accumulator)) return GRIDLUME_STATUS_OK;
 
-  if (buffers.values == nullptr) {
-    if (buffers.allocate_values(value_count) != GRIDLUME_STATUS_OK)
-      return GRIDLUME_STATUS_NO_MEMORY;
-    for (int element = 1; element <= count; ++element)
-      source.measure(element, buffers.values + static_cast<std::size_t>(element - 1) * per_element);
+  if (buffers.bins == nullptr) {
+    if (buffers.allocate_bins(request) != GRIDLUME_STATUS_OK) return GRIDLUME_STATUS_NO_MEMORY;
+    BinCounter bins(request.thresholds, buffers.bins);
+    for (int element = 1; element <= count; ++element) {
+      double values[per_element];
+      source.measure(element, values);
+      for (const double x : values) bins.add(x);
+    }
+    bins.fold();
   }
-  return send_histogram(context, request, {buffers.values, value_count}, buffers);
+  send_histogram(context, request, static_cast<std::size_t>(count) * per_element, buffers);
+  return GRIDLUME_STATUS_OK;
 }
 
 }  // namespace gridlume::statistics

@@ -8,6 +8,7 @@
 #include "gridlume/mesh.h"
 #include "gridlume/statistics.h"
 #include "mesh/mesh.hpp"
+#include "quality/element_batch_kernels.hpp"
 #include "quality/statistics_measures.hpp"
 #include "quality/statistics_reports.hpp"
 #include "quality/vertex_coordinate_table.hpp"
@@ -40,6 +41,30 @@ class ElementSource {
       values[0] = element_measure(points);
     else
       element_measure(points, values);
+  }
+  // Measures with a batched form take their elements by batches.
+  static constexpr auto batch_measure = gridlume::measures::batch_form<element_measure>;
+  static constexpr int batch_size = gridlume::measures::element_batch_size;
+  using Batch = gridlume::measures::CornerBatch<vertices_per_element>;
+  void read_batch(int first, int used, Batch &batch) const noexcept
+    requires(gridlume::measures::has_batch_form<element_measure>)
+  {
+    for (int lane = 0; lane < used; ++lane) {
+      Vector3 points[vertices_per_element];
+      reader_.read(first + lane, points);
+      for (int corner = 0; corner < vertices_per_element; ++corner)
+        batch.set(lane, corner, points[corner]);
+    }
+    // The lanes past the last element repeat the first one: measured, not
+    // reported.
+    for (int lane = used; lane < batch_size; ++lane)
+      for (int corner = 0; corner < vertices_per_element; ++corner)
+        batch.set(lane, corner, batch.corner(0, corner));
+  }
+  void measure_batch(const Batch &batch, double (&values)[batch_size]) const noexcept
+    requires(gridlume::measures::has_batch_form<element_measure>)
+  {
+    batch_measure(batch, values);
   }
   void vertices(int element, int *vertices) const noexcept {
     if (vertex_query_ != nullptr) vertex_query_(element, vertices, vertex_query_data_);

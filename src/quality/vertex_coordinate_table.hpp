@@ -9,6 +9,7 @@
 // the accessor, at every use, as the element queries do.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
 
@@ -41,6 +42,12 @@ class VertexCoordinateTable {
   VertexCoordinateTable(const VertexCoordinateTable &) = delete;
   VertexCoordinateTable &operator=(const VertexCoordinateTable &) = delete;
   ~VertexCoordinateTable() { gridlume_free(points_); }
+
+  // Whether vertices 1..highest + 1 are all in the table (highest is a
+  // vertex number less one, as unsigned, so that 0 and negatives are not).
+  bool holds_all_below(unsigned highest) const noexcept { return highest < count_; }
+  // A vertex known to be in the table.
+  geometry::Vector3 stored_point(int vertex) const noexcept { return points_[vertex - 1]; }
 
   geometry::Vector3 point(int vertex) const noexcept {
     if (static_cast<unsigned>(vertex) - 1u < count_) [[likely]]
@@ -82,6 +89,15 @@ class TableElementReader {
     int vertices[corner_count];
     std::memset(vertices, 0, sizeof vertices);
     if (vertices_ != nullptr) vertices_(element, vertices, vertices_data_);
+    // One test for the whole element: every corner within the table.
+    unsigned highest = 0;
+    for (int corner = 0; corner < corner_count; ++corner)
+      highest = std::max(highest, static_cast<unsigned>(vertices[corner]) - 1u);
+    if (coordinates_.holds_all_below(highest)) [[likely]] {
+      for (int corner = 0; corner < corner_count; ++corner)
+        points[corner] = coordinates_.stored_point(vertices[corner]);
+      return;
+    }
     for (int corner = 0; corner < corner_count; ++corner)
       points[corner] = coordinates_.point(vertices[corner]);
   }

@@ -142,6 +142,20 @@ TEST(HashedIndexTable, AutomaticRehashDoublesBucketsPastTheLoadFactor) {
   for (std::int32_t key = 1; key <= 6; ++key) EXPECT_EQ(table.find(key), key);
 }
 
+TEST(HashedIndexTable, InsertionIntoAKnownBucketFindsTheBucketAgainAfterAnAutomaticRehash) {
+  VertexPairTable table;
+  ASSERT_EQ(table.create(3, 100), 0);
+  table.set_automatic_rehash(true, 1.0);
+  for (std::int32_t a = 1; a <= 20; ++a) {
+    const VertexPairTable::Key key = {a, a + 7};
+    // The bucket as the table is before the insertion, which may rehash.
+    EXPECT_EQ(table.insert(key, table.bucket_of(key)), a);
+    EXPECT_EQ(table.insert({a + 7, a}, table.bucket_of(key)), a);
+  }
+  EXPECT_GT(table.bucket_count(), 3);
+  for (std::int32_t a = 1; a <= 20; ++a) EXPECT_EQ(table.find({a + 7, a}), a);
+}
+
 TEST(HashedIndexTable, ResizeRefusesToDropKeysAndCreateRefusesNoBuckets) {
   IntegerTable table;
   EXPECT_EQ(table.create(0, 5), -1);

@@ -1,0 +1,192 @@
+// Measures taken by batches: the batched tetrahedron kernels against the
+// single-element ones, bit for bit, and the reports that use them against
+// the per-element queries, with a last batch shorter than the others and
+// flat or inverted tetrahedra inside a batch.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "quality/element_batch_kernels.hpp"
+#include "quality/histogram.hpp"
+#include "quality/statistics_engine.hpp"
+#include "statistics_fixture.hpp"
+
+namespace gridlume_test {
+namespace {
+
+using gridlume::geometry::Vector3;
+using gridlume::measures::CornerBatch;
+using gridlume::measures::element_batch_size;
+
+std::uint64_t bits(double x) {
+  std::uint64_t b;
+  std::memcpy(&b, &x, sizeof b);
+  return b;
+}
+
+// A fixed pseudo-random sequence in [-1, 1).
+struct Sequence {
+  std::uint64_t state = 2024;
+  double next() {
+    state = state * 6364136223846793005u + 1442695040888963407u;
+    return static_cast<double>(state >> 11) / 4503599627370496.0 - 1.0;
+  }
+};
+
+TEST(BatchKernels, TetrahedronAspectRatiosMatchTheSingleElementKernelBitForBit) {
+  Sequence random;
+  std::vector<std::array<Vector3, 4>> tetrahedra;
+  for (int t = 0; t < 61; ++t) {
+    std::array<Vector3, 4> p;
+    // Some far from the origin, some tiny.
+    const double offset = t % 5 == 0 ? 1e6 : 0.0, scale = t % 7 == 0 ? 1e-9 : 1.0;
+    for (Vector3 &corner : p)
+      corner = {offset + scale * random.next(), scale * random.next(), scale * random.next()};
+    if (t % 9 == 1) p[3] = p[1];                                         // coincident corners
+    if (t % 9 == 4) p[3] = {p[0].x + p[1].x - p[2].x, p[0].y + p[1].y - p[2].y,
+                            p[0].z + p[1].z - p[2].z};                  // flat
+    tetrahedra.push_back(p);
+  }
+  tetrahedra.push_back({{{0, 0, 0}, {0, 0, 0}, {0, 0, 0}, {0, 0, 0}}});  // a point
+  // A whole batch of inverted tetrahedra (a mesh built inside out).
+  while (tetrahedra.size() % element_batch_size != 0) tetrahedra.push_back(tetrahedra[2]);
+  for (int t = 0; t < element_batch_size; ++t) {
+    std::array<Vector3, 4> p = tetrahedra[t];
+    if (gridlume::measures::tetrahedron_volume(p.data()) > 0) std::swap(p[1], p[2]);
+    tetrahedra.push_back(p);
+  }
+  for (std::size_t first = 0; first < tetrahedra.size(); first += element_batch_size) {
+    CornerBatch<4> batch;
+    for (int lane = 0; lane < element_batch_size; ++lane)
+      for (int corner = 0; corner < 4; ++corner)
+        batch.set(lane, corner,
+                  tetrahedra[std::min(first + lane, tetrahedra.size() - 1)][corner]);
+    double ratios[element_batch_size], inverses[element_batch_size];
+    gridlume::measures::tetrahedron_aspect_ratios(batch, ratios);
+    gridlume::measures::tetrahedron_inverse_aspect_ratios(batch, inverses);
+    for (int lane = 0; lane < element_batch_size; ++lane) {
+      const Vector3 *p = tetrahedra[std::min(first + lane, tetrahedra.size() - 1)].data();
+      EXPECT_EQ(bits(ratios[lane]), bits(gridlume::measures::tetrahedron_aspect_ratio(p)))
+          << first + lane;
+      EXPECT_EQ(bits(inverses[lane]), bits(gridlume::measures::tetrahedron_inverse_aspect_ratio(p)))
+          << first + lane;
+    }
+  }
+}
+
+// A 3 x 3 x 3 grid of cells with moved vertices, six positive tetrahedra
+// per cell: 162 tetrahedra, twenty batches of eight and a last one of two.
+class BatchedReportTest : public StatisticsTest {
+ protected:
+  void build_grid() {
+    constexpr int n = 4;
+    Sequence random;
+    for (int k = 0; k < n; ++k)
+      for (int j = 0; j < n; ++j)
+        for (int i = 0; i < n; ++i)
+          arrays_.add_point(i + 0.2 * random.next(), j + 0.2 * random.next(),
+                            k + 0.2 * random.next());
+    auto vertex = [](int i, int j, int k) { return 1 + i + n * (j + n * k); };
+    const int paths[6][3] = {{0, 1, 2}, {1, 2, 0}, {2, 0, 1}, {0, 2, 1}, {2, 1, 0}, {1, 0, 2}};
+    for (int k = 0; k + 1 < n; ++k)
+      for (int j = 0; j + 1 < n; ++j)
+        for (int i = 0; i + 1 < n; ++i)
+          for (int p = 0; p < 6; ++p) {
+            int corner[3] = {i, j, k};
+            int path[4] = {vertex(i, j, k)};
+            for (int step = 0; step < 3; ++step) {
+              ++corner[paths[p][step]];
+              path[step + 1] = vertex(corner[0], corner[1], corner[2]);
+            }
+            if (p >= 3) std::swap(path[1], path[2]);
+            arrays_.tetrahedra.add({path[0], path[1], path[2], path[3]});
+          }
+  }
+  void set_tetrahedron(int t, int a, int b, int c, int d) {
+    int *v = &arrays_.tetrahedra.vertices[4 * (t - 1)];
+    v[0] = a, v[1] = b, v[2] = c, v[3] = d;
+  }
+  const int *tetrahedron(int t) const { return &arrays_.tetrahedra.vertices[4 * (t - 1)]; }
+
+  // The key-style report as it must read, from the per-element query.
+  std::vector<std::string> expected_report(bool inverse) {
+    const char *label =
+        inverse ? "VALID.b.tetrahedron.inverse_aspect_ratio" : "VALID.b.tetrahedron.aspect_ratio";
+    std::vector<double> values;
+    gridlume::statistics::Accumulator a;
+    for (int t = 1; t <= arrays_.tetrahedra.count(); ++t) {
+      double value = 0;
+      if (inverse)
+        gridlume_mesh_get_tetrahedron_inverse_aspect_ratio(mesh(), t, &value);
+      else
+        gridlume_mesh_get_tetrahedron_aspect_ratio(mesh(), t, &value);
+      values.push_back(value);
+      a.add(value, t);
+    }
+    auto line = [](const char *format, const char *label, auto value) {
+      char text[512];
+      std::snprintf(text, sizeof text, format, label, value);
+      return std::string(text);
+    };
+    std::vector<std::string> lines = {
+        line("%s.min = %e\n", label, a.min),          line("%s.max = %e\n", label, a.max),
+        line("%s.avg = %e\n", label, a.mean),         line("%s.var = %e\n", label, a.variance),
+        line("%s.count = %d\n", label, a.count),      line("%s.min_achieved = %d\n", label, a.min_element),
+        line("%s.max_achieved = %d\n", label, a.max_element)};
+    std::vector<char> histogram(8192);
+    const std::span<const double> thresholds =
+        inverse ? std::span<const double>(gridlume::statistics::unit_interval_thresholds)
+                : std::span<const double>(gridlume::statistics::tetrahedron_aspect_ratio_thresholds);
+    EXPECT_EQ(gridlume::statistics::write_histogram(values, thresholds, label, histogram.data(),
+                                                    histogram.size()),
+              0);
+    lines.push_back(histogram.data());
+    return lines;
+  }
+  void expect_reports_match_queries() {
+    EXPECT_EQ(gridlume_mesh_compute_statistics_tetrahedron_aspect_ratio_valid(mesh(), "b"), 0);
+    EXPECT_EQ(messages(), expected_report(false));
+    EXPECT_EQ(gridlume_mesh_compute_statistics_tetrahedron_inverse_aspect_ratio_valid(mesh(), "b"),
+              0);
+    EXPECT_EQ(messages(), expected_report(true));
+  }
+};
+
+TEST_F(BatchedReportTest, ValidTetrahedraReportWhatThePerElementQueriesGive) {
+  build_grid();
+  ASSERT_EQ(arrays_.tetrahedra.count() % element_batch_size, 2);
+  // Ties of the extremes in different batches: the first element wins. The
+  // regular tetrahedron is the best; the worst is copied further on.
+  const int a = arrays_.add_point(1, 1, 1), b = arrays_.add_point(1, -1, -1),
+            c = arrays_.add_point(-1, 1, -1), d = arrays_.add_point(-1, -1, 1);
+  set_tetrahedron(11, a, b, d, c);
+  set_tetrahedron(60, a, b, d, c);
+  int worst = 1;
+  double worst_ratio = 0;
+  for (int t = 1; t <= 150; ++t) {
+    double ratio = 0;
+    gridlume_mesh_get_tetrahedron_aspect_ratio(mesh(), t, &ratio);
+    if (ratio > worst_ratio) worst = t, worst_ratio = ratio;
+  }
+  set_tetrahedron(158, tetrahedron(worst)[0], tetrahedron(worst)[1], tetrahedron(worst)[2],
+                  tetrahedron(worst)[3]);
+  expect_reports_match_queries();
+}
+
+TEST_F(BatchedReportTest, FlatAndInvertedTetrahedraInsideABatch) {
+  build_grid();
+  const std::vector<int> t = {tetrahedron(42), tetrahedron(42) + 4};
+  set_tetrahedron(42, t[0], t[2], t[1], t[3]);  // inverted
+  set_tetrahedron(45, t[0], t[1], t[1], t[3]);  // flat
+  set_tetrahedron(161, t[0], t[2], t[1], t[3]);  // inverted, in the last batch
+  expect_reports_match_queries();
+}
+
+}  // namespace
+}  // namespace gridlume_test
