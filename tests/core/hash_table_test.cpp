@@ -11,6 +11,7 @@
 using gridlume::IntegerSet;
 using gridlume::IntegerStack;
 using gridlume::IntegerTable;
+using gridlume::VertexPairTable;
 using namespace gridlume_test;
 
 namespace {
