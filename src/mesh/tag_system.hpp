@@ -13,6 +13,10 @@ namespace gridlume {
 // group and expect two tuples per group.
 inline constexpr std::int32_t tag_group_buckets = 2;
 inline constexpr std::int32_t tag_tuples_per_group = 2;
+// A signature is almost always held by one tag: its group needs one bucket
+// and expects one tuple.
+inline constexpr std::int32_t signature_group_buckets = 1;
+inline constexpr std::int32_t signature_tuples_per_group = 1;
 
 }  // namespace gridlume
 
@@ -24,6 +28,12 @@ struct gridlume_tag_system {
   // the base tag (the base tag itself included). A tag is composite exactly
   // when it has a definition and no membership group.
   gridlume::GroupedTable1 memberships;
+  // Group keys: the signatures of the definitions (a hash of the number of
+  // base tags and of the base tags, whatever their order). Tuples: the tags
+  // whose definition has that signature. Only an index for finding a tag by
+  // its definition: a definition belongs to one tag at most, but different
+  // definitions may share a signature.
+  gridlume::GroupedTable1 signatures;
   // The candidate for the next tag the system invents.
   std::int32_t next_tag;
   // The number of base tags of the longest definition.
@@ -31,6 +41,12 @@ struct gridlume_tag_system {
 };
 
 namespace gridlume {
+
+// The signature of a definition of `base_count` base tags whose spreads sum
+// to `spread_sum` (wrapping): a sum, so the order of the base tags does not
+// matter. Different definitions may share a signature.
+std::uint64_t base_tag_spread(std::int32_t base_tag) noexcept;
+std::int32_t definition_signature(std::int32_t base_count, std::uint64_t spread_sum) noexcept;
 
 // The definition group of a tag, 0 when the tag is unknown; walk its base
 // tags with tag_system->definitions.for_each_entry(group, ...).
