@@ -80,7 +80,8 @@ int record_base_tag(gridlume_tag_system &tag_system, std::int32_t tag) noexcept 
     return GRIDLUME_STATUS_NO_MEMORY;
   tag_system.definitions.insert(tag, {tag});
   tag_system.memberships.insert(tag, {tag});
-  tag_system.signatures.insert(gridlume::definition_signature(1, gridlume::base_tag_spread(tag)), {tag});
+  std::int32_t signature = gridlume::definition_signature(1, gridlume::base_tag_spread(tag));
+  tag_system.signatures.insert(signature, {tag});
   tag_system.longest_definition = std::max(tag_system.longest_definition, 1);
   return GRIDLUME_STATUS_OK;
 }

@@ -103,7 +103,8 @@ TEST(TagSystemIndex, CloneAndOriginalEachFindTheirOwnComposites) {
   gridlume_tag_system *original = system_with_base_tags(0, 8);
   std::vector<Triple> triples = triples_of(8);
   std::vector<int> made;
-  for (std::size_t i = 0; i < triples.size() / 2; ++i) made.push_back(composite_of(original, triples[i]));
+  for (std::size_t i = 0; i < triples.size() / 2; ++i)
+    made.push_back(composite_of(original, triples[i]));
   gridlume_tag_system *clone = gridlume_tag_system_clone(original);
   ASSERT_NE(clone, nullptr);
   int known = tag_count(original);
