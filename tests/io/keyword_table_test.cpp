@@ -1,12 +1,17 @@
-// The keyword table, field expansion and the progress reporter.
+// The keyword table, field expansion, the progress reporter and the table of
+// distinct vectors behind the shared "Normals" and "Tangents".
+#include "io/keyword_table.hpp"
+
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <new>
 #include <string>
 
 #include "gridlume.h"
 #include "io/keyword_file.hpp"
-#include "io/keyword_table.hpp"
 #include "io/progress_reporter.hpp"
+#include "io/vector_table.hpp"
 #include "keyword_test_files.hpp"
 #include "support/allocation_failure.hpp"
 #include "support/message_capture.hpp"
@@ -19,8 +24,8 @@ TEST(KeywordTable, reserved_rows_are_information_keywords_without_fields) {
   int reserved = 0;
   for (int code = 0; code < keyword_code_count; ++code) {
     const KeywordRow &row = keyword_table[static_cast<std::size_t>(code)];
-    bool expected = code == 0 || code == 2 || (code >= 81 && code <= 85) ||
-                    (code >= 88 && code <= 154);
+    bool expected =
+        code == 0 || code == 2 || (code >= 81 && code <= 85) || (code >= 88 && code <= 154);
     EXPECT_EQ(std::string(row.name) == "Reserved", expected) << code;
     if (!expected) continue;
     ++reserved;
@@ -57,33 +62,23 @@ TEST(KeywordTable, kinds_follow_the_count_flag_and_the_field_string) {
 
 // Field strings expand by dimension and by the reals of the solution types.
 TEST(KeywordTable, field_strings_expand_by_dimension_and_solution_types) {
-  struct Case {
-    int dimension;
-    int version;
-    int code;
+  // Solution types: scalar 1, vector d, symmetric tensor d(d+1)/2, matrix d²,
+  // others nothing.
+  const int types[5] = {1, 2, 3, 4, 9};
+  const struct {
+    int dimension, version, code;
     const char *fields;
-  };
-  const Case cases[] = {
-      {3, 2, 4, "rrri"},          {2, 2, 4, "rri"},     {3, 2, 51, "rrrrrrrrrrrr"},
-      {2, 1, 50, "rrrr"},         {3, 2, 34, "in"},     {3, 2, 54, ""},
-  };
-  for (const Case &test : cases) {
-    std::string path = keyword_test::temporary_path("expand.mesh");
+  } cases[] = {{3, 2, 4, "rrri"},          {2, 2, 4, "rri"},
+               {3, 2, 51, "rrrrrrrrrrrr"}, {2, 1, 50, "rrrr"},
+               {3, 2, 34, "in"},           {3, 2, 54, ""},
+               {2, 2, 62, "rrrrrrrrrr"},   {3, 2, 62, "rrrrrrrrrrrrrrrrrrr"}};
+  for (const auto &test : cases) {
+    std::string path = keyword_test::temporary_path("expand.sol");
     int slot = keyword_file_open(path.c_str(), 2, test.version, test.dimension);
     ASSERT_GT(slot, 0);
-    int line_count = has_line_count(test.code) ? 0 : 1;
-    EXPECT_EQ(gridlume_mesh_write_mesh_set_key(slot, test.code, 0), line_count);
+    EXPECT_EQ(gridlume_mesh_write_mesh_set_key(slot, test.code, 0, 5, types),
+              has_line_count(test.code) ? 0 : 1);
     EXPECT_STREQ(keyword_file_fields(slot, test.code), test.fields) << test.code;
-    keyword_file_close(slot);
-  }
-  // Scalar 1, vector d, symmetric tensor d(d+1)/2, matrix d², others nothing.
-  std::string path = keyword_test::temporary_path("types.sol");
-  for (int dimension : {2, 3}) {
-    int slot = keyword_file_open(path.c_str(), 2, 2, dimension);
-    const int types[5] = {1, 2, 3, 4, 9};
-    gridlume_mesh_write_mesh_set_key(slot, 62, 0, 5, types);
-    int expected = 1 + dimension + dimension * (dimension + 1) / 2 + dimension * dimension;
-    EXPECT_EQ(std::string(keyword_file_fields(slot, 62)), std::string(expected, 'r'));
     keyword_file_close(slot);
   }
 }
@@ -136,11 +131,48 @@ TEST(ProgressReporter, a_failing_allocation_gives_no_reporter) {
     failure.arm();
     ProgressReporter *reporter = progress_reporter_new(context, 100, 10);
     failure.disarm();
-    if (failure.happened()) {
-      EXPECT_EQ(reporter, nullptr);
-    }
+    EXPECT_TRUE(!failure.happened() || reporter == nullptr);
     progress_reporter_delete(reporter);
     gridlume_context_delete(context);
+  });
+}
+
+TEST(VectorTable, equal_vectors_share_a_number_in_order_of_first_insertion) {
+  VectorTable table(2);
+  const double a[3] = {0, 0, 1}, b[3] = {0, -0.0, -1}, b_again[3] = {-0.0, 0, -1};
+  EXPECT_EQ(table.insert(a), 1);
+  EXPECT_EQ(table.insert(b), 2);
+  EXPECT_EQ(table.insert(a), 1);
+  // -0 equals 0: the same vector, whatever the sign of its zeros.
+  EXPECT_EQ(table.insert(b_again), 2);
+  EXPECT_EQ(table[2][2], -1.0);
+  // Growing far past its initial size keeps every number.
+  for (int pass = 0; pass < 2; ++pass)
+    for (int i = 0; i < 5000; i += 1 + 36 * pass) {
+      const double v[3] = {std::sin(i * 0.7), std::cos(i * 1.3), i * 1e-3 + 2};
+      ASSERT_EQ(table.insert(v), i + 3);
+    }
+  EXPECT_EQ(table.size(), 5002);
+}
+
+TEST(VectorTable, a_failing_allocation_leaves_the_table_unchanged) {
+  gridlume_test::for_each_allocation_failure([](gridlume_test::AllocationFailure &failure) {
+    try {
+      VectorTable table(4);
+      failure.arm();
+      int inserted = 0;
+      try {
+        for (int i = 0; i < 100; ++i) {
+          const double v[3] = {double(i), 1, 2};
+          table.insert(v);
+          ++inserted;
+        }
+      } catch (const std::bad_alloc &) {
+      }
+      failure.disarm();
+      EXPECT_EQ(table.size(), inserted);
+    } catch (const std::bad_alloc &) {
+    }
   });
 }
 
