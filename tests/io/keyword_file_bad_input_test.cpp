@@ -45,11 +45,7 @@ BinaryImage announcing(int version, int code, std::vector<int> header, int words
   return image;
 }
 
-std::array<int, 3> edge_line(int slot) {
-  std::array<int, 3> edge{};
-  keyword_file_get_line(slot, edges, &edge[0], &edge[1], &edge[2]);
-  return edge;
-}
+std::array<int, 3> edge_line(int slot) { return integer_line<3>(slot, edges); }
 
 TEST(KeywordBadInput, broken_files_are_refused_at_open_leaving_nothing_and_allocating_little) {
   const std::pair<const char *, std::string> cases[] = {

@@ -100,15 +100,12 @@ void check_sample(const std::string &path, int expected_version) {
   ASSERT_GT(slot, 0);
   EXPECT_EQ(version, expected_version);
   EXPECT_EQ(dimension, 3);
-  for (auto [code, lines] :
-       {std::pair{iterations, 1}, {vertices, 3}, {triangles, 2}, {corners, 0}, {end_code, 1}})
-    EXPECT_EQ(keyword_file_stat_key(slot, code), lines) << code;
+  expect_line_counts(slot,
+                     {{iterations, 1}, {vertices, 3}, {triangles, 2}, {corners, 0}, {end_code, 1}});
 
   // Keywords may be visited in any order.
   EXPECT_EQ(keyword_file_goto_key(slot, triangles), 0);
-  std::array<int, 4> triangle{};
-  keyword_file_get_line(slot, triangles, &triangle[0], &triangle[1], &triangle[2], &triangle[3]);
-  EXPECT_EQ(triangle, (std::array<int, 4>{1, 2, 3, 10}));
+  EXPECT_EQ(integer_line<4>(slot, triangles), (std::array<int, 4>{1, 2, 3, 10}));
 
   // Vertices line by line, then as columns.
   EXPECT_EQ(keyword_file_goto_key(slot, vertices), 0);
@@ -238,16 +235,10 @@ TEST(KeywordText, comments_blank_layout_and_reserved_names_are_understood) {
       &version, &dimension);
   ASSERT_GT(slot, 0);
   EXPECT_EQ(dimension, 2);
-  EXPECT_EQ(keyword_file_stat_key(slot, 2), 1);  // "Reserved": an information keyword
-  EXPECT_EQ(keyword_file_stat_key(slot, 4), 0);
-  EXPECT_EQ(keyword_file_stat_key(slot, 6), 0);
-  EXPECT_EQ(keyword_file_stat_key(slot, 5), 2);
-  EXPECT_EQ(keyword_file_stat_key(slot, corners), 1);
-  EXPECT_EQ(keyword_file_stat_key(slot, end_code), 0);
+  // "Reserved" (code 2) is an information keyword.
+  expect_line_counts(slot, {{2, 1}, {4, 0}, {6, 0}, {5, 2}, {corners, 1}, {end_code, 0}});
   keyword_file_goto_key(slot, 5);
-  int edge[3] = {};
-  keyword_file_get_line(slot, 5, &edge[0], &edge[1], &edge[2]);
-  EXPECT_EQ(edge[2], 5);
+  EXPECT_EQ(integer_line<3>(slot, 5)[2], 5);
   EXPECT_EQ(keyword_file_close(slot), 1);
 }
 

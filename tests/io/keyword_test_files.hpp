@@ -15,6 +15,7 @@
 #include <initializer_list>
 #include <sstream>
 #include <string>
+#include <utility>
 
 #include "gridlume.h"
 #include "io/keyword_file.hpp"
@@ -51,6 +52,23 @@ inline int open_for_reading(const std::string &path, int *version = nullptr,
   int ignored[2];
   return gridlume::keyword_file_open(path.c_str(), 1, version ? version : &ignored[0],
                                      dimension ? dimension : &ignored[1]);
+}
+
+// Expects the line count of each keyword code (0: absent).
+inline void expect_line_counts(int slot, std::initializer_list<std::pair<int, int>> counts) {
+  for (auto [code, lines] : counts)
+    EXPECT_EQ(gridlume::keyword_file_stat_key(slot, code), lines) << "code " << code;
+}
+
+// The next line of a keyword of N integer fields.
+template <std::size_t N>
+std::array<int, N> integer_line(int slot, int code) {
+  std::array<int, N> line{};
+  [&]<std::size_t... field>(std::index_sequence<field...>) {
+    gridlume::keyword_file_get_line(slot, code, &line[field]...);
+  }
+  (std::make_index_sequence<N>());
+  return line;
 }
 
 // Columns of vertex lines: x, y, z of 3 doubles a line and an integer tag.
