@@ -2,6 +2,7 @@
 // both byte orders, lists, solution keywords, the exact texts and layouts.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -86,13 +87,19 @@ double stored(double value, int version, const std::string &path) {
   return version == 1 ? std::strtof(printed, nullptr) : std::strtod(printed, nullptr);
 }
 
-// Reads a real field of either width.
-struct Real {
-  float single = 0;
-  double wide = 0;
-  void *target(int version) { return version == 1 ? static_cast<void *>(&single) : &wide; }
-  double value(int version) const { return version == 1 ? single : wide; }
-};
+// The next vertex line, read field by field into reals of the version's
+// width: x, y, z and the tag.
+std::array<double, 4> vertex_line(int slot, int version) {
+  float single[3] = {};
+  double wide[3] = {};
+  int tag = 0;
+  if (version == 1)
+    keyword_file_get_line(slot, vertices, &single[0], &single[1], &single[2], &tag);
+  else
+    keyword_file_get_line(slot, vertices, &wide[0], &wide[1], &wide[2], &tag);
+  if (version == 1) std::copy(single, single + 3, wide);
+  return {wide[0], wide[1], wide[2], double(tag)};
+}
 
 void check_sample(const std::string &path, int expected_version) {
   int version = 0, dimension = 0;
@@ -110,13 +117,10 @@ void check_sample(const std::string &path, int expected_version) {
   // Vertices line by line, then as columns.
   EXPECT_EQ(keyword_file_goto_key(slot, vertices), 0);
   for (int line = 0; line < 3; ++line) {
-    Real x, y, z;
-    int tag = 0;
-    keyword_file_get_line(slot, vertices, x.target(version), y.target(version), z.target(version),
-                          &tag);
-    double xyz[3] = {x.value(version), y.value(version), z.value(version)};
-    for (int k = 0; k < 3; ++k) EXPECT_EQ(xyz[k], stored(sample_xyz[line][k], version, path));
-    EXPECT_EQ(tag, sample_tags[line]);
+    const double *xyz = sample_xyz[line];
+    EXPECT_EQ(vertex_line(slot, version),
+              (std::array{stored(xyz[0], version, path), stored(xyz[1], version, path),
+                          stored(xyz[2], version, path), double(sample_tags[line])}));
   }
   double xyz[9];
   int tags[3];
@@ -202,21 +206,14 @@ TEST_P(EveryFormat, column_blocks_round_trip_and_match_single_lines) {
             count);
   for (int i = 0; i < 3 * count; ++i) ASSERT_EQ(read_xyz[i], stored(xyz[i], version, path)) << i;
   EXPECT_EQ(read_tags, tags);
-  // The same lines one by one, after skipping i lines as columns.
+  // The same lines one by one, after reading i lines again as columns.
   for (int i = 0; i < count; i += 1 + count / 7) {
     ASSERT_EQ(keyword_file_goto_key(slot, vertices), 0);
-    std::vector<double> skipped(3 * i + 3);
-    std::vector<int> skipped_tags(i + 1);
     EXPECT_EQ(keyword_file_get_lines(slot, vertices, i,
-                                     vertex_columns(skipped.data(), skipped_tags.data())),
+                                     vertex_columns(read_xyz.data(), read_tags.data())),
               i);
-    Real x, y, z;
-    int tag = 0;
-    keyword_file_get_line(slot, vertices, x.target(version), y.target(version), z.target(version),
-                          &tag);
-    EXPECT_EQ(x.value(version), read_xyz[3 * i]);
-    EXPECT_EQ(z.value(version), read_xyz[3 * i + 2]);
-    EXPECT_EQ(tag, tags[i]);
+    EXPECT_EQ(vertex_line(slot, version), (std::array{read_xyz[3 * i], read_xyz[3 * i + 1],
+                                                      read_xyz[3 * i + 2], double(tags[i])}));
   }
   EXPECT_EQ(keyword_file_close(slot), 1);
 }

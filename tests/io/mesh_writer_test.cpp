@@ -116,18 +116,9 @@ TEST_F(MeshWriter, a_linear_mesh_writes_no_extra_vertices_and_zero_normals_write
   int slot = open_for_reading(path, &version);
   ASSERT_GT(slot, 0);
   EXPECT_EQ(version, 3);
-  expect_line_counts(slot, {{4, 3},
-                            {6, 1},
-                            {54, 1},
-                            {35, 0},
-                            {60, 0},
-                            {20, 0},
-                            {21, 0},
-                            {22, 0},
-                            {59, 0},
-                            {19, 0},
-                            {29, 0},
-                            {155, 0}});
+  expect_line_counts(slot, {{4, 3}, {6, 1}, {54, 1}});
+  for (int absent : {35, 60, 20, 21, 22, 59, 19, 29, 155})
+    EXPECT_EQ(gridlume::keyword_file_stat_key(slot, absent), 0) << absent;
   gridlume::keyword_file_goto_key(slot, 4);
   double x, y, z;
   int tag;
