@@ -104,14 +104,17 @@ TEST_F(MeshReader, progress_messages_follow_the_keywords_with_code_9011) {
   ASSERT_NE(gridlume_mesh_new_read_mesh_extended(context, path.c_str(), 1, 22, -2), nullptr);
   // Negative flags report every milestone; the hundredth lines, sent with
   // flags 0, are not due within the first 100 % and 10 s.
-  ASSERT_EQ(capture.messages().size(), 5u);
+  // The time spent varies: codes, labels and percentages are compared.
+  std::string reports;
+  for (const auto &message : capture.messages())
+    reports += std::to_string(message.code) + " " +
+               message.description.substr(0, message.description.find("% (")) + "\n";
+  EXPECT_EQ(
+      reports,
+      "9011 reading mesh progression (++) : 0.00\n9011 reading mesh progression (.+) : 1.00\n"
+      "9011 reading mesh progression (.+) : 2.00\n9011 reading mesh progression (Ve) : 100.00\n"
+      "9011 reading mesh progression (--) : 100.00\n");
   EXPECT_EQ(capture.messages()[3].reals[0], 100.0);
-  const std::string spent = "% (estimated time: spent    0 s)\n";
-  EXPECT_EQ(sent(), "9011 reading mesh progression (++) : 0.00" + spent +
-                        "9011 reading mesh progression (.+) : 1.00" + spent +
-                        "9011 reading mesh progression (.+) : 2.00" + spent +
-                        "9011 reading mesh progression (Ve) : 100.00" + spent +
-                        "9011 reading mesh progression (--) : 100.00" + spent);
 }
 
 TEST_F(MeshReader, every_allocation_failure_gives_null_and_leaks_nothing) {
