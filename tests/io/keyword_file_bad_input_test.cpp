@@ -140,22 +140,29 @@ TEST(KeywordBadInput, codes_out_of_range_are_stepped_over) {
   EXPECT_EQ(keyword_file_close(slot), 1);
 }
 
-// A negative list length and a list running past the end of the file.
+// A negative list length reads as an empty list, a list running past the
+// end of the file stops there: each is an error reported at close. The lines
+// read: element, list length and a list of capacity 2.
 TEST(KeywordBadInput, bad_lists_are_counted_as_errors_and_reported_at_close) {
-  for (const auto &[name, bytes] :
-       {std::pair<const char *, std::string>{
-            "lists.meshb",
-            announcing(2, extra_at_edges, {2, 1, -5, 2, 2000000000, 7, 8}, 0).bytes()},
-        {"lists.mesh", text_prologue + "ExtraVerticesAtEdges 2\n1 -5\n2 2000000000 7 8\n"}}) {
+  using ListLine = std::array<int, 4>;
+  // clang-format off
+  const std::tuple<const char *, std::string, ListLine> cases[] = {
+      {"negative.meshb", announcing(2, extra_at_edges, {2, 1, -5, 3, 1, 9}, 0).bytes(), {3, 1, 9}},
+      {"negative.mesh", text_prologue + "ExtraVerticesAtEdges 2\n1 -5\n3 1 9\n", {3, 1, 9}},
+      {"past.meshb", announcing(2, extra_at_edges, {2, 1, 0, 2, 2000000000, 7, 8}, 0).bytes(),
+       {2, 2000000000, 7, 8}},
+      {"past.mesh", text_prologue + "ExtraVerticesAtEdges 2\n1 0\n2 2000000000 7 8\n",
+       {2, 2000000000, 7, 8}}};
+  // clang-format on
+  for (const auto &[name, bytes, second] : cases) {
     int slot = open_at(name, bytes, extra_at_edges);
-    int element = 0, count = -1, list[2] = {};
-    keyword_file_get_line(slot, extra_at_edges, &element, &count, 2, int(sizeof(int)), list);
-    EXPECT_EQ(count, 0);
-    keyword_file_get_line(slot, extra_at_edges, &element, &count, 2, int(sizeof(int)), list);
-    EXPECT_EQ(element, 2);
-    EXPECT_EQ(list[0], 7);
-    EXPECT_EQ(list[1], 8);
-    EXPECT_EQ(keyword_file_close(slot), 0);
+    for (const ListLine &expected : {ListLine{1, 0, 0, 0}, second}) {
+      ListLine line{};
+      keyword_file_get_line(slot, extra_at_edges, &line[0], &line[1], 2, int(sizeof(int)),
+                            &line[2]);
+      EXPECT_EQ(line, expected) << name;
+    }
+    EXPECT_EQ(keyword_file_close(slot), 0) << name;
   }
 }
 

@@ -139,6 +139,7 @@ TEST(VectorTable, equal_vectors_share_a_number_in_order_of_first_insertion) {
       ASSERT_EQ(table.insert(v), i + 3);
     }
   EXPECT_EQ(table.size(), 5002);
+  EXPECT_EQ(table.insert(b_again), 2);  // among many more buckets
 }
 
 TEST(VectorTable, a_failing_allocation_leaves_the_table_unchanged) {

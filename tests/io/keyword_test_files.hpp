@@ -198,10 +198,10 @@ inline void add_triangles(gridlume_mesh *mesh, int count,
   }
 }
 
-// A mesh with every section a file holds: edges (one required, one ridge),
-// triangles with extra vertices, a tetrahedron, a corner and a required
-// vertex, normals at vertices (two sharing one vector) and at a triangle's
-// vertex, a tangent, a subdomain and a composite tag.
+// Fills the mesh with every section a file holds: edges (one required, one
+// ridge), triangles with extra vertices, a tetrahedron, a corner and a
+// required vertex, normals at vertices (two sharing one vector) and at a
+// triangle's vertex, a tangent, a subdomain and a composite tag.
 inline gridlume_mesh *add_every_section(gridlume_mesh *mesh) {
   add_vertices(mesh, 5);
   add_triangles(mesh, 2, {2});
