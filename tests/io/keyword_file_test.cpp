@@ -272,11 +272,12 @@ TEST(KeywordFileTable, invalid_slots_and_codes_answer_zero_and_do_nothing) {
   std::string path = temporary_path("codes.mesh");
   int slot = keyword_file_open(path.c_str(), 2, 2, 3);
   ASSERT_GT(slot, 0);
-  EXPECT_EQ(gridlume_mesh_write_mesh_set_key(slot, 0), 0);
-  EXPECT_EQ(gridlume_mesh_write_mesh_set_key(slot, 158), 0);
-  EXPECT_EQ(gridlume_mesh_write_mesh_set_key(slot, vertices, -1), 0);
-  EXPECT_EQ(gridlume_mesh_write_mesh_set_key(0, vertices, 1), 0);
-  EXPECT_EQ(gridlume_mesh_write_mesh_set_key(101, vertices, 1), 0);
+  for (auto [target, code, count] : {std::tuple{slot, 0, 1},
+                                     {slot, 158, 1},
+                                     {slot, vertices, -1},
+                                     {0, vertices, 1},
+                                     {101, vertices, 1}})
+    EXPECT_EQ(gridlume_mesh_write_mesh_set_key(target, code, count), 0) << code;
   EXPECT_EQ(gridlume_mesh_write_mesh_set_line(slot, triangles, 1, 2, 3, 4), -1);
   EXPECT_EQ(gridlume_mesh_write_mesh_set_line(0, triangles, 1, 2, 3, 4), -1);
   // Information keywords take no count and answer 1.
@@ -286,9 +287,8 @@ TEST(KeywordFileTable, invalid_slots_and_codes_answer_zero_and_do_nothing) {
 
   slot = open_for_reading(path);
   ASSERT_GT(slot, 0);
-  EXPECT_EQ(keyword_file_stat_key(slot, 0), 0);
-  EXPECT_EQ(keyword_file_stat_key(slot, 158), 0);
-  EXPECT_EQ(keyword_file_stat_key(slot + 1, time_code), 0);
+  for (auto [target, code] : {std::pair{slot, 0}, {slot, 158}, {slot + 1, time_code}})
+    EXPECT_EQ(keyword_file_stat_key(target, code), 0) << code;
   EXPECT_EQ(keyword_file_goto_key(slot, 158), 0);
   EXPECT_EQ(keyword_file_goto_key(slot, vertices), 0);  // absent: no seek
   keyword_file_get_line(slot, 158, nullptr);            // ignored
