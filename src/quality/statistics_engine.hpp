@@ -71,7 +71,8 @@ struct Accumulator {
   // values exactly 0; anything not finite takes the recurrence as written, so
   // that an infinite value leaves the variance it gives (NaN at that value,
   // +infinity from the next one on).
-  [[gnu::always_inline]] void add(double x, int element) noexcept {
+  // The sum and the extremes; the first element reaching an extreme keeps it.
+  [[gnu::always_inline]] void take_sum_and_extremes(double x, int element) noexcept {
     sum += x;
     if (x < min) {
       min = x;
@@ -81,6 +82,10 @@ struct Accumulator {
       max = x;
       max_element = element;
     }
+  }
+
+  [[gnu::always_inline]] void add(double x, int element) noexcept {
+    take_sum_and_extremes(x, element);
     const int n = count + 1;
     count = n;
     const double values = n;
@@ -123,15 +128,7 @@ struct Accumulator {
         const Accumulator start = *this;
         for (int k = 0; k < batch_size; ++k) {
           const double x = values[k];
-          sum += x;
-          if (x < min) {
-            min = x;
-            min_element = first_element + k;
-          }
-          if (x > max) {
-            max = x;
-            max_element = first_element + k;
-          }
+          take_sum_and_extremes(x, first_element + k);
           const double deviation = x - mean;
           mean += deviation * reciprocals[k];
           variance = (1.0 - reciprocals[k]) * (variance + deviation * deviation * reciprocals[k]);
@@ -152,15 +149,7 @@ struct Accumulator {
       if (stays_infinite) {
         for (int k = 0; k < used; ++k) {
           const double x = values[k];
-          sum += x;
-          if (x < min) {
-            min = x;
-            min_element = first_element + k;
-          }
-          if (x > max) {
-            max = x;
-            max_element = first_element + k;
-          }
+          take_sum_and_extremes(x, first_element + k);
         }
         count += used;
         mean = positive_infinity;
