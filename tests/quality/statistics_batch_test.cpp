@@ -5,9 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <span>
 #include <string>
 #include <vector>
@@ -24,11 +24,7 @@ using gridlume::geometry::Vector3;
 using gridlume::measures::CornerBatch;
 using gridlume::measures::element_batch_size;
 
-std::uint64_t bits(double x) {
-  std::uint64_t b;
-  std::memcpy(&b, &x, sizeof b);
-  return b;
-}
+std::uint64_t bits(double x) { return std::bit_cast<std::uint64_t>(x); }
 
 // A fixed pseudo-random sequence in [-1, 1).
 struct Sequence {
@@ -115,36 +111,34 @@ class BatchedReportTest : public StatisticsTest {
   const int *tetrahedron(int t) const { return &arrays_.tetrahedra.vertices[4 * (t - 1)]; }
 
   // The key-style report as it must read, from the per-element query.
-  std::vector<std::string> expected_report(bool inverse) {
-    const char *label =
-        inverse ? "VALID.b.tetrahedron.inverse_aspect_ratio" : "VALID.b.tetrahedron.aspect_ratio";
+  Lines expected_report(bool inverse) {
+    const std::string label = inverse ? "VALID.b.tetrahedron.inverse_aspect_ratio"
+                                      : "VALID.b.tetrahedron.aspect_ratio";
     std::vector<double> values;
     gridlume::statistics::Accumulator a;
     for (int t = 1; t <= arrays_.tetrahedra.count(); ++t) {
       double value = 0;
-      if (inverse)
-        gridlume_mesh_get_tetrahedron_inverse_aspect_ratio(mesh(), t, &value);
-      else
-        gridlume_mesh_get_tetrahedron_aspect_ratio(mesh(), t, &value);
+      (inverse ? gridlume_mesh_get_tetrahedron_inverse_aspect_ratio
+               : gridlume_mesh_get_tetrahedron_aspect_ratio)(mesh(), t, &value);
       values.push_back(value);
       a.add(value, t);
     }
-    auto line = [](const char *format, const char *label, auto value) {
-      char text[512];
-      std::snprintf(text, sizeof text, format, label, value);
-      return std::string(text);
-    };
-    std::vector<std::string> lines = {
-        line("%s.min = %e\n", label, a.min),          line("%s.max = %e\n", label, a.max),
-        line("%s.avg = %e\n", label, a.mean),         line("%s.var = %e\n", label, a.variance),
-        line("%s.count = %d\n", label, a.count),      line("%s.min_achieved = %d\n", label, a.min_element),
-        line("%s.max_achieved = %d\n", label, a.max_element)};
+    Lines lines;
+    char text[512];
+    for (auto [name, value] : {std::pair{"min", a.min}, {"max", a.max}, {"avg", a.mean},
+                               {"var", a.variance}}) {
+      std::snprintf(text, sizeof text, "%s.%s = %e\n", label.c_str(), name, value);
+      lines.push_back(text);
+    }
+    for (auto [name, value] : {std::pair{"count", a.count}, {"min_achieved", a.min_element},
+                               {"max_achieved", a.max_element}})
+      lines.push_back(label + "." + name + " = " + std::to_string(value) + "\n");
     std::vector<char> histogram(8192);
     const std::span<const double> thresholds =
         inverse ? std::span<const double>(gridlume::statistics::unit_interval_thresholds)
                 : std::span<const double>(gridlume::statistics::tetrahedron_aspect_ratio_thresholds);
-    EXPECT_EQ(gridlume::statistics::write_histogram(values, thresholds, label, histogram.data(),
-                                                    histogram.size()),
+    EXPECT_EQ(gridlume::statistics::write_histogram(values, thresholds, label.c_str(),
+                                                    histogram.data(), histogram.size()),
               0);
     lines.push_back(histogram.data());
     return lines;
@@ -174,17 +168,14 @@ TEST_F(BatchedReportTest, ValidTetrahedraReportWhatThePerElementQueriesGive) {
     gridlume_mesh_get_tetrahedron_aspect_ratio(mesh(), t, &ratio);
     if (ratio > worst_ratio) worst = t, worst_ratio = ratio;
   }
-  set_tetrahedron(158, tetrahedron(worst)[0], tetrahedron(worst)[1], tetrahedron(worst)[2],
-                  tetrahedron(worst)[3]);
+  const int *w = tetrahedron(worst);
+  set_tetrahedron(158, w[0], w[1], w[2], w[3]);
   expect_reports_match_queries();
-}
-
-TEST_F(BatchedReportTest, FlatAndInvertedTetrahedraInsideABatch) {
-  build_grid();
+  // Flat and inverted tetrahedra inside a batch, and in the last one.
   const std::vector<int> t = {tetrahedron(42), tetrahedron(42) + 4};
-  set_tetrahedron(42, t[0], t[2], t[1], t[3]);  // inverted
-  set_tetrahedron(45, t[0], t[1], t[1], t[3]);  // flat
-  set_tetrahedron(161, t[0], t[2], t[1], t[3]);  // inverted, in the last batch
+  set_tetrahedron(42, t[0], t[2], t[1], t[3]);   // inverted
+  set_tetrahedron(45, t[0], t[1], t[1], t[3]);   // flat
+  set_tetrahedron(161, t[0], t[2], t[1], t[3]);  // inverted
   expect_reports_match_queries();
 }
 
