@@ -21,8 +21,8 @@ namespace gridlume_test {
 namespace {
 
 using gridlume::geometry::Vector3;
-using gridlume::measures::CornerBatch;
 using gridlume::measures::element_batch_size;
+namespace measures = gridlume::measures;
 
 std::uint64_t bits(double x) { return std::bit_cast<std::uint64_t>(x); }
 
@@ -49,28 +49,29 @@ TEST(BatchKernels, TetrahedronAspectRatiosMatchTheSingleElementKernelBitForBit) 
                             p[0].z + p[1].z - p[2].z};                  // flat
     tetrahedra.push_back(p);
   }
-  tetrahedra.push_back({{{0, 0, 0}, {0, 0, 0}, {0, 0, 0}, {0, 0, 0}}});  // a point
+  tetrahedra.push_back({});  // a point
   // A whole batch of inverted tetrahedra (a mesh built inside out).
   while (tetrahedra.size() % element_batch_size != 0) tetrahedra.push_back(tetrahedra[2]);
   for (int t = 0; t < element_batch_size; ++t) {
     std::array<Vector3, 4> p = tetrahedra[t];
-    if (gridlume::measures::tetrahedron_volume(p.data()) > 0) std::swap(p[1], p[2]);
+    if (measures::tetrahedron_volume(p.data()) > 0) std::swap(p[1], p[2]);
     tetrahedra.push_back(p);
   }
   for (std::size_t first = 0; first < tetrahedra.size(); first += element_batch_size) {
-    CornerBatch<4> batch;
+    auto element = [&](int lane) {
+      return tetrahedra[std::min(first + lane, tetrahedra.size() - 1)].data();
+    };
+    measures::CornerBatch<4> batch;
     for (int lane = 0; lane < element_batch_size; ++lane)
-      for (int corner = 0; corner < 4; ++corner)
-        batch.set(lane, corner,
-                  tetrahedra[std::min(first + lane, tetrahedra.size() - 1)][corner]);
+      for (int corner = 0; corner < 4; ++corner) batch.set(lane, corner, element(lane)[corner]);
     double ratios[element_batch_size], inverses[element_batch_size];
-    gridlume::measures::tetrahedron_aspect_ratios(batch, ratios);
-    gridlume::measures::tetrahedron_inverse_aspect_ratios(batch, inverses);
+    measures::tetrahedron_aspect_ratios(batch, ratios);
+    measures::tetrahedron_inverse_aspect_ratios(batch, inverses);
     for (int lane = 0; lane < element_batch_size; ++lane) {
-      const Vector3 *p = tetrahedra[std::min(first + lane, tetrahedra.size() - 1)].data();
-      EXPECT_EQ(bits(ratios[lane]), bits(gridlume::measures::tetrahedron_aspect_ratio(p)))
+      EXPECT_EQ(bits(ratios[lane]), bits(measures::tetrahedron_aspect_ratio(element(lane))))
           << first + lane;
-      EXPECT_EQ(bits(inverses[lane]), bits(gridlume::measures::tetrahedron_inverse_aspect_ratio(p)))
+      EXPECT_EQ(bits(inverses[lane]),
+                bits(measures::tetrahedron_inverse_aspect_ratio(element(lane))))
           << first + lane;
     }
   }
@@ -134,9 +135,10 @@ class BatchedReportTest : public StatisticsTest {
                                {"max_achieved", a.max_element}})
       lines.push_back(label + "." + name + " = " + std::to_string(value) + "\n");
     std::vector<char> histogram(8192);
+    using namespace gridlume::statistics;
     const std::span<const double> thresholds =
-        inverse ? std::span<const double>(gridlume::statistics::unit_interval_thresholds)
-                : std::span<const double>(gridlume::statistics::tetrahedron_aspect_ratio_thresholds);
+        inverse ? std::span<const double>(unit_interval_thresholds)
+                : std::span<const double>(tetrahedron_aspect_ratio_thresholds);
     EXPECT_EQ(gridlume::statistics::write_histogram(values, thresholds, label.c_str(),
                                                     histogram.data(), histogram.size()),
               0);

@@ -170,30 +170,23 @@ TEST_F(StatisticsTest, VertexBeyondTheVertexCountReadsAsTheAccessorAnswersIt) {
 
 // ---- Every exported form --------------------------------------------------------
 
-using Form = int (*)(gridlume_mesh *);
 struct NamedForm {
   const char *name;
-  Form call;
+  int (*call)(gridlume_mesh *);
 };
 
 const double one_threshold = 1.0;
-#define GRIDLUME_TEST_FORMS_PLAIN(name) \
-  {#name, [](gridlume_mesh *m) { return gridlume_mesh_compute_statistics_##name(m); }},
+#define GRIDLUME_TEST_FORM(name, suffix, ...)                                                  \
+  {#name #suffix, [](gridlume_mesh *m) {                                                      \
+     return gridlume_mesh_compute_statistics_##name##suffix(m __VA_OPT__(, ) __VA_ARGS__); \
+   }},
+#define GRIDLUME_TEST_FORMS_PLAIN(name) GRIDLUME_TEST_FORM(name, )
 #define GRIDLUME_TEST_FORMS_PLAIN_VALID(name) \
-  GRIDLUME_TEST_FORMS_PLAIN(name)             \
-  {#name "_valid",                            \
-   [](gridlume_mesh *m) { return gridlume_mesh_compute_statistics_##name##_valid(m, "p"); }},
-#define GRIDLUME_TEST_FORMS_ALL(name)                                                         \
-  GRIDLUME_TEST_FORMS_PLAIN_VALID(name)                                                      \
-  {#name "_with_custom_histogram",                                                           \
-   [](gridlume_mesh *m) {                                                                    \
-     return gridlume_mesh_compute_statistics_##name##_with_custom_histogram(m, 1,            \
-                                                                            &one_threshold); \
-   }},                                                                                       \
-      {#name "_with_custom_histogram_valid", [](gridlume_mesh *m) {                          \
-         return gridlume_mesh_compute_statistics_##name##_with_custom_histogram_valid(       \
-             m, "p", 1, &one_threshold);                                                     \
-       }},
+  GRIDLUME_TEST_FORMS_PLAIN(name) GRIDLUME_TEST_FORM(name, _valid, "p")
+#define GRIDLUME_TEST_FORMS_ALL(name)                                    \
+  GRIDLUME_TEST_FORMS_PLAIN_VALID(name)                                 \
+  GRIDLUME_TEST_FORM(name, _with_custom_histogram, 1, &one_threshold) \
+  GRIDLUME_TEST_FORM(name, _with_custom_histogram_valid, "p", 1, &one_threshold)
 #define GRIDLUME_TEST_FORMS(kind, measure, report, values, display_name, key_pattern, bins, sum, \
                             forms)                                                             \
   GRIDLUME_TEST_FORMS_##forms(kind##_##measure)

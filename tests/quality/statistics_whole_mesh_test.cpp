@@ -8,8 +8,6 @@
 #include "statistics_fixture.hpp"
 #include "support/allocation_failure.hpp"
 
-using Lines = std::vector<std::string>;
-
 namespace gridlume_test {
 namespace {
 
@@ -91,12 +89,10 @@ TEST_F(StatisticsTest, EdgeLengthsNumberEdgesInOrderOfFirstAppearance) {
   ASSERT_EQ(lines.size(), 8u);
   // Sides shared by the triangles and the quadrangle count once.
   EXPECT_EQ(lines[4], "VALID.s.surface_edges.length.count = 6\n");
-  EXPECT_EQ(lines[7],
-            "VALID.s.surface_edges.length.histogram.threshold.1 = 5.000000e-01\n"
-            "VALID.s.surface_edges.length.histogram.count.1 = 5\n"
-            "VALID.s.surface_edges.length.histogram.count.2 = 1\n"
-            "VALID.s.surface_edges.length.histogram.percent.1 = 8.333333e+01\n"
-            "VALID.s.surface_edges.length.histogram.percent.2 = 1.666667e+01\n");
+  const std::string h = "VALID.s.surface_edges.length.histogram.";
+  EXPECT_EQ(lines[7], h + "threshold.1 = 5.000000e-01\n" + h + "count.1 = 5\n" + h +
+                          "count.2 = 1\n" + h + "percent.1 = 8.333333e+01\n" + h +
+                          "percent.2 = 1.666667e+01\n");
   // The volume report runs the volume kinds in order.
   add_regular_tetrahedron();
   arrays_.prisms.add({1, 2, 4, 5, 6, 8});
@@ -115,39 +111,7 @@ Lines first_lines(const Lines &messages) {
   return firsts;
 }
 
-TEST_F(StatisticsTest, FullHumanReportRunsEveryReportInOrder) {
-  add_unit_cube();
-  add_regular_tetrahedron();
-  add_equilateral_strip(1);
-  EXPECT_EQ(gridlume_mesh_compute_statistics(mesh()), 0);
-  EXPECT_EQ(first_lines(messages()),
-            (Lines{"Mesh statistics : \n",
-                   "  number of vertices : 15 \n",
-                   "  number of triangles : 1 \n",
-                   "  number of tetrahedra : 1 \n",
-                   "  number of hexahedra : 1 \n",
-                   "  triangle aspect ratio:\n",
-                   "  triangle angles:\n",
-                   "  triangle equiangle skew:\n",
-                   "  triangle area:\n",
-                   "  tetrahedron aspect ratio:\n",
-                   "  tetrahedron diedral angles:\n",
-                   "  tetrahedron equiangle skew:\n",
-                   "  tetrahedron volume:\n",
-                   "  tetrahedron height:\n",
-                   "  tetrahedron shape factor:\n",
-                   "  tetrahedron element validity:\n",
-                   "tetrahedron face_element_validity ratio =1.000e+00 \n",
-                   "  hexahedron aspect ratio:\n",
-                   "  hexahedron shape factor:\n",
-                   "  hexahedron element validity:\n",
-                   "hexahedron face_element_validity ratio =1.000000e+00 \n",
-                   "  triangle elements edges length:\n",
-                   "  tetrahedron elements edges length:\n",
-                   "  hexahedron elements edges length:\n"}));
-}
-
-TEST_F(StatisticsTest, FullKeyReportNeedsAPrefix) {
+TEST_F(StatisticsTest, FullReportsRunEveryReportInOrderAndTheKeyStyleNeedsAPrefix) {
   add_regular_tetrahedron();
   EXPECT_EQ(gridlume_mesh_compute_statistics_valid(mesh(), nullptr), -1);
   EXPECT_EQ(gridlume_mesh_compute_statistics_valid(nullptr, "k"), -1);
@@ -164,13 +128,32 @@ TEST_F(StatisticsTest, FullKeyReportNeedsAPrefix) {
             lines.end());
   // The topological statistics close the report.
   EXPECT_EQ(lines.back(), "VALID.k.edge_outside_volume_elements.count = 0\n");
+  add_unit_cube();
+  add_equilateral_strip(1);
+  EXPECT_EQ(gridlume_mesh_compute_statistics(mesh()), 0);
+  // The first line of each message: the report titles and single lines.
+  Lines titles;
+  for (const std::string &text : messages()) titles.push_back(text.substr(0, text.find('\n') + 1));
+  EXPECT_EQ(titles, (Lines{"Mesh statistics : \n", "  number of vertices : 15 \n",
+                           "  number of triangles : 1 \n", "  number of tetrahedra : 1 \n",
+                           "  number of hexahedra : 1 \n", "  triangle aspect ratio:\n",
+                           "  triangle angles:\n", "  triangle equiangle skew:\n",
+                           "  triangle area:\n", "  tetrahedron aspect ratio:\n",
+                           "  tetrahedron diedral angles:\n", "  tetrahedron equiangle skew:\n",
+                           "  tetrahedron volume:\n", "  tetrahedron height:\n",
+                           "  tetrahedron shape factor:\n", "  tetrahedron element validity:\n",
+                           "tetrahedron face_element_validity ratio =1.000e+00 \n",
+                           "  hexahedron aspect ratio:\n", "  hexahedron shape factor:\n",
+                           "  hexahedron element validity:\n",
+                           "hexahedron face_element_validity ratio =1.000000e+00 \n",
+                           "  triangle elements edges length:\n",
+                           "  tetrahedron elements edges length:\n",
+                           "  hexahedron elements edges length:\n"}));
 }
 
 TEST_F(StatisticsTest, ShortReportGivesAspectRatiosWithTheWorstElement) {
   add_equilateral_strip(1);
-  const int a = arrays_.add_point(0, 0, 0), b = arrays_.add_point(1, 0, 0),
-            c = arrays_.add_point(0, 1, 0);
-  arrays_.triangles.add({a, b, c});  // right isosceles: aspect ratio 1/0.7174389352143008
+  add_triangle(0, 0, 1, 0, 0, 1);  // right isosceles: aspect ratio 1/0.7174389352143008
   add_regular_tetrahedron();
   EXPECT_EQ(gridlume_mesh_compute_statistics0(mesh()), 0);
   EXPECT_EQ(messages(),
@@ -191,45 +174,42 @@ TEST_F(StatisticsTest, ShortReportGivesAspectRatiosWithTheWorstElement) {
 // Runs `report` with the n-th allocation failing for every n; nothing leaks,
 // and a failure answers 0 or -1 with the report's messages cut short.
 // Answers how many failures cut the report silently.
-long count_silent_failures(ArrayMesh &arrays, int (*report)(gridlume_mesh *)) {
+template <class Report>
+long count_silent_failures(gridlume_mesh *mesh, MessageCapture &capture, Report report) {
   long silent_failures = 0;
   for_each_allocation_failure([&](AllocationFailure &failure) {
-    gridlume_context *context = gridlume_context_new();
-    MessageCapture capture;
-    capture.install(context);
-    gridlume_mesh *mesh = arrays.make_mesh(context);
+    capture.clear();
     failure.arm();
     const int status = report(mesh);
     failure.disarm();
     if (failure.happened()) {
       EXPECT_TRUE(status == 0 || status == -1) << status;
-      if (status == 0 && capture.messages().empty()) ++silent_failures;
+      silent_failures += status == 0 && capture.messages().empty();
     } else {
       EXPECT_EQ(status, 0);
       EXPECT_FALSE(capture.messages().empty());
     }
-    gridlume_context_delete(context);
   });
   return silent_failures;
 }
 
 TEST_F(StatisticsTest, MemoryFailuresAnswerMinusOneOrEndAnEdgeReportSilently) {
   add_unit_cube();
-  EXPECT_GE(count_silent_failures(arrays_,
-                                  [](gridlume_mesh *m) {
-                                    const double thresholds[] = {0.5, 2.0};
-                                    return gridlume_mesh_compute_statistics_hexahedron_edge_length_with_custom_histogram(
-                                        m, 2, thresholds);
-                                  }),
+  const double thresholds[] = {0.5, 2.0};
+  EXPECT_GE(count_silent_failures(mesh(), capture_, [&](gridlume_mesh *m) {
+              return gridlume_mesh_compute_statistics_hexahedron_edge_length_with_custom_histogram(
+                  m, 2, thresholds);
+            }),
             3);  // the edge table's three arrays
   arrays_ = ArrayMesh();
   add_equilateral_strip(3);
   arrays_.triangles.add({1, 2, 4});
-  EXPECT_EQ(count_silent_failures(
-                arrays_, [](gridlume_mesh *m) { return gridlume_mesh_compute_statistics_triangle_angles(m); }),
-            0);
-  EXPECT_EQ(count_silent_failures(
-                arrays_, [](gridlume_mesh *m) { return gridlume_mesh_compute_statistics_valid(m, "m"); }),
+  EXPECT_EQ(
+      count_silent_failures(mesh(), capture_, gridlume_mesh_compute_statistics_triangle_angles),
+      0);
+  EXPECT_EQ(count_silent_failures(mesh(), capture_, [](gridlume_mesh *m) {
+              return gridlume_mesh_compute_statistics_valid(m, "m");
+            }),
             0);
 }
 
