@@ -4,6 +4,7 @@
 // flat or inverted tetrahedra inside a batch.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstdint>
@@ -84,73 +85,68 @@ class BatchedReportTest : public StatisticsTest {
   void build_grid() {
     constexpr int n = 4;
     Sequence random;
-    for (int k = 0; k < n; ++k)
-      for (int j = 0; j < n; ++j)
-        for (int i = 0; i < n; ++i)
-          arrays_.add_point(i + 0.2 * random.next(), j + 0.2 * random.next(),
-                            k + 0.2 * random.next());
-    auto vertex = [](int i, int j, int k) { return 1 + i + n * (j + n * k); };
+    for (int v = 0; v < n * n * n; ++v)
+      arrays_.add_point(v % n + 0.2 * random.next(), v / n % n + 0.2 * random.next(),
+                        v / (n * n) + 0.2 * random.next());
+    auto vertex = [](const int (&c)[3]) { return 1 + c[0] + n * (c[1] + n * c[2]); };
     const int paths[6][3] = {{0, 1, 2}, {1, 2, 0}, {2, 0, 1}, {0, 2, 1}, {2, 1, 0}, {1, 0, 2}};
-    for (int k = 0; k + 1 < n; ++k)
-      for (int j = 0; j + 1 < n; ++j)
-        for (int i = 0; i + 1 < n; ++i)
-          for (int p = 0; p < 6; ++p) {
-            int corner[3] = {i, j, k};
-            int path[4] = {vertex(i, j, k)};
-            for (int step = 0; step < 3; ++step) {
-              ++corner[paths[p][step]];
-              path[step + 1] = vertex(corner[0], corner[1], corner[2]);
-            }
-            if (p >= 3) std::swap(path[1], path[2]);
-            arrays_.tetrahedra.add({path[0], path[1], path[2], path[3]});
-          }
+    for (int cell = 0; cell < (n - 1) * (n - 1) * (n - 1); ++cell)
+      for (int p = 0; p < 6; ++p) {
+        int corner[3] = {cell % (n - 1), cell / (n - 1) % (n - 1), cell / ((n - 1) * (n - 1))};
+        int path[4] = {vertex(corner)};
+        for (int step = 0; step < 3; ++step) {
+          ++corner[paths[p][step]];
+          path[step + 1] = vertex(corner);
+        }
+        if (p >= 3) std::swap(path[1], path[2]);
+        arrays_.tetrahedra.add({path[0], path[1], path[2], path[3]});
+      }
   }
-  void set_tetrahedron(int t, int a, int b, int c, int d) {
-    int *v = &arrays_.tetrahedra.vertices[4 * (t - 1)];
-    v[0] = a, v[1] = b, v[2] = c, v[3] = d;
+  void set_tetrahedron(int t, std::array<int, 4> v) {
+    std::copy(v.begin(), v.end(), &arrays_.tetrahedra.vertices[4 * (t - 1)]);
   }
   const int *tetrahedron(int t) const { return &arrays_.tetrahedra.vertices[4 * (t - 1)]; }
 
-  // The key-style report as it must read, from the per-element query.
-  Lines expected_report(bool inverse) {
-    const std::string label = inverse ? "VALID.b.tetrahedron.inverse_aspect_ratio"
-                                      : "VALID.b.tetrahedron.aspect_ratio";
-    std::vector<double> values;
-    gridlume::statistics::Accumulator a;
-    for (int t = 1; t <= arrays_.tetrahedra.count(); ++t) {
-      double value = 0;
-      (inverse ? gridlume_mesh_get_tetrahedron_inverse_aspect_ratio
-               : gridlume_mesh_get_tetrahedron_aspect_ratio)(mesh(), t, &value);
-      values.push_back(value);
-      a.add(value, t);
-    }
-    Lines lines;
-    char text[512];
-    for (auto [name, value] : {std::pair{"min", a.min}, {"max", a.max}, {"avg", a.mean},
-                               {"var", a.variance}}) {
-      std::snprintf(text, sizeof text, "%s.%s = %e\n", label.c_str(), name, value);
-      lines.push_back(text);
-    }
-    for (auto [name, value] : {std::pair{"count", a.count}, {"min_achieved", a.min_element},
-                               {"max_achieved", a.max_element}})
-      lines.push_back(label + "." + name + " = " + std::to_string(value) + "\n");
-    std::vector<char> histogram(8192);
-    using namespace gridlume::statistics;
-    const std::span<const double> thresholds =
-        inverse ? std::span<const double>(unit_interval_thresholds)
-                : std::span<const double>(tetrahedron_aspect_ratio_thresholds);
-    EXPECT_EQ(gridlume::statistics::write_histogram(values, thresholds, label.c_str(),
-                                                    histogram.data(), histogram.size()),
-              0);
-    lines.push_back(histogram.data());
-    return lines;
-  }
+  // The key-style reports of the aspect ratios as they must read, from the
+  // per-element queries.
   void expect_reports_match_queries() {
-    EXPECT_EQ(gridlume_mesh_compute_statistics_tetrahedron_aspect_ratio_valid(mesh(), "b"), 0);
-    EXPECT_EQ(messages(), expected_report(false));
-    EXPECT_EQ(gridlume_mesh_compute_statistics_tetrahedron_inverse_aspect_ratio_valid(mesh(), "b"),
-              0);
-    EXPECT_EQ(messages(), expected_report(true));
+    using namespace gridlume::statistics;
+    for (bool inverse : {false, true}) {
+      const std::string label = inverse ? "VALID.b.tetrahedron.inverse_aspect_ratio"
+                                        : "VALID.b.tetrahedron.aspect_ratio";
+      std::vector<double> values;
+      Accumulator a;
+      for (int t = 1; t <= arrays_.tetrahedra.count(); ++t) {
+        double value = 0;
+        (inverse ? gridlume_mesh_get_tetrahedron_inverse_aspect_ratio
+                 : gridlume_mesh_get_tetrahedron_aspect_ratio)(mesh(), t, &value);
+        values.push_back(value);
+        a.add(value, t);
+      }
+      Lines lines;
+      char text[512];
+      for (auto [name, value] : {std::pair{"min", a.min}, {"max", a.max}, {"avg", a.mean},
+                                 {"var", a.variance}}) {
+        std::snprintf(text, sizeof text, "%s.%s = %e\n", label.c_str(), name, value);
+        lines.push_back(text);
+      }
+      for (auto [name, value] : {std::pair{"count", a.count}, {"min_achieved", a.min_element},
+                                 {"max_achieved", a.max_element}})
+        lines.push_back(label + "." + name + " = " + std::to_string(value) + "\n");
+      std::vector<char> histogram(8192);
+      const std::span<const double> thresholds =
+          inverse ? std::span<const double>(unit_interval_thresholds)
+                  : std::span<const double>(tetrahedron_aspect_ratio_thresholds);
+      EXPECT_EQ(write_histogram(values, thresholds, label.c_str(), histogram.data(),
+                                histogram.size()),
+                0);
+      lines.push_back(histogram.data());
+      EXPECT_EQ(
+          (inverse ? gridlume_mesh_compute_statistics_tetrahedron_inverse_aspect_ratio_valid
+                   : gridlume_mesh_compute_statistics_tetrahedron_aspect_ratio_valid)(mesh(), "b"),
+          0);
+      EXPECT_EQ(messages(), lines);
+    }
   }
 };
 
@@ -161,8 +157,8 @@ TEST_F(BatchedReportTest, ValidTetrahedraReportWhatThePerElementQueriesGive) {
   // regular tetrahedron is the best; the worst is copied further on.
   const int a = arrays_.add_point(1, 1, 1), b = arrays_.add_point(1, -1, -1),
             c = arrays_.add_point(-1, 1, -1), d = arrays_.add_point(-1, -1, 1);
-  set_tetrahedron(11, a, b, d, c);
-  set_tetrahedron(60, a, b, d, c);
+  set_tetrahedron(11, {a, b, d, c});
+  set_tetrahedron(60, {a, b, d, c});
   int worst = 1;
   double worst_ratio = 0;
   for (int t = 1; t <= 150; ++t) {
@@ -171,13 +167,13 @@ TEST_F(BatchedReportTest, ValidTetrahedraReportWhatThePerElementQueriesGive) {
     if (ratio > worst_ratio) worst = t, worst_ratio = ratio;
   }
   const int *w = tetrahedron(worst);
-  set_tetrahedron(158, w[0], w[1], w[2], w[3]);
+  set_tetrahedron(158, {w[0], w[1], w[2], w[3]});
   expect_reports_match_queries();
   // Flat and inverted tetrahedra inside a batch, and in the last one.
   const std::vector<int> t = {tetrahedron(42), tetrahedron(42) + 4};
-  set_tetrahedron(42, t[0], t[2], t[1], t[3]);   // inverted
-  set_tetrahedron(45, t[0], t[1], t[1], t[3]);   // flat
-  set_tetrahedron(161, t[0], t[2], t[1], t[3]);  // inverted
+  set_tetrahedron(42, {t[0], t[2], t[1], t[3]});   // inverted
+  set_tetrahedron(45, {t[0], t[1], t[1], t[3]});   // flat
+  set_tetrahedron(161, {t[0], t[2], t[1], t[3]});  // inverted
   expect_reports_match_queries();
 }
 
