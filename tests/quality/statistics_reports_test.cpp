@@ -11,7 +11,7 @@
 namespace gridlume_test {
 namespace {
 
-TEST_F(StatisticsTest, RegularTetrahedronAspectRatioIsOneValueInBothStyles) {
+TEST_F(StatisticsTest, RegularElementsGiveOneValueInBothStyles) {
   add_regular_tetrahedron();
   EXPECT_EQ(gridlume_mesh_compute_statistics_tetrahedron_aspect_ratio(mesh()), 0);
   EXPECT_EQ(messages(), Lines{"  tetrahedron aspect ratio:\n"
@@ -27,18 +27,24 @@ TEST_F(StatisticsTest, RegularTetrahedronAspectRatioIsOneValueInBothStyles) {
                                k + "count = 1\n", k + "min_achieved = 1\n",
                                k + "max_achieved = 1\n", k + "histogram.value = 1.000e+00\n",
                                k + "histogram.percent = 100 %\n"}));
-}
-
-TEST_F(StatisticsTest, EquilateralTrianglesHaveNoSpreadAndASingleHistogramValue) {
+  // A null prefix of a key-style form selects the human style.
+  EXPECT_EQ(gridlume_mesh_compute_statistics_tetrahedron_shape_factor_valid(mesh(), nullptr), 0);
+  const Lines lines = messages();
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(lines[0].rfind("  tetrahedron shape factor:\n     min         : 1.000e+00\n", 0), 0u);
+  // Edge 2 sqrt(2): the height is 4 / sqrt(3).
+  EXPECT_EQ(gridlume_mesh_compute_statistics_tetrahedron_height(mesh()), 0);
+  EXPECT_EQ(messages().at(0).substr(0, 59),
+            "  tetrahedron height:\n     min         : 2.309e+00\n     max");
   add_equilateral_strip(7);
   EXPECT_EQ(gridlume_mesh_compute_statistics_triangle_aspect_ratio_valid(mesh(), "eq"), 0);
-  const Lines lines = messages();
-  ASSERT_EQ(lines.size(), 9u);
-  EXPECT_EQ(lines[0], "VALID.eq.triangle.aspect_ratio.min = 1.000000e+00\n");
-  EXPECT_EQ(lines[1], "VALID.eq.triangle.aspect_ratio.max = 1.000000e+00\n");
-  EXPECT_EQ(lines[3], "VALID.eq.triangle.aspect_ratio.var = 0.000000e+00\n");
-  EXPECT_EQ(lines[4], "VALID.eq.triangle.aspect_ratio.count = 7\n");
-  EXPECT_EQ(lines[7], "VALID.eq.triangle.aspect_ratio.histogram.value = 1.000e+00\n");
+  const Lines triangles = messages();
+  ASSERT_EQ(triangles.size(), 9u);
+  EXPECT_EQ(triangles[0], "VALID.eq.triangle.aspect_ratio.min = 1.000000e+00\n");
+  EXPECT_EQ(triangles[1], "VALID.eq.triangle.aspect_ratio.max = 1.000000e+00\n");
+  EXPECT_EQ(triangles[3], "VALID.eq.triangle.aspect_ratio.var = 0.000000e+00\n");
+  EXPECT_EQ(triangles[4], "VALID.eq.triangle.aspect_ratio.count = 7\n");
+  EXPECT_EQ(triangles[7], "VALID.eq.triangle.aspect_ratio.histogram.value = 1.000e+00\n");
 }
 
 TEST_F(StatisticsTest, ExtensiveMeasuresPrintTheirSumAndNoHistogramByDefault) {
@@ -54,6 +60,11 @@ TEST_F(StatisticsTest, ExtensiveMeasuresPrintTheirSumAndNoHistogramByDefault) {
                               "     sum         : 3.333e-01\n     sample size : 2\n"
                               "     min achieved for 1 : 1 2 4 5\n"
                               "     max achieved for 1 : 1 2 4 5\n"});
+  // A statistics-only measure.
+  EXPECT_EQ(gridlume_mesh_compute_statistics_hexahedron_element_validity_valid(mesh(), "v"), 0);
+  const Lines validity = messages();
+  EXPECT_EQ(validity.at(0), "VALID.v.hexahedron.element_validity.min = 0.000000e+00\n");
+  EXPECT_EQ(validity.at(1), "VALID.v.hexahedron.element_validity.max = 0.000000e+00\n");
 }
 
 TEST_F(StatisticsTest, CustomThresholdsBinTheValuesInBothStyles) {
@@ -138,23 +149,6 @@ TEST_F(StatisticsTest, QuadrangleAnglesCountFourValuesPerQuadrangle) {
   EXPECT_EQ(lines[6], "VALID.q.quadrangle.angles.max_achieved = 3\n");
 }
 
-TEST_F(StatisticsTest, StatisticsOnlyMeasuresAndTheHumanStyleOfANullPrefix) {
-  add_regular_tetrahedron();
-  EXPECT_EQ(gridlume_mesh_compute_statistics_tetrahedron_shape_factor_valid(mesh(), nullptr), 0);
-  const Lines lines = messages();
-  ASSERT_EQ(lines.size(), 1u);
-  EXPECT_EQ(lines[0].rfind("  tetrahedron shape factor:\n     min         : 1.000e+00\n", 0), 0u);
-  // Edge 2 sqrt(2): the height is 4 / sqrt(3).
-  EXPECT_EQ(gridlume_mesh_compute_statistics_tetrahedron_height(mesh()), 0);
-  EXPECT_EQ(messages().at(0).substr(0, 59),
-            "  tetrahedron height:\n     min         : 2.309e+00\n     max");
-  add_unit_cube();
-  EXPECT_EQ(gridlume_mesh_compute_statistics_hexahedron_element_validity_valid(mesh(), "v"), 0);
-  const Lines validity = messages();
-  EXPECT_EQ(validity.at(0), "VALID.v.hexahedron.element_validity.min = 0.000000e+00\n");
-  EXPECT_EQ(validity.at(1), "VALID.v.hexahedron.element_validity.max = 0.000000e+00\n");
-}
-
 TEST_F(StatisticsTest, VertexBeyondTheVertexCountReadsAsTheAccessorAnswersIt) {
   for (int k = 0; k < 3; ++k) arrays_.add_point(k == 0, k == 1, k == 2);
   arrays_.tetrahedra.add({1, 2, 3, 99});  // vertex 99: the accessor writes nothing
@@ -192,20 +186,18 @@ const double one_threshold = 1.0;
   GRIDLUME_TEST_FORMS_##forms(kind##_##measure)
 const NamedForm every_form[] = {GRIDLUME_MESH_STATISTICS_MEMBERS(GRIDLUME_TEST_FORMS)};
 
-TEST_F(StatisticsTest, EveryFormRejectsANullMeshAndIsSilentWithoutElements) {
+TEST_F(StatisticsTest, EveryFormChecksItsArguments) {
   EXPECT_EQ(std::size(every_form), 142u);
   for (const NamedForm &form : every_form) EXPECT_EQ(form.call(nullptr), -1) << form.name;
   arrays_.add_point(0, 0, 0);
   for (const NamedForm &form : every_form) EXPECT_EQ(form.call(mesh()), 0) << form.name;
-  EXPECT_TRUE(messages().empty());
-}
-
-TEST_F(StatisticsTest, FailingElementCountAndMissingThresholdsAnswerMinusOne) {
+  EXPECT_TRUE(messages().empty());  // silent without elements
   add_regular_tetrahedron();
   // Missing thresholds with a positive count.
   EXPECT_EQ(gridlume_mesh_compute_statistics_tetrahedron_volume_with_custom_histogram(mesh(), 2,
                                                                                     nullptr),
             -1);
+  // A failing element count query.
   gridlume_mesh_set_get_tetrahedron_count(
       mesh(), [](int *, void *) { return -1; }, nullptr);
   EXPECT_EQ(gridlume_mesh_compute_statistics_tetrahedron_volume(mesh()), -1);
