@@ -157,7 +157,7 @@ TEST_F(BatchedReportTest, ValidTetrahedraReportWhatThePerElementQueriesGive) {
   // regular tetrahedron is the best; the worst is copied further on.
   const int a = arrays_.add_point(1, 1, 1), b = arrays_.add_point(1, -1, -1),
             c = arrays_.add_point(-1, 1, -1), d = arrays_.add_point(-1, -1, 1);
-  set_tetrahedron(11, {a, b, d, c});
+  set_tetrahedron(16, {a, b, d, c});  // the last lane of a full batch
   set_tetrahedron(60, {a, b, d, c});
   int worst = 1;
   double worst_ratio = 0;
