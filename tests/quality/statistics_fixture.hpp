@@ -14,6 +14,8 @@
 
 namespace gridlume_test {
 
+using Lines = std::vector<std::string>;
+
 class StatisticsTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -28,8 +30,8 @@ class StatisticsTest : public ::testing::Test {
   }
   // The descriptions of the messages sent so far, one per message, and
   // forgets them.
-  std::vector<std::string> messages() {
-    std::vector<std::string> texts;
+  Lines messages() {
+    Lines texts;
     for (const CapturedMessage &message : capture_.messages()) {
       EXPECT_EQ(message.code, 0);
       texts.push_back(message.description);
@@ -38,39 +40,31 @@ class StatisticsTest : public ::testing::Test {
     return texts;
   }
 
+  // A triangle of new vertices in the plane z = 0.
+  void add_triangle(double ax, double ay, double bx, double by, double cx, double cy) {
+    const int a = arrays_.add_point(ax, ay, 0), b = arrays_.add_point(bx, by, 0);
+    arrays_.triangles.add({a, b, arrays_.add_point(cx, cy, 0)});
+  }
   // The regular tetrahedron of edge 2 sqrt(2), positively oriented.
   void add_regular_tetrahedron() {
     const int a = arrays_.add_point(1, 1, 1), b = arrays_.add_point(1, -1, -1),
               c = arrays_.add_point(-1, 1, -1), d = arrays_.add_point(-1, -1, 1);
     arrays_.tetrahedra.add({a, b, d, c});
   }
-  // Equilateral triangles of unit edge in a strip.
+  // Equilateral triangles of unit edge in a strip, vertices alternately on
+  // the lower and the upper side.
   void add_equilateral_strip(int count) {
-    const double height = std::sqrt(3.0) / 2;
-    int low = arrays_.add_point(0, 0, 0), high = arrays_.add_point(0.5, height, 0);
-    for (int k = 1; k <= count; ++k) {
-      if (k % 2 == 1) {
-        const int next = arrays_.add_point(k / 2 + 1.0, 0, 0);
-        arrays_.triangles.add({low, next, high});
-        low = next;
-      } else {
-        const int next = arrays_.add_point(k / 2 + 0.5, height, 0);
-        arrays_.triangles.add({high, low, next});
-        high = next;
-      }
-    }
+    const int p = static_cast<int>(arrays_.points.size());
+    for (int j = 0; j < count + 2; ++j) arrays_.add_point(j * 0.5, j % 2 * std::sqrt(3.0) / 2, 0);
+    for (int k = 1; k <= count; ++k)
+      arrays_.triangles.add(k % 2 ? std::initializer_list<int>{p + k, p + k + 2, p + k + 1}
+                                  : std::initializer_list<int>{p + k, p + k + 1, p + k + 2});
   }
   // The unit cube as one hexahedron, bottom 1..4 counterclockwise seen from
   // above, top 5..8 above them.
   void add_unit_cube() {
-    const int p0 = arrays_.add_point(0, 0, 0);
-    arrays_.add_point(1, 0, 0);
-    arrays_.add_point(1, 1, 0);
-    arrays_.add_point(0, 1, 0);
-    arrays_.add_point(0, 0, 1);
-    arrays_.add_point(1, 0, 1);
-    arrays_.add_point(1, 1, 1);
-    arrays_.add_point(0, 1, 1);
+    const int p0 = static_cast<int>(arrays_.points.size()) + 1;
+    for (int k = 0; k < 8; ++k) arrays_.add_point((k % 4 + 1) / 2 % 2, k % 4 / 2, k / 4);
     arrays_.hexahedra.add({p0, p0 + 1, p0 + 2, p0 + 3, p0 + 4, p0 + 5, p0 + 6, p0 + 7});
   }
 
