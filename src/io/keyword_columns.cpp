@@ -352,47 +352,63 @@ void write_text_lines(KeywordFile &file, const Vector<FieldPlan> &plan, int line
 
 }  // namespace
 
-int keyword_file_get_lines(int slot, int code, int line_count,
-                           std::span<const FieldColumn> columns) noexcept {
-  KeywordFile *file = open_file_at(slot);
-  if (file == nullptr || file->mode != keyword_mode_read || !is_keyword_code(code) ||
-      line_count < 0)
-    return -1;
+namespace {
+
+// The open file and the record of the keyword that a block of lines moves
+// through, when the slot is open in `mode` and the keyword is present.
+const KeywordRecord *record_for_lines(int slot, int mode, int code, int line_count,
+                                      KeywordFile *&file) noexcept {
+  file = open_file_at(slot);
+  if (file == nullptr || file->mode != mode || !is_keyword_code(code) || line_count < 0)
+    return nullptr;
   const KeywordRecord &record = file->keywords[static_cast<std::size_t>(code)];
-  if (record.kind == KeywordKind::absent) return -1;
+  return record.kind == KeywordKind::absent ? nullptr : &record;
+}
+
+// Plans the fields of the block, then moves it with `transfer`; a memory
+// failure counts as an error of the file and answers -5.
+template <class Transfer>
+int move_lines(KeywordFile &file, const KeywordRecord &record, std::size_t column_count,
+               Transfer &&transfer) noexcept {
   try {
     Vector<FieldPlan> plan;
     std::size_t line_bytes = 0;
-    if (!plan_fields(*file, record, columns.size(), plan, line_bytes)) return -1;
-    return file->is_binary() ? read_binary_lines(*file, plan, line_bytes, line_count, columns)
-                             : read_text_lines(*file, plan, line_count, columns);
+    if (!plan_fields(file, record, column_count, plan, line_bytes)) return -1;
+    return transfer(plan, line_bytes);
   } catch (...) {
-    ++file->error_count;
+    ++file.error_count;
     return GRIDLUME_STATUS_NO_MEMORY;
   }
 }
 
+}  // namespace
+
+int keyword_file_get_lines(int slot, int code, int line_count,
+                           std::span<const FieldColumn> columns) noexcept {
+  KeywordFile *file = nullptr;
+  const KeywordRecord *record = record_for_lines(slot, keyword_mode_read, code, line_count, file);
+  if (record == nullptr) return -1;
+  return move_lines(*file, *record, columns.size(),
+                    [&](const Vector<FieldPlan> &plan, std::size_t line_bytes) {
+                      return file->is_binary()
+                                 ? read_binary_lines(*file, plan, line_bytes, line_count, columns)
+                                 : read_text_lines(*file, plan, line_count, columns);
+                    });
+}
+
 int keyword_file_set_lines(int slot, int code, int line_count,
                            std::span<const ConstFieldColumn> columns) noexcept {
-  KeywordFile *file = open_file_at(slot);
-  if (file == nullptr || file->mode != keyword_mode_write || !is_keyword_code(code) ||
-      line_count < 0)
-    return -1;
-  const KeywordRecord &record = file->keywords[static_cast<std::size_t>(code)];
-  if (record.kind == KeywordKind::absent) return -1;
-  try {
-    Vector<FieldPlan> plan;
-    std::size_t line_bytes = 0;
-    if (!plan_fields(*file, record, columns.size(), plan, line_bytes)) return -1;
-    if (file->is_binary())
-      write_binary_lines(*file, plan, line_bytes, line_count, columns);
-    else
-      write_text_lines(*file, plan, line_count, columns);
-    return 0;
-  } catch (...) {
-    ++file->error_count;
-    return GRIDLUME_STATUS_NO_MEMORY;
-  }
+  KeywordFile *file = nullptr;
+  const KeywordRecord *record = record_for_lines(slot, keyword_mode_write, code, line_count, file);
+  if (record == nullptr) return -1;
+  return move_lines(*file, *record, columns.size(),
+                    [&](const Vector<FieldPlan> &plan, std::size_t line_bytes) {
+                      if (file->is_binary())
+                        write_binary_lines(*file, plan, line_bytes, line_count, columns);
+                      else
+                        write_text_lines(*file, plan, line_count, columns);
+                      return 0;
+                    });
 }
 
 }  // namespace gridlume
