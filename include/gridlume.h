@@ -10,6 +10,7 @@
 #define GRIDLUME_H
 
 #include "gridlume/common.h"
+#include "gridlume/cad.h"
 #include "gridlume/context.h"
 #include "gridlume/mesh.h"
 #include "gridlume/mesh_checks.h"
