@@ -62,7 +62,7 @@ int run_grid(const Command &command, const Arguments &arguments) {
   // The counts were checked, so only memory or the 32-bit index range is left.
   if (grid == nullptr)
     return session.fail("cannot build the grid: too many vertices or not enough memory");
-  if (write_mesh(grid, output, write_options) != GRIDLUME_STATUS_OK)
+  if (write_mesh(session, grid, output, write_options) != GRIDLUME_STATUS_OK)
     return session.fail_unless_reported("cannot write '" + output + "'");
   return exit_success;
 }
