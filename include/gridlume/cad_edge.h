@@ -109,6 +109,13 @@ GRIDLUME_API int gridlume_cad_edge_set_support_vertex(gridlume_cad_edge *edge, i
 GRIDLUME_API int gridlume_cad_edge_get_support_vertices(gridlume_cad_edge *edge, int *n,
                                                         double **t, double **uv, double **xyz);
 
+/* 1 for an edge of a discrete face. */
+GRIDLUME_API int gridlume_cad_edge_has_discrete_definition(gridlume_cad_edge *edge, int *flag);
+/* The vertex indices of an edge of a discrete face (owned by the edge) and
+   their count; -1 for an edge of a face that is not discrete. */
+GRIDLUME_API int gridlume_cad_edge_get_discrete_definition(gridlume_cad_edge *edge, int *count,
+                                                           int **indices);
+
 GRIDLUME_END_DECLS
 
 #endif

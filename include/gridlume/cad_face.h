@@ -117,6 +117,14 @@ GRIDLUME_API int gridlume_cad_face_has_tessellator(gridlume_cad_face *face, int 
 GRIDLUME_API int gridlume_cad_face_clone_points(gridlume_cad_face *face,
                                                 gridlume_cad_face *target);
 
+/* 1 when the face is discrete (it has a discrete definition). */
+GRIDLUME_API int gridlume_cad_face_has_discrete_definition(gridlume_cad_face *face, int *flag);
+/* The two meshes of the face's discrete definition, owned by the face.
+   -1 when a pointer is NULL or the face is not discrete. */
+GRIDLUME_API int gridlume_cad_face_get_discrete_definition(gridlume_cad_face *face,
+                                                           gridlume_mesh **definition_mesh,
+                                                           gridlume_mesh **geometry_mesh);
+
 /* ---- Points --------------------------------------------------------------- */
 
 /* A point of the face's parameter plane at uv, appended to the face's
@@ -129,6 +137,11 @@ GRIDLUME_API gridlume_cad_point *gridlume_cad_point_new(gridlume_cad_face *face,
 GRIDLUME_API void gridlume_cad_point_delete(gridlume_cad_point *point);
 /* The point's (u, v). */
 GRIDLUME_API int gridlume_cad_point_get_uv(gridlume_cad_point *point, double *uv);
+
+/* The vertex index of a point of a discrete face; -1 for a point of a face
+   that is not discrete. */
+GRIDLUME_API int gridlume_cad_point_get_discrete_definition(gridlume_cad_point *point,
+                                                            int *index);
 
 GRIDLUME_END_DECLS
 

@@ -45,6 +45,12 @@ GRIDLUME_API int gridlume_cad_wire_get_original_geometry(gridlume_cad_wire *wire
 GRIDLUME_API int gridlume_cad_wire_get_support_vertices(gridlume_cad_wire *wire, int *n,
                                                         double **t, double **xyz);
 
+/* 1 when the wire has a discrete definition (a mesh it owns). */
+GRIDLUME_API int gridlume_cad_wire_has_discrete_definition(gridlume_cad_wire *wire, int *flag);
+/* The wire's discrete definition; -1 when it has none. */
+GRIDLUME_API int gridlume_cad_wire_get_discrete_definition(gridlume_cad_wire *wire,
+                                                           gridlume_mesh **mesh);
+
 /* ---- Vertices ------------------------------------------------------------- */
 
 /* The vertex of the cad with that id: the existing one, unchanged, when the

@@ -288,3 +288,30 @@ TEST_F(Edge, PolygonalFacesCopyTheirCornersAndArraysInAndOut) {
   EXPECT_EQ(gridlume_cad_polygonal_face_new(cad, 1, 3, nullptr), nullptr);
   gridlume_cad_polygonal_face_delete(polygon);
 }
+
+TEST_F(Edge, DiscreteDefinitionsAreReportedOnlyOnDiscreteFaces) {
+  int flag = 5, index = 0, count = 0;
+  int *indices = nullptr;
+  gridlume_mesh *mesh = nullptr, *geometry = nullptr;
+  gridlume_cad_point *point = gridlume_cad_point_new(face, 1, Pair{}.data());
+  gridlume_cad_wire *wire = gridlume_cad_wire_new(cad, 1, 0, 1, straight_wire, nullptr);
+  EXPECT_EQ(value_of(gridlume_cad_face_has_discrete_definition, face), 0);
+  EXPECT_EQ(value_of(gridlume_cad_edge_has_discrete_definition, edge), 0);
+  EXPECT_EQ(value_of(gridlume_cad_wire_has_discrete_definition, wire), 0);
+  EXPECT_EQ(gridlume_cad_face_get_discrete_definition(face, &mesh, &geometry), -1);
+  EXPECT_EQ(gridlume_cad_edge_get_discrete_definition(edge, &count, &indices), -1);
+  EXPECT_EQ(gridlume_cad_point_get_discrete_definition(point, &index), -1);
+  EXPECT_EQ(gridlume_cad_wire_get_discrete_definition(wire, &mesh), -1);
+  // Made discrete afterwards, the face reports its objects as discrete.
+  face->discrete_definition = static_cast<gridlume::FaceDiscreteDefinition *>(
+      gridlume_calloc(1, sizeof(gridlume::FaceDiscreteDefinition)));
+  EXPECT_EQ(value_of(gridlume_cad_face_has_discrete_definition, face), 1);
+  EXPECT_EQ(gridlume_cad_face_get_discrete_definition(face, &mesh, &geometry), 0);
+  EXPECT_EQ(mesh, nullptr);
+  EXPECT_EQ(gridlume_cad_edge_has_discrete_definition(edge, &flag), 0);
+  EXPECT_EQ(flag, 1);
+  EXPECT_EQ(gridlume_cad_edge_get_discrete_definition(edge, &count, &indices), 0);
+  EXPECT_EQ(count, 0);
+  EXPECT_EQ(gridlume_cad_point_get_discrete_definition(point, &index), 0);
+  EXPECT_EQ(index, 0);
+}
