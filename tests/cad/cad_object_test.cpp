@@ -152,6 +152,7 @@ TEST_F(CadObject, TagSettersRaiseTheUseTagFlagsOfTheirCad) {
       {[&] { gridlume_cad_wire_set_tag(wire, 4); }, {0, 1, 0}},
       {[&] { gridlume_cad_face_set_tag(face, 4); }, {0, 0, 1}},
   };
+  gridlume_cad_face *own_face = face;
   for (const Setter &setter : setters) {
     Context other_context;
     gridlume_cad *other = gridlume_cad_new(other_context);
@@ -167,7 +168,7 @@ TEST_F(CadObject, TagSettersRaiseTheUseTagFlagsOfTheirCad) {
     std::swap(cad, other);
   }
   // A face that belongs to no cad reports its tags to nobody.
-  gridlume_cad_face *copy = gridlume_cad_face_new_copy(face);
+  gridlume_cad_face *copy = gridlume_cad_face_new_copy(own_face);
   gridlume_cad_edge *copied_edge = gridlume_cad_edge_new(copy, 2, 0, 1, line_curve, nullptr);
   EXPECT_EQ(gridlume_cad_face_set_tag(copy, 9), 0);
   EXPECT_EQ(gridlume_cad_edge_set_tag(copied_edge, 9), 0);
