@@ -14,7 +14,12 @@
  * reaches 0 (or when its context is deleted). A face that belongs to no cad
  * counts on itself, with its edges; an edge that belongs to no face counts
  * on itself. Points and vertices are not counted: they live as long as their
- * face or cad.
+ * face or cad. Some derived objects keep a reference to what they are derived
+ * from (see gridlume_cad_face_new_pafftrans and
+ * gridlume_cad_edge_new_newton1_with_ea): derived from an object of their own
+ * cad, they keep that cad until its context is deleted. Objects that belong
+ * to no cad but refer to one (copies, derived objects) are deleted before
+ * the cad's context.
  *
  * Callbacks are called synchronously on the caller's thread with the user
  * data given with them. Any non-zero status a callback returns is passed
