@@ -315,3 +315,27 @@ TEST_F(Edge, DiscreteDefinitionsAreReportedOnlyOnDiscreteFaces) {
   EXPECT_EQ(gridlume_cad_point_get_discrete_definition(point, &index), 0);
   EXPECT_EQ(index, 0);
 }
+
+namespace {
+int edge_clones = 0;
+void *count_clone(void *data) {
+  ++edge_clones;
+  return data;
+}
+void *refuse_clone(void *) { return nullptr; }
+}  // namespace
+
+TEST_F(Edge, CopyTakesTheCloneFunctionsUserDataOrNothing) {
+  gridlume_cad_edge_set_clone_function(edge, count_clone);
+  gridlume_cad_edge *copy = gridlume_cad_edge_new_copy(edge);
+  EXPECT_EQ(edge_clones, 1);
+  gridlume_cad_edge_delete(copy);
+  // A failing clone function leaves no copy and no shared record raised.
+  gridlume_cad_edge_set_support_vertex_count(edge, 1);
+  const long before = live_blocks();
+  gridlume_cad_edge_set_clone_function(edge, refuse_clone);
+  EXPECT_EQ(gridlume_cad_edge_new_copy(edge), nullptr);
+  EXPECT_EQ(live_blocks(), before);
+  EXPECT_EQ(gridlume_cad_edge_set_support_vertex_count(edge, 2), 0);
+  EXPECT_EQ(live_blocks(), before);  // still its own record: resized, not copied
+}
