@@ -11,6 +11,10 @@
 
 #include "gridlume/common.h"
 #include "gridlume/cad.h"
+#include "gridlume/cad_accessors.h"
+#include "gridlume/cad_edge.h"
+#include "gridlume/cad_face.h"
+#include "gridlume/cad_wire.h"
 #include "gridlume/context.h"
 #include "gridlume/mesh.h"
 #include "gridlume/mesh_checks.h"
