@@ -381,5 +381,94 @@ TEST(MeshCracker, NeighboursAreFoundAcrossVolumeKinds) {
   gridlume_mesh_cracker_delete(cracker);
 }
 
+
+// A grid of n x n x n vertices of the unit cube cut into positively oriented
+// hexahedra; vertex (i, j, k) is i n^2 + j n + k + 1.
+gridlume_mesh *hexahedron_grid(gridlume_context *context, int n) {
+  gridlume_mesh *mesh = gridlume_mesh_new_in_memory(context);
+  gridlume_mesh_set_vertex_count(mesh, n * n * n);
+  auto vertex = [n](int i, int j, int k) { return i * n * n + j * n + k + 1; };
+  for (int i = 0; i < n; ++i)
+    for (int j = 0; j < n; ++j)
+      for (int k = 0; k < n; ++k) {
+        const double xyz[3] = {double(i) / (n - 1), double(j) / (n - 1), double(k) / (n - 1)};
+        gridlume_mesh_set_vertex_coordinates(mesh, vertex(i, j, k), xyz);
+      }
+  gridlume_mesh_set_hexahedron_count(mesh, (n - 1) * (n - 1) * (n - 1));
+  int h = 0;
+  for (int i = 0; i + 1 < n; ++i)
+    for (int j = 0; j + 1 < n; ++j)
+      for (int k = 0; k + 1 < n; ++k) {
+        const int corners[8] = {vertex(i, j, k),         vertex(i + 1, j, k),
+                                vertex(i + 1, j + 1, k), vertex(i, j + 1, k),
+                                vertex(i, j, k + 1),     vertex(i + 1, j, k + 1),
+                                vertex(i + 1, j + 1, k + 1), vertex(i, j + 1, k + 1)};
+        gridlume_mesh_set_hexahedron_vertices(mesh, ++h, corners);
+      }
+  return mesh;
+}
+
+TEST(MeshCracker, QuadrangleBlocksTagTheirSidesAndNeedTheFaceCycle) {
+  Context context;
+  MessageCapture messages;
+  messages.install(context);
+  constexpr int n = 4;
+  gridlume_mesh *grid = hexahedron_grid(context, n);
+  auto vertex = [](int i, int j, int k) { return i * n * n + j * n + k + 1; };
+  // The nine quadrangles of the plane x = 1/3, their normal towards +x.
+  std::vector<int> quadrangles;
+  for (int j = 0; j + 1 < n; ++j)
+    for (int k = 0; k + 1 < n; ++k)
+      for (int v : {vertex(1, j, k), vertex(1, j + 1, k), vertex(1, j + 1, k + 1), vertex(1, j, k + 1)})
+        quadrangles.push_back(v);
+  const int blocks[3] = {0, 4, 9}, side1[2] = {21, 23}, side2[2] = {22, 24};
+  gridlume_mesh_cracker *cracker = gridlume_mesh_cracker_new(context);
+  ASSERT_EQ(gridlume_mesh_cracker_set_input_mesh(cracker, grid), 0);
+  // Corners out of their cycle name no face.
+  std::vector<int> crossed = quadrangles;
+  std::swap(crossed[1], crossed[2]);
+  EXPECT_EQ(gridlume_mesh_cracker_crack_along_triangles_and_quadrangles(
+                cracker, nullptr, nullptr, 0, nullptr, nullptr, crossed.data(), blocks, 2, side1,
+                side2, nullptr, 0, nullptr, 0, 0),
+            -1);
+  EXPECT_EQ(messages.text(), "The 1th quadrangle do not exist in the mesh\n");
+  ASSERT_EQ(gridlume_mesh_cracker_crack_along_triangles_and_quadrangles(
+                cracker, nullptr, nullptr, 0, nullptr, nullptr, quadrangles.data(), blocks, 2,
+                side1, side2, nullptr, 0, nullptr, 0, 0),
+            0);
+  gridlume_mesh *output = nullptr;
+  ASSERT_EQ(gridlume_mesh_cracker_get_output_mesh(cracker, &output), 0);
+  const MeshContents c = contents_of(output);
+  // The plane's 2 x 2 vertices off the rim are duplicated.
+  EXPECT_EQ(static_cast<int>(c.points.size()), n * n * n + 4);
+  std::map<int, int> per_tag;
+  for (int tag : c.quadrangle_tags) ++per_tag[tag];
+  EXPECT_EQ(per_tag, (std::map<int, int>{{21, 4}, {22, 4}, {23, 5}, {24, 5}}));
+  int hexahedron_count = 0;
+  gridlume_mesh_get_hexahedron_count(output, &hexahedron_count);
+  // Side 1 is where the normal points into a positive element: x > 1/3.
+  for (std::size_t q = 0; q < c.quadrangles.size(); ++q) {
+    const bool side1_record = c.quadrangle_tags[q] == 21 || c.quadrangle_tags[q] == 23;
+    int holders = 0;
+    for (int h = 1; h <= hexahedron_count; ++h) {
+      int corners[8];
+      gridlume_mesh_get_hexahedron_vertices(output, h, corners);
+      const std::set<int> of_hexahedron(corners, corners + 8);
+      bool holds = true;
+      for (int v : c.quadrangles[q]) holds = holds && of_hexahedron.count(v) > 0;
+      if (!holds) continue;
+      ++holders;
+      double x = 0;
+      for (int v : corners) x += c.points[v - 1][0] / 8;
+      EXPECT_EQ(x > 1.0 / 3, side1_record) << "quadrangle " << q + 1;
+    }
+    // A face with a vertex off the rim now belongs to its own side only.
+    bool off_rim = false;
+    for (int v : c.quadrangles[q]) off_rim = off_rim || !on_cube_boundary(c.points[v - 1]);
+    EXPECT_EQ(holders, off_rim ? 1 : 2) << "quadrangle " << q + 1;
+  }
+  gridlume_mesh_cracker_delete(cracker);
+}
+
 }  // namespace
 }  // namespace gridlume_test
