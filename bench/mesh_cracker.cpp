@@ -67,7 +67,8 @@ void CrackGridBetweenTwoTags(benchmark::State &state) {
     input += seconds_since(start);
     start = Clock::now();
     if (status == 0)
-      status = gridlume_mesh_cracker_crack_between_volume_elements_with_tags(cracker, 1, 2, 0, 3, 0);
+      status =
+          gridlume_mesh_cracker_crack_between_volume_elements_with_tags(cracker, 1, 2, 0, 3, 0);
     crack += seconds_since(start);
     start = Clock::now();
     gridlume_mesh *cracked = nullptr;

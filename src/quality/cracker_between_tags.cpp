@@ -15,8 +15,8 @@ bool comes_before(const ElementRef &a, const ElementRef &b) {
 
 }  // namespace
 
-int crack_between_tags(gridlume_mesh_cracker &cracker, int first_tag, int second_tag,
-                       int face_tag, int options) {
+int crack_between_tags(gridlume_mesh_cracker &cracker, int first_tag, int second_tag, int face_tag,
+                       int options) {
   // Each face is taken once, from the element of smaller (block, index), and
   // ordered as the element of the first tag sees it: the first tag's
   // elements are then on side 1.
@@ -28,8 +28,8 @@ int crack_between_tags(gridlume_mesh_cracker &cracker, int first_tag, int second
       if (tag != first_tag && tag != second_tag) continue;
       const ElementRef here{b, e};
       for (int f = 0; f < block.kind->face_count; ++f) {
-        const ElementRef &across = block.neighbours[static_cast<std::size_t>(e - 1) *
-                                                        block.kind->face_count + f];
+        const ElementRef &across =
+            block.neighbours[static_cast<std::size_t>(e - 1) * block.kind->face_count + f];
         if (across.block == 0 || !comes_before(here, across)) continue;
         const std::int32_t other_tag = cracker.block(across.block).tags[across.element - 1];
         const bool here_first = tag == first_tag && other_tag == second_tag;
@@ -50,12 +50,14 @@ int crack_between_tags(gridlume_mesh_cracker &cracker, int first_tag, int second
     return ok;
   }
   const int tags[1] = {face_tag};
-  const int triangle_blocks[2] = {0, static_cast<int>(triangles.size() / 3)};
-  const int quadrangle_blocks[2] = {0, static_cast<int>(quadrangles.size() / 4)};
-  const FaceList triangle_list = {3, triangles.data(), triangles.empty() ? nullptr : triangle_blocks,
-                                  1, tags, tags};
-  const FaceList quadrangle_list = {4, quadrangles.data(),
-                                    quadrangles.empty() ? nullptr : quadrangle_blocks, 1, tags, tags};
+  const int triangle_blocks[2] = {0,
+                                  static_cast<int>(triangles.size() / topology::triangle_corners)};
+  const int quadrangle_blocks[2] = {
+      0, static_cast<int>(quadrangles.size() / topology::quadrangle_corners)};
+  const FaceList triangle_list = {
+      3, triangles.data(), triangles.empty() ? nullptr : triangle_blocks, 1, tags, tags};
+  const FaceList quadrangle_list = {
+      4, quadrangles.data(), quadrangles.empty() ? nullptr : quadrangle_blocks, 1, tags, tags};
   return crack_along_faces(cracker, triangle_list, quadrangle_list, {nullptr, 0, nullptr, 0},
                            options);
 }

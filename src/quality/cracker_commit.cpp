@@ -24,7 +24,8 @@ bool locate_in_element(const VolumeBlock &block, std::int32_t element, const std
   return true;
 }
 
-std::int32_t vertex_at(const gridlume_mesh_cracker &cracker, const ElementRef &element, int corner) {
+std::int32_t vertex_at(const gridlume_mesh_cracker &cracker, const ElementRef &element,
+                       int corner) {
   return cracker.block(element.block).element(element.element)[corner];
 }
 
@@ -112,10 +113,11 @@ void CrackPlan::commit() {
     // before anything moved.
     for (std::int32_t c = 0; c < copy_count_; ++c) {
       if (centroid_counts_[c] == 0) continue;
-      double *xyz = &cracker_.coordinates[3 * (static_cast<std::size_t>(cracker_.vertex_count) + c)];
+      double *xyz =
+          &cracker_.coordinates[3 * (static_cast<std::size_t>(cracker_.vertex_count) + c)];
       for (int axis = 0; axis < 3; ++axis) {
-        const double centroid = centroid_sums_[3 * static_cast<std::size_t>(c) + axis] /
-                                centroid_counts_[c];
+        const double centroid =
+            centroid_sums_[3 * static_cast<std::size_t>(c) + axis] / centroid_counts_[c];
         xyz[axis] = 0.25 * (3.0 * xyz[axis] + centroid);
       }
     }
@@ -163,7 +165,8 @@ void CrackPlan::cut_neighbours() {
     for (std::int32_t i = face_incidences_[f]; i < face_incidences_[f + 1]; ++i) {
       for (std::int32_t j = i + 1; j < face_incidences_[f + 1]; ++j) {
         const Incidence &a = incidences_[i], &b = incidences_[j];
-        ElementRef &a_to_b = cracker_.block(a.element.block).neighbour(a.element.element, a.local_face);
+        ElementRef &a_to_b =
+            cracker_.block(a.element.block).neighbour(a.element.element, a.local_face);
         if (!(a_to_b == b.element)) continue;
         bool shared = true;
         for (int k = 0; k < faces_[f].corner_count && shared; ++k)

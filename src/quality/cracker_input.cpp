@@ -19,6 +19,11 @@ namespace {
 constexpr std::int32_t entries_per_key = 1;
 // A face slot not waiting for its neighbour any more.
 constexpr std::int32_t matched = -1;
+// A conforming mesh has about half as many distinct faces as element faces;
+// the boundary faces come on top, allowed for as this share of the element
+// faces so that the face tables rarely grow.
+constexpr std::int64_t element_faces_per_distinct_face = 2;
+constexpr std::int64_t element_faces_per_boundary_face = 32;
 
 struct SurfaceKind {
   const char *name;
@@ -91,7 +96,8 @@ class InputCopy {
     for (std::int32_t v = 1; v <= cracker_.vertex_count; ++v) {
       double *xyz = &cracker_.coordinates[3 * static_cast<std::size_t>(v - 1)];
       status = coordinates ? coordinates(v, xyz, coordinates_data) : error;
-      if (status == ok) status = read_integers(mesh_, slot_vertex_tag, v, &cracker_.vertex_tags[v - 1]);
+      if (status == ok)
+        status = read_integers(mesh_, slot_vertex_tag, v, &cracker_.vertex_tags[v - 1]);
       if (status != ok) return status;
     }
     return ok;
@@ -147,10 +153,10 @@ class InputCopy {
       for (int f = 0; f < block.kind->face_count; ++f)
         (block.kind->faces[f].corner_count == 3 ? triangle_faces : quadrangle_faces) += block.count;
     }
-    // A conforming mesh has about half as many distinct faces as element
-    // faces, plus its boundary.
     auto distinct = [](std::int64_t faces) {
-      return static_cast<std::int32_t>(std::min<std::int64_t>(faces / 2 + faces / 32 + 1, INT32_MAX - 1));
+      const std::int64_t expected =
+          faces / element_faces_per_distinct_face + faces / element_faces_per_boundary_face + 1;
+      return static_cast<std::int32_t>(std::min<std::int64_t>(expected, INT32_MAX - 1));
     };
     VertexTripleTable triangle_table;
     VertexPairTable quadrangle_table;
@@ -172,8 +178,8 @@ class InputCopy {
           const LocalFace &face = kind.faces[f];
           const ElementFace here = {b, e, f};
           if (face.corner_count == 3) {
-            const std::int32_t number = triangle_table.insert(
-                {v[face.corners[0]], v[face.corners[1]], v[face.corners[2]]});
+            const std::int32_t number =
+                triangle_table.insert({v[face.corners[0]], v[face.corners[1]], v[face.corners[2]]});
             if (number == 0) return no_memory;
             meet(number, here, waiting_triangles, nullptr);
           } else {

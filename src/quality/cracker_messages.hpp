@@ -26,10 +26,8 @@ inline constexpr const char *blocks_not_ascending =
     "The elements of %s_blocks do not ascend from 0\n";
 inline constexpr const char *face_list_missing =
     "The %ss of a crack, their blocks or their side tags are missing\n";
-inline constexpr const char *uncracked_list_missing =
-    "The uncracked_%s list is missing\n";
-inline constexpr const char *input_count_negative =
-    "The input mesh has a negative %s count\n";
+inline constexpr const char *uncracked_list_missing = "The uncracked_%s list is missing\n";
+inline constexpr const char *input_count_negative = "The input mesh has a negative %s count\n";
 inline constexpr const char *input_vertex_missing =
     "In the input mesh, the %dth %s has a vertex that does not exist in the mesh\n";
 

@@ -49,7 +49,8 @@ class OutputWriter {
     for (std::int32_t v = 1; v <= cracker_.vertex_count; ++v) {
       int status = coordinates(v, &cracker_.coordinates[3 * static_cast<std::size_t>(v - 1)],
                                coordinates_data);
-      if (status == ok) status = set_integers(mesh_, slot_vertex_tag, v, &cracker_.vertex_tags[v - 1]);
+      if (status == ok)
+        status = set_integers(mesh_, slot_vertex_tag, v, &cracker_.vertex_tags[v - 1]);
       if (status != ok) return status;
     }
     return ok;

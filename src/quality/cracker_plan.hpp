@@ -79,8 +79,12 @@ class CrackPlan {
 
  private:
   std::int32_t local_count() const { return static_cast<std::int32_t>(local_vertices_.size()) - 1; }
-  const ElementRef *ball_begin(std::int32_t local) const { return ball_.data() + ball_offsets_[local]; }
-  const ElementRef *ball_end(std::int32_t local) const { return ball_.data() + ball_offsets_[local + 1]; }
+  const ElementRef *ball_begin(std::int32_t local) const {
+    return ball_.data() + ball_offsets_[local];
+  }
+  const ElementRef *ball_end(std::int32_t local) const {
+    return ball_.data() + ball_offsets_[local + 1];
+  }
   bool is_crack_vertex(std::int32_t vertex) const {
     const std::int32_t local = local_of_[vertex];
     return local != 0 && !uncracked_[local];
@@ -109,7 +113,7 @@ class CrackPlan {
   Vector<std::int32_t> face_incidences_;  // first incidence of face f at [f], [f + 1])
   // Per block, per element, a bit for each of its faces that is a crack face.
   std::array<Vector<std::uint8_t>, volume_kind_count> crack_faces_of_;
-  Vector<std::uint8_t> uncracked_;  // per local vertex
+  Vector<std::uint8_t> uncracked_;       // per local vertex
   Vector<std::int32_t> crack_vertices_;  // local numbers
   // Per ball entry of a crack vertex, the group of the element (0 for an
   // element no group reached, which keeps the vertex).

@@ -62,7 +62,8 @@ void CrackPlan::collect_faces(const FaceList &list) {
   if (list.blocks == nullptr) return;
   for (int block = 1; block <= list.block_count; ++block) {
     for (int p = list.blocks[block - 1] + 1; p <= list.blocks[block]; ++p) {
-      CrackFace face{list.corner_count, p, {}, {list.side1_tags[block - 1], list.side2_tags[block - 1]}};
+      CrackFace face{
+          list.corner_count, p, {}, {list.side1_tags[block - 1], list.side2_tags[block - 1]}};
       for (int k = 0; k < list.corner_count; ++k)
         face.vertices[k] = list.faces[static_cast<std::size_t>(p - 1) * list.corner_count + k];
       faces_.push_back(face);
@@ -130,7 +131,8 @@ int CrackPlan::build_balls(std::size_t face_count) {
     }
   };
   if (locals > 0) {
-    for_each_membership([&](std::int32_t local, const ElementRef &) { ++ball_offsets_[local + 1]; });
+    for_each_membership(
+        [&](std::int32_t local, const ElementRef &) { ++ball_offsets_[local + 1]; });
     for (std::int32_t l = 1; l <= locals + 1; ++l) ball_offsets_[l] += ball_offsets_[l - 1];
     ball_.resize(static_cast<std::size_t>(ball_offsets_[locals + 1]));
     Vector<std::int32_t> fill(ball_offsets_.begin(), ball_offsets_.end() - 1);
@@ -183,9 +185,12 @@ void CrackPlan::uncrack(std::int32_t vertex) {
 
 int CrackPlan::classify_vertices(const UncrackedLists &uncracked) {
   // How many crack faces use each edge of the crack surface.
-  const auto face_count = static_cast<std::int32_t>(faces_.size());
+  // A surface of triangles has about one and a half edges per face, of
+  // quadrangles two: room for two, with as many buckets.
+  const std::int64_t expected = std::int64_t{2} * static_cast<std::int64_t>(faces_.size()) + 1;
+  const auto edge_room = static_cast<std::int32_t>(std::min<std::int64_t>(expected, INT32_MAX - 1));
   VertexPairTable edges;
-  if (edges.create(std::max(2 * face_count, 1), 2 * face_count + 4) != ok) return no_memory;
+  if (edges.create(edge_room, edge_room) != ok) return no_memory;
   Vector<std::int32_t> uses(1, 0);
   for (const CrackFace &face : faces_) {
     for (int k = 0; k < face.corner_count; ++k) {

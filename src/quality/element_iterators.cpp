@@ -46,6 +46,9 @@ constexpr std::int32_t tag_list_capacity = 11;
 constexpr std::int32_t assumed_tag_count = 200000;
 // The sub-lists of one tag's elements.
 constexpr std::int32_t tag_sublists = 8;
+// The set counting the distinct tags starts sized for one tag in this many
+// entities.
+constexpr std::int32_t entities_per_counted_tag = 4;
 // A tag's group is sized for at least this many elements.
 constexpr std::int32_t smallest_tag_group = 2;
 // A tag system answers this for a tag it does not know: the tag then stands
@@ -73,21 +76,25 @@ struct Family {
 };
 
 constexpr Family<gridlume::VertexPairKey, 2, 4, 6> tetra_using_edge_with_tag_family = {
-    gridlume::slot_edge_count,        gridlume::slot_edge_vertices,
-    gridlume::slot_edge_tag,          gridlume::slot_tetrahedron_count,
-    gridlume::slot_tetrahedron_vertices, gridlume::slot_edge_count,
-    gridlume::slot_edge_tag,          gridlume::topology::tetrahedron_edges};
+    gridlume::slot_edge_count,
+    gridlume::slot_edge_vertices,
+    gridlume::slot_edge_tag,
+    gridlume::slot_tetrahedron_count,
+    gridlume::slot_tetrahedron_vertices,
+    gridlume::slot_edge_count,
+    gridlume::slot_edge_tag,
+    gridlume::topology::tetrahedron_edges};
 constexpr Family<gridlume::VertexTripleKey, 3, 4, 4> tetra_using_triangle_with_tag_family = {
-    gridlume::slot_triangle_count,    gridlume::slot_triangle_vertices,
-    gridlume::slot_triangle_tag,      gridlume::slot_tetrahedron_count,
+    gridlume::slot_triangle_count,       gridlume::slot_triangle_vertices,
+    gridlume::slot_triangle_tag,         gridlume::slot_tetrahedron_count,
     gridlume::slot_tetrahedron_vertices, gridlume::slot_triangle_count,
-    gridlume::slot_triangle_tag,      gridlume::topology::tetrahedron_faces};
+    gridlume::slot_triangle_tag,         gridlume::topology::tetrahedron_faces};
 // The index of triangles by edge tag is sized from the triangles' own tags.
 constexpr Family<gridlume::VertexPairKey, 2, 3, 3> triangle_using_edge_with_tag_family = {
-    gridlume::slot_edge_count,     gridlume::slot_edge_vertices,
-    gridlume::slot_edge_tag,       gridlume::slot_triangle_count,
+    gridlume::slot_edge_count,        gridlume::slot_edge_vertices,
+    gridlume::slot_edge_tag,          gridlume::slot_triangle_count,
     gridlume::slot_triangle_vertices, gridlume::slot_triangle_count,
-    gridlume::slot_triangle_tag,   triangle_edges};
+    gridlume::slot_triangle_tag,      triangle_edges};
 
 int read_count(gridlume_mesh *mesh, Slot slot, std::int32_t *count) {
   int value = 0;
@@ -108,7 +115,8 @@ int count_distinct_tags(gridlume_mesh *mesh, Slot count_slot, Slot tag_slot,
   int status = read_count(mesh, count_slot, &count);
   if (status != ok) return status;
   gridlume::IntegerSet tags;
-  bool counted = tags.create(std::max(count / 4, 1), std::max(count / 4, 1)) == ok;
+  const std::int32_t room = std::max(count / entities_per_counted_tag, 1);
+  bool counted = tags.create(room, room) == ok;
   for (int i = 1; i <= count; ++i) {
     int tag = 0;
     if ((status = read_integers(mesh, tag_slot, i, &tag)) != ok) return status;
@@ -176,8 +184,8 @@ class IndexBuilder {
       for (const auto &local : family_.locals) {
         Key key{};
         for (std::size_t k = 0; k < F::entity_width; ++k) key[k] = vertices[local[k]];
-        const bool entered = entities_.for_each_entry(
-            entities_.find_group(key), [&](std::int32_t entry) {
+        const bool entered =
+            entities_.for_each_entry(entities_.find_group(key), [&](std::int32_t entry) {
               return iterator_.index.insert(entities_.tuple(entry)[0], {element}) != 0;
             });
         if (!entered) return no_memory;
@@ -202,7 +210,8 @@ gridlume_mesh_iterator *new_iterator(gridlume_mesh *mesh, const F &family) {
   iterator->mesh = mesh;
   int status = iterator->tags.create(tag_list_capacity);
   if (status == ok)
-    status = gridlume::guard_status([&] { return IndexBuilder<F>(mesh, *iterator, family).build(); });
+    status =
+        gridlume::guard_status([&] { return IndexBuilder<F>(mesh, *iterator, family).build(); });
   if (status != ok) {
     gridlume::destroy(iterator);
     return nullptr;
@@ -258,22 +267,22 @@ int get(gridlume_mesh_iterator *iterator) {
 
 }  // namespace
 
-#define GRIDLUME_MESH_ITERATOR_DEFINE(name, element, entity)                                 \
-  gridlume_mesh_iterator_##name *gridlume_mesh_iterator_##name##_new(gridlume_mesh *mesh) {   \
-    return new_iterator(mesh, name##_family);                                                \
-  }                                                                                          \
-  int gridlume_mesh_iterator_##name##_initialize(gridlume_mesh_iterator_##name *iterator,     \
-                                                 int tag) {                                  \
-    return initialize(iterator, tag);                                                        \
-  }                                                                                          \
-  int gridlume_mesh_iterator_##name##_next(gridlume_mesh_iterator_##name *iterator) {         \
-    return next(iterator);                                                                   \
-  }                                                                                          \
-  int gridlume_mesh_iterator_##name##_get(gridlume_mesh_iterator_##name *iterator) {          \
-    return get(iterator);                                                                    \
-  }                                                                                          \
-  void gridlume_mesh_iterator_##name##_delete(gridlume_mesh_iterator_##name *iterator) {      \
-    gridlume::destroy(iterator);                                                             \
+#define GRIDLUME_MESH_ITERATOR_DEFINE(name, element, entity)                                \
+  gridlume_mesh_iterator_##name *gridlume_mesh_iterator_##name##_new(gridlume_mesh *mesh) { \
+    return new_iterator(mesh, name##_family);                                               \
+  }                                                                                         \
+  int gridlume_mesh_iterator_##name##_initialize(gridlume_mesh_iterator_##name *iterator,   \
+                                                 int tag) {                                 \
+    return initialize(iterator, tag);                                                       \
+  }                                                                                         \
+  int gridlume_mesh_iterator_##name##_next(gridlume_mesh_iterator_##name *iterator) {       \
+    return next(iterator);                                                                  \
+  }                                                                                         \
+  int gridlume_mesh_iterator_##name##_get(gridlume_mesh_iterator_##name *iterator) {        \
+    return get(iterator);                                                                   \
+  }                                                                                         \
+  void gridlume_mesh_iterator_##name##_delete(gridlume_mesh_iterator_##name *iterator) {    \
+    gridlume::destroy(iterator);                                                            \
   }
 
 extern "C" {

@@ -23,40 +23,55 @@ constexpr LocalFace quadrangle_face(const topology::Quadrangle &corners) {
 // The faces are those the equiangle skews walk, whose orders agree: each
 // one's normal points into a positively oriented element.
 constexpr VolumeKind tetrahedron_kind() {
-  VolumeKind kind{"tetrahedron", topology::tetrahedron_corners, 4, {},
-                  slot_tetrahedron_count, slot_tetrahedron_vertices, slot_tetrahedron_tag};
-  for (int f = 0; f < 4; ++f) kind.faces[f] = triangle_face(topology::tetrahedron_skew_triangles[f]);
+  VolumeKind kind{"tetrahedron",
+                  topology::tetrahedron_corners,
+                  4,
+                  {},
+                  slot_tetrahedron_count,
+                  slot_tetrahedron_vertices,
+                  slot_tetrahedron_tag};
+  for (int f = 0; f < 4; ++f)
+    kind.faces[f] = triangle_face(topology::tetrahedron_skew_triangles[f]);
   return kind;
 }
 constexpr VolumeKind pyramid_kind() {
-  VolumeKind kind{"pyramid", topology::pyramid_corners, 5, {},
-                  slot_pyramid_count, slot_pyramid_vertices, slot_pyramid_tag};
+  VolumeKind kind{
+      "pyramid",       topology::pyramid_corners, 5, {}, slot_pyramid_count, slot_pyramid_vertices,
+      slot_pyramid_tag};
   for (int f = 0; f < 4; ++f) kind.faces[f] = triangle_face(topology::pyramid_side_triangles[f]);
   kind.faces[4] = quadrangle_face(topology::pyramid_base[0]);
   return kind;
 }
 constexpr VolumeKind prism_kind() {
-  VolumeKind kind{"prism", topology::prism_corners, 5, {},
-                  slot_prism_count, slot_prism_vertices, slot_prism_tag};
+  VolumeKind kind{
+      "prism",       topology::prism_corners, 5, {}, slot_prism_count, slot_prism_vertices,
+      slot_prism_tag};
   for (int f = 0; f < 2; ++f) kind.faces[f] = triangle_face(topology::prism_end_triangles[f]);
-  for (int f = 0; f < 3; ++f) kind.faces[2 + f] = quadrangle_face(topology::prism_skew_quadrangles[f]);
+  for (int f = 0; f < 3; ++f)
+    kind.faces[2 + f] = quadrangle_face(topology::prism_skew_quadrangles[f]);
   return kind;
 }
 constexpr VolumeKind hexahedron_kind() {
-  VolumeKind kind{"hexahedron", topology::hexahedron_corners, 6, {},
-                  slot_hexahedron_count, slot_hexahedron_vertices, slot_hexahedron_tag};
+  VolumeKind kind{"hexahedron",
+                  topology::hexahedron_corners,
+                  6,
+                  {},
+                  slot_hexahedron_count,
+                  slot_hexahedron_vertices,
+                  slot_hexahedron_tag};
   for (int f = 0; f < 6; ++f) kind.faces[f] = quadrangle_face(topology::hexahedron_quadrangles[f]);
   return kind;
 }
 
 }  // namespace
 
-const std::array<VolumeKind, volume_kind_count> volume_kinds = {
-    tetrahedron_kind(), pyramid_kind(), prism_kind(), hexahedron_kind()};
+const std::array<VolumeKind, volume_kind_count> volume_kinds = {tetrahedron_kind(), pyramid_kind(),
+                                                                prism_kind(), hexahedron_kind()};
 
 std::array<std::int32_t, 2> quadrangle_key(const std::int32_t *vertices) noexcept {
-  const int smallest = static_cast<int>(std::min_element(vertices, vertices + 4) - vertices);
-  return {vertices[smallest], vertices[(smallest + 2) % 4]};
+  const int smallest = static_cast<int>(
+      std::min_element(vertices, vertices + topology::quadrangle_corners) - vertices);
+  return {vertices[smallest], vertices[(smallest + 2) % topology::quadrangle_corners]};
 }
 
 bool same_quadrangle(const std::int32_t *a, const std::int32_t *b) noexcept {
@@ -132,40 +147,49 @@ int gridlume_mesh_cracker_set_input_mesh(gridlume_mesh_cracker *cracker, gridlum
   return status;
 }
 
-int gridlume_mesh_cracker_crack_along_triangles(
-    gridlume_mesh_cracker *cracker, const int *triangles, const int *triangle_blocks,
-    int block_count, const int *side1_tags, const int *side2_tags, const int *uncracked_edges,
-    int uncracked_edge_count, const int *uncracked_vertices, int uncracked_vertex_count,
-    int options) {
-  const FaceList triangle_list = {3, triangles, triangle_blocks, block_count, side1_tags,
-                                  side2_tags};
+int gridlume_mesh_cracker_crack_along_triangles(gridlume_mesh_cracker *cracker,
+                                                const int *triangles, const int *triangle_blocks,
+                                                int block_count, const int *side1_tags,
+                                                const int *side2_tags, const int *uncracked_edges,
+                                                int uncracked_edge_count,
+                                                const int *uncracked_vertices,
+                                                int uncracked_vertex_count, int options) {
+  const FaceList triangle_list = {3,           triangles,  triangle_blocks,
+                                  block_count, side1_tags, side2_tags};
   const FaceList no_quadrangles = {4, nullptr, nullptr, 0, nullptr, nullptr};
-  return checked_crack(cracker, triangle_list, no_quadrangles,
-                       {uncracked_edges, uncracked_edge_count, uncracked_vertices,
-                        uncracked_vertex_count},
-                       options);
+  return checked_crack(
+      cracker, triangle_list, no_quadrangles,
+      {uncracked_edges, uncracked_edge_count, uncracked_vertices, uncracked_vertex_count}, options);
 }
 
 int gridlume_mesh_cracker_crack_along_triangles_and_quadrangles(
     gridlume_mesh_cracker *cracker, const int *triangles, const int *triangle_blocks,
     int triangle_block_count, const int *triangle_side1_tags, const int *triangle_side2_tags,
     const int *quadrangles, const int *quadrangle_blocks, int quadrangle_block_count,
-    const int *quadrangle_side1_tags, const int *quadrangle_side2_tags,
-    const int *uncracked_edges, int uncracked_edge_count, const int *uncracked_vertices,
-    int uncracked_vertex_count, int options) {
-  const FaceList triangle_list = {3, triangles, triangle_blocks, triangle_block_count,
-                                  triangle_side1_tags, triangle_side2_tags};
-  const FaceList quadrangle_list = {4, quadrangles, quadrangle_blocks, quadrangle_block_count,
-                                    quadrangle_side1_tags, quadrangle_side2_tags};
-  return checked_crack(cracker, triangle_list, quadrangle_list,
-                       {uncracked_edges, uncracked_edge_count, uncracked_vertices,
-                        uncracked_vertex_count},
-                       options);
+    const int *quadrangle_side1_tags, const int *quadrangle_side2_tags, const int *uncracked_edges,
+    int uncracked_edge_count, const int *uncracked_vertices, int uncracked_vertex_count,
+    int options) {
+  const FaceList triangle_list = {3,
+                                  triangles,
+                                  triangle_blocks,
+                                  triangle_block_count,
+                                  triangle_side1_tags,
+                                  triangle_side2_tags};
+  const FaceList quadrangle_list = {4,
+                                    quadrangles,
+                                    quadrangle_blocks,
+                                    quadrangle_block_count,
+                                    quadrangle_side1_tags,
+                                    quadrangle_side2_tags};
+  return checked_crack(
+      cracker, triangle_list, quadrangle_list,
+      {uncracked_edges, uncracked_edge_count, uncracked_vertices, uncracked_vertex_count}, options);
 }
 
-int gridlume_mesh_cracker_crack_between_volume_elements_with_tags(
-    gridlume_mesh_cracker *cracker, int first_tag, int second_tag, int /*reserved*/,
-    int face_tag, int options) {
+int gridlume_mesh_cracker_crack_between_volume_elements_with_tags(gridlume_mesh_cracker *cracker,
+                                                                  int first_tag, int second_tag,
+                                                                  int /*reserved*/, int face_tag,
+                                                                  int options) {
   if (cracker == nullptr) return error;
   return gridlume::guard_status(
       [&] { return crack_between_tags(*cracker, first_tag, second_tag, face_tag, options); });

@@ -56,9 +56,9 @@ struct ElementRef {
 struct VolumeBlock {
   const VolumeKind *kind = nullptr;
   std::int32_t count = 0;
-  Vector<std::int32_t> vertices;     // kind->corner_count per element
-  Vector<std::int32_t> tags;         // one per element
-  Vector<ElementRef> neighbours;     // kind->face_count per element
+  Vector<std::int32_t> vertices;  // kind->corner_count per element
+  Vector<std::int32_t> tags;      // one per element
+  Vector<ElementRef> neighbours;  // kind->face_count per element
   std::int32_t *element(std::int32_t e) {
     return vertices.data() + static_cast<std::size_t>(e - 1) * kind->corner_count;
   }
@@ -147,9 +147,9 @@ int build_lookup_tables(gridlume_mesh_cracker &cracker);
 
 // The faces to crack along, as the face-list operations receive them.
 struct FaceList {
-  int corner_count;                // 3 or 4
-  const int *faces;                // corner_count per face
-  const int *blocks;               // block_count + 1 offsets, or NULL
+  int corner_count;   // 3 or 4
+  const int *faces;   // corner_count per face
+  const int *blocks;  // block_count + 1 offsets, or NULL
   int block_count;
   const int *side1_tags, *side2_tags;
 };
@@ -164,8 +164,8 @@ struct UncrackedLists {
 int crack_along_faces(gridlume_mesh_cracker &cracker, const FaceList &triangles,
                       const FaceList &quadrangles, const UncrackedLists &uncracked, int options);
 
-int crack_between_tags(gridlume_mesh_cracker &cracker, int first_tag, int second_tag,
-                       int face_tag, int options);
+int crack_between_tags(gridlume_mesh_cracker &cracker, int first_tag, int second_tag, int face_tag,
+                       int options);
 
 int write_output_mesh(const gridlume_mesh_cracker &cracker, gridlume_mesh *mesh);
 

@@ -56,7 +56,8 @@ inline MeshContents contents_of(gridlume_mesh *mesh) {
   int n = 0;
   gridlume_mesh_get_vertex_count(mesh, &n);
   c.points.resize(n);
-  for (int v = 1; v <= n; ++v) gridlume_mesh_get_vertex_coordinates(mesh, v, c.points[v - 1].data());
+  for (int v = 1; v <= n; ++v)
+    gridlume_mesh_get_vertex_coordinates(mesh, v, c.points[v - 1].data());
   gridlume_mesh_get_tetrahedron_count(mesh, &n);
   c.tetrahedra.resize(n);
   c.tetrahedron_tags.resize(n);
@@ -101,7 +102,9 @@ inline double centroid_x(const MeshContents &c, const Tetrahedron &t) {
   return x;
 }
 
-inline bool contains(const Tetrahedron &t, int v) { return std::find(t.begin(), t.end(), v) != t.end(); }
+inline bool contains(const Tetrahedron &t, int v) {
+  return std::find(t.begin(), t.end(), v) != t.end();
+}
 
 // The faces of the tetrahedra lying in the plane x = `x`, each once, ordered
 // so that their normal (p1 - p0) x (p2 - p0) points towards +x.

@@ -37,13 +37,13 @@ void set_edges(gridlume_mesh *mesh, const std::vector<std::array<int, 3>> &edges
 }
 
 // The elements an iterator returns for a tag, in its order.
-#define GRIDLUME_TEST_WALK(family)                                                          \
-  std::vector<int> walk_##family(gridlume_mesh_iterator_##family *iterator, int tag) {       \
-    std::vector<int> elements;                                                              \
-    EXPECT_EQ(gridlume_mesh_iterator_##family##_initialize(iterator, tag), 0);              \
-    while (gridlume_mesh_iterator_##family##_next(iterator))                                \
-      elements.push_back(gridlume_mesh_iterator_##family##_get(iterator));                  \
-    return elements;                                                                        \
+#define GRIDLUME_TEST_WALK(family)                                                     \
+  std::vector<int> walk_##family(gridlume_mesh_iterator_##family *iterator, int tag) { \
+    std::vector<int> elements;                                                         \
+    EXPECT_EQ(gridlume_mesh_iterator_##family##_initialize(iterator, tag), 0);         \
+    while (gridlume_mesh_iterator_##family##_next(iterator))                           \
+      elements.push_back(gridlume_mesh_iterator_##family##_get(iterator));             \
+    return elements;                                                                   \
   }
 GRIDLUME_TEST_WALK(tetra_using_edge_with_tag)
 GRIDLUME_TEST_WALK(tetra_using_triangle_with_tag)

@@ -44,9 +44,9 @@ struct LoadedCracker {
     const std::vector<int> tags(std::max<std::size_t>(blocks.size(), 1), 1);
     return gridlume_mesh_cracker_crack_along_triangles(
         cracker, faces.empty() ? nullptr : faces.front().data(), blocks.data(),
-        static_cast<int>(blocks.size()) - 1, tags.data(), tags.data(),
-        uncracked_edges.data(), static_cast<int>(uncracked_edges.size() / 2),
-        uncracked_vertices.data(), static_cast<int>(uncracked_vertices.size()), 0);
+        static_cast<int>(blocks.size()) - 1, tags.data(), tags.data(), uncracked_edges.data(),
+        static_cast<int>(uncracked_edges.size() / 2), uncracked_vertices.data(),
+        static_cast<int>(uncracked_vertices.size()), 0);
   }
 };
 
@@ -78,7 +78,8 @@ TEST(MeshCrackerInput, AFaceNamingAVertexBeyondTheMeshIsReportedWithBothPosition
   std::vector<Face> bad = {faces[0], faces[1], faces[2]};
   bad[1][2] = 28;
   EXPECT_EQ(loaded.crack(bad, {0, 3}), -1);
-  EXPECT_EQ(loaded.messages.text(), "In the 2th triangle, the 3th vertex do not exist in the mesh\n");
+  EXPECT_EQ(loaded.messages.text(),
+            "In the 2th triangle, the 3th vertex do not exist in the mesh\n");
   EXPECT_EQ(loaded.messages.messages().front().code, 0);
   loaded.expect_unchanged();
 }
@@ -123,13 +124,15 @@ TEST(MeshCrackerInput, BadBlocksAndMissingListsAreRefused) {
   const std::vector<Face> faces = plane_faces(loaded.input, 0.5);
   EXPECT_EQ(loaded.crack(faces, {1, 4}), -1);
   EXPECT_EQ(loaded.crack(faces, {0, 5, 4}), -1);
-  EXPECT_EQ(loaded.messages.text(), "The elements of triangle_blocks do not ascend from 0\n"
-                                    "The elements of triangle_blocks do not ascend from 0\n");
+  EXPECT_EQ(loaded.messages.text(),
+            "The elements of triangle_blocks do not ascend from 0\n"
+            "The elements of triangle_blocks do not ascend from 0\n");
   loaded.messages.clear();
   const int blocks[2] = {0, 4};
-  EXPECT_EQ(gridlume_mesh_cracker_crack_along_triangles(loaded.cracker, faces[0].data(), blocks, 1,
-                                                        nullptr, nullptr, nullptr, 0, nullptr, 0, 0),
-            -1);
+  EXPECT_EQ(
+      gridlume_mesh_cracker_crack_along_triangles(loaded.cracker, faces[0].data(), blocks, 1,
+                                                  nullptr, nullptr, nullptr, 0, nullptr, 0, 0),
+      -1);
   EXPECT_EQ(gridlume_mesh_cracker_crack_along_triangles(loaded.cracker, faces[0].data(), blocks, 1,
                                                         blocks, blocks, nullptr, 2, nullptr, 0, 0),
             -1);
@@ -153,15 +156,15 @@ TEST(MeshCrackerInput, UncrackedEntriesOutsideTheMeshEndTheirListOnly) {
 
 TEST(MeshCrackerInput, NoVolumeElementsOrNoInterfaceMeansNoCrackSurface) {
   LoadedCracker loaded;
-  EXPECT_EQ(gridlume_mesh_cracker_crack_between_volume_elements_with_tags(loaded.cracker, 1, 5, 0,
-                                                                          3, 0),
-            0);
+  EXPECT_EQ(
+      gridlume_mesh_cracker_crack_between_volume_elements_with_tags(loaded.cracker, 1, 5, 0, 3, 0),
+      0);
   gridlume_mesh *surface = gridlume_mesh_new_in_memory(loaded.context);
   gridlume_mesh_set_vertex_count(surface, 3);
   ASSERT_EQ(gridlume_mesh_cracker_set_input_mesh(loaded.cracker, surface), 0);
-  EXPECT_EQ(gridlume_mesh_cracker_crack_between_volume_elements_with_tags(loaded.cracker, 1, 2, 0,
-                                                                          3, 0),
-            0);
+  EXPECT_EQ(
+      gridlume_mesh_cracker_crack_between_volume_elements_with_tags(loaded.cracker, 1, 2, 0, 3, 0),
+      0);
   EXPECT_EQ(loaded.messages.text(),
             "No crack surface with these two tags\nNo crack surface with these two tags\n");
 }
@@ -185,29 +188,32 @@ TEST(MeshCrackerInput, TheInputReportsAFailingAccessorAndBadElements) {
   gridlume_mesh_set_tetrahedron_vertices(bad, 1, good);
   gridlume_mesh_set_tetrahedron_vertices(bad, 2, beyond);
   EXPECT_EQ(gridlume_mesh_cracker_set_input_mesh(loaded.cracker, bad), -1);
-  EXPECT_EQ(loaded.messages.text(),
-            "In the input mesh, the 2th tetrahedron has a vertex that does not exist in the mesh\n");
+  EXPECT_EQ(
+      loaded.messages.text(),
+      "In the input mesh, the 2th tetrahedron has a vertex that does not exist in the mesh\n");
 }
 
 // ---- Allocation failures --------------------------------------------------
 
 TEST(MeshCrackerInput, EveryAllocationFailureOfTheConstructorAndTheInputIsReported) {
-  expect_each_allocation_failure_reported([](gridlume_context *context, AllocationFailure &failure) {
-    failure.arm();
-    gridlume_mesh_cracker *cracker = gridlume_mesh_cracker_new(context);
-    failure.disarm();
-    gridlume_mesh_cracker_delete(cracker);
-    return cracker;
-  });
-  expect_each_allocation_failure_reported([](gridlume_context *context, AllocationFailure &failure) {
-    gridlume_mesh *grid = slab_grid(context, 3, {0.5});
-    gridlume_mesh_cracker *cracker = gridlume_mesh_cracker_new(context);
-    failure.arm();
-    const int status = gridlume_mesh_cracker_set_input_mesh(cracker, grid);
-    failure.disarm();
-    gridlume_mesh_cracker_delete(cracker);
-    return status;
-  });
+  expect_each_allocation_failure_reported(
+      [](gridlume_context *context, AllocationFailure &failure) {
+        failure.arm();
+        gridlume_mesh_cracker *cracker = gridlume_mesh_cracker_new(context);
+        failure.disarm();
+        gridlume_mesh_cracker_delete(cracker);
+        return cracker;
+      });
+  expect_each_allocation_failure_reported(
+      [](gridlume_context *context, AllocationFailure &failure) {
+        gridlume_mesh *grid = slab_grid(context, 3, {0.5});
+        gridlume_mesh_cracker *cracker = gridlume_mesh_cracker_new(context);
+        failure.arm();
+        const int status = gridlume_mesh_cracker_set_input_mesh(cracker, grid);
+        failure.disarm();
+        gridlume_mesh_cracker_delete(cracker);
+        return status;
+      });
 }
 
 // Each crack operation, failing at every allocation, answers -5 and leaves

@@ -46,7 +46,8 @@ std::set<int> shared_vertices(const MeshContents &c, int a, int b) {
 void expect_same_volumes(const MeshContents &before, const MeshContents &after) {
   ASSERT_EQ(before.tetrahedra.size(), after.tetrahedra.size());
   for (std::size_t t = 0; t < before.tetrahedra.size(); ++t)
-    EXPECT_EQ(signed_volume(before, before.tetrahedra[t]), signed_volume(after, after.tetrahedra[t]))
+    EXPECT_EQ(signed_volume(before, before.tetrahedra[t]),
+              signed_volume(after, after.tetrahedra[t]))
         << "tetrahedron " << t + 1;
 }
 
@@ -55,8 +56,8 @@ int crack_along(gridlume_mesh_cracker *cracker, const std::vector<Face> &faces,
   const int blocks[2] = {0, static_cast<int>(faces.size())};
   const int side1[1] = {side1_tag}, side2[1] = {side2_tag};
   return gridlume_mesh_cracker_crack_along_triangles(
-      cracker, faces.front().data(), blocks, 1, side1, side2, nullptr, 0,
-      uncracked_vertices.data(), static_cast<int>(uncracked_vertices.size()), options);
+      cracker, faces.front().data(), blocks, 1, side1, side2, nullptr, 0, uncracked_vertices.data(),
+      static_cast<int>(uncracked_vertices.size()), options);
 }
 
 TEST(MeshCracker, CrackBetweenTagsSeparatesTheSidesOffTheRimAndKeepsEveryVolume) {
@@ -64,8 +65,8 @@ TEST(MeshCracker, CrackBetweenTagsSeparatesTheSidesOffTheRimAndKeepsEveryVolume)
   gridlume_mesh *grid = slab_grid(context, 5, {0.5});
   const MeshContents before = contents_of(grid);
   const MeshContents after = cracked(context, grid, [](gridlume_mesh_cracker *cracker) {
-    return gridlume_mesh_cracker_crack_between_volume_elements_with_tags(cracker, 1, 2, 0,
-                                                                         face_tag, 0);
+    return gridlume_mesh_cracker_crack_between_volume_elements_with_tags(cracker, 1, 2, 0, face_tag,
+                                                                         0);
   });
   // The plane x = 0.5 holds 5 x 5 vertices, 16 of them on the rim.
   EXPECT_EQ(after.points.size(), before.points.size() + 9);
@@ -233,10 +234,11 @@ TEST(MeshCracker, CracksApplyInSequence) {
   gridlume_mesh *grid = slab_grid(context, 7, {1.0 / 3, 2.0 / 3});
   const MeshContents before = contents_of(grid);
   const MeshContents after = cracked(context, grid, [](gridlume_mesh_cracker *cracker) {
-    int status = gridlume_mesh_cracker_crack_between_volume_elements_with_tags(cracker, 1, 2, 0,
-                                                                               5, 0);
+    int status =
+        gridlume_mesh_cracker_crack_between_volume_elements_with_tags(cracker, 1, 2, 0, 5, 0);
     if (status == 0)
-      status = gridlume_mesh_cracker_crack_between_volume_elements_with_tags(cracker, 3, 2, 0, 6, 0);
+      status =
+          gridlume_mesh_cracker_crack_between_volume_elements_with_tags(cracker, 3, 2, 0, 6, 0);
     return status;
   });
   // Each plane holds 5 x 5 interior vertices.
@@ -289,9 +291,9 @@ TEST(MeshCracker, MeshTrianglesOnTheCrackGiveWayAndOthersFollowTheirElement) {
   // The follower now uses the vertices of a tetrahedron on its side.
   bool on_its_side = false;
   for (const Tetrahedron &t : after.tetrahedra)
-    on_its_side = on_its_side || (contains(t, after.triangles[0][0]) &&
-                                  contains(t, after.triangles[0][1]) &&
-                                  contains(t, after.triangles[0][2]) && centroid_x(after, t) > 1.0 / 3);
+    on_its_side =
+        on_its_side || (contains(t, after.triangles[0][0]) && contains(t, after.triangles[0][1]) &&
+                        contains(t, after.triangles[0][2]) && centroid_x(after, t) > 1.0 / 3);
   EXPECT_TRUE(on_its_side);
   EXPECT_NE(after.triangles[0], follower);
 }
@@ -301,8 +303,8 @@ TEST(MeshCracker, OutputLeavesTheCrackerUnchanged) {
   gridlume_mesh *grid = slab_grid(context, 3, {0.5});
   gridlume_mesh_cracker *cracker = gridlume_mesh_cracker_new(context);
   ASSERT_EQ(gridlume_mesh_cracker_set_input_mesh(cracker, grid), 0);
-  ASSERT_EQ(gridlume_mesh_cracker_crack_between_volume_elements_with_tags(cracker, 1, 2, 0, 3,
-                                                                          GRIDLUME_MESH_CRACKER_OPEN_RIM),
+  ASSERT_EQ(gridlume_mesh_cracker_crack_between_volume_elements_with_tags(
+                cracker, 1, 2, 0, 3, GRIDLUME_MESH_CRACKER_OPEN_RIM),
             0);
   gridlume_mesh *first = nullptr, *second = nullptr;
   ASSERT_EQ(gridlume_mesh_cracker_get_output_mesh(cracker, &first), 0);
@@ -318,8 +320,8 @@ TEST(MeshCracker, OutputLeavesTheCrackerUnchanged) {
 // A hexahedron [0,1]^3 under a pyramid on its top face, with a tetrahedron on
 // one of the pyramid's sides: neighbours are found across kinds.
 gridlume_mesh *mixed_mesh(gridlume_context *context) {
-  const double points[10][3] = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0},   {0, 1, 0},     {0, 0, 1},
-                                {1, 0, 1}, {1, 1, 1}, {0, 1, 1},   {0.5, 0.5, 2}, {0.5, -1, 1.5}};
+  const double points[10][3] = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0},     {0, 0, 1},
+                                {1, 0, 1}, {1, 1, 1}, {0, 1, 1}, {0.5, 0.5, 2}, {0.5, -1, 1.5}};
   gridlume_mesh *mesh = gridlume_mesh_new_in_memory(context);
   gridlume_mesh_set_vertex_count(mesh, 10);
   for (int v = 1; v <= 10; ++v) gridlume_mesh_set_vertex_coordinates(mesh, v, points[v - 1]);
@@ -364,8 +366,8 @@ TEST(MeshCracker, NeighboursAreFoundAcrossVolumeKinds) {
   gridlume_mesh_get_hexahedron_vertices(output, 1, hexahedron);
   gridlume_mesh_get_pyramid_vertices(output, 1, pyramid);
   gridlume_mesh_get_tetrahedron_vertices(output, 1, tetrahedron);
-  const std::set<int> of_hexahedron(hexahedron, hexahedron + 8),
-      of_pyramid(pyramid, pyramid + 5), of_tetrahedron(tetrahedron, tetrahedron + 4);
+  const std::set<int> of_hexahedron(hexahedron, hexahedron + 8), of_pyramid(pyramid, pyramid + 5),
+      of_tetrahedron(tetrahedron, tetrahedron + 4);
   for (int v : of_pyramid) {
     EXPECT_EQ(of_hexahedron.count(v), 0u);
     EXPECT_EQ(of_tetrahedron.count(v), 0u);
@@ -380,7 +382,6 @@ TEST(MeshCracker, NeighboursAreFoundAcrossVolumeKinds) {
               (within(of_pyramid, first) && within(of_hexahedron, second)));
   gridlume_mesh_cracker_delete(cracker);
 }
-
 
 // A grid of n x n x n vertices of the unit cube cut into positively oriented
 // hexahedra; vertex (i, j, k) is i n^2 + j n + k + 1.
@@ -399,10 +400,14 @@ gridlume_mesh *hexahedron_grid(gridlume_context *context, int n) {
   for (int i = 0; i + 1 < n; ++i)
     for (int j = 0; j + 1 < n; ++j)
       for (int k = 0; k + 1 < n; ++k) {
-        const int corners[8] = {vertex(i, j, k),         vertex(i + 1, j, k),
-                                vertex(i + 1, j + 1, k), vertex(i, j + 1, k),
-                                vertex(i, j, k + 1),     vertex(i + 1, j, k + 1),
-                                vertex(i + 1, j + 1, k + 1), vertex(i, j + 1, k + 1)};
+        const int corners[8] = {vertex(i, j, k),
+                                vertex(i + 1, j, k),
+                                vertex(i + 1, j + 1, k),
+                                vertex(i, j + 1, k),
+                                vertex(i, j, k + 1),
+                                vertex(i + 1, j, k + 1),
+                                vertex(i + 1, j + 1, k + 1),
+                                vertex(i, j + 1, k + 1)};
         gridlume_mesh_set_hexahedron_vertices(mesh, ++h, corners);
       }
   return mesh;
@@ -419,7 +424,8 @@ TEST(MeshCracker, QuadrangleBlocksTagTheirSidesAndNeedTheFaceCycle) {
   std::vector<int> quadrangles;
   for (int j = 0; j + 1 < n; ++j)
     for (int k = 0; k + 1 < n; ++k)
-      for (int v : {vertex(1, j, k), vertex(1, j + 1, k), vertex(1, j + 1, k + 1), vertex(1, j, k + 1)})
+      for (int v :
+           {vertex(1, j, k), vertex(1, j + 1, k), vertex(1, j + 1, k + 1), vertex(1, j, k + 1)})
         quadrangles.push_back(v);
   const int blocks[3] = {0, 4, 9}, side1[2] = {21, 23}, side2[2] = {22, 24};
   gridlume_mesh_cracker *cracker = gridlume_mesh_cracker_new(context);

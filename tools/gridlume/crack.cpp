@@ -13,9 +13,11 @@ namespace gridlume_tool {
 
 namespace {
 
-constexpr std::array<OptionSpec, 5> crack_options = {
-    {{"between", true}, {"face-tag", true}, {"open-rim", false}, {"move", false},
-     {"version", true}}};
+constexpr std::array<OptionSpec, 5> crack_options = {{{"between", true},
+                                                      {"face-tag", true},
+                                                      {"open-rim", false},
+                                                      {"move", false},
+                                                      {"version", true}}};
 
 struct Counts {
   int vertices = 0, triangles = 0, quadrangles = 0;
@@ -44,8 +46,8 @@ int run_crack(const Command &command, const Arguments &arguments) {
   const std::string &output = arguments.positionals[1];
   for (const std::string *path : {&input, &output})
     if (find_mesh_format(*path) == nullptr)
-      return usage_error(command, "unknown mesh format of '" + *path + "' (known: " +
-                                      known_mesh_extensions() + ")");
+      return usage_error(command, "unknown mesh format of '" + *path +
+                                      "' (known: " + known_mesh_extensions() + ")");
   const std::string *between = arguments.value("between");
   if (between == nullptr) return usage_error(command, "--between TAG1,TAG2 is required");
   const auto tags = parse_tag_pair(*between);
@@ -93,10 +95,11 @@ int run_crack(const Command &command, const Arguments &arguments) {
   const Counts before = counts_of(mesh), after = counts_of(cracked);
   if (write_mesh(cracked, output, write_options) != GRIDLUME_STATUS_OK)
     return session.fail_unless_reported("cannot write '" + output + "'");
-  std::printf("vertices     %d (%d duplicated)\ntriangles    %d (%d before)\n"
-              "quadrangles  %d (%d before)\n",
-              after.vertices, after.vertices - before.vertices, after.triangles,
-              before.triangles, after.quadrangles, before.quadrangles);
+  std::printf(
+      "vertices     %d (%d duplicated)\ntriangles    %d (%d before)\n"
+      "quadrangles  %d (%d before)\n",
+      after.vertices, after.vertices - before.vertices, after.triangles, before.triangles,
+      after.quadrangles, before.quadrangles);
   return exit_success;
 }
 
