@@ -17,8 +17,8 @@ namespace {
 // The entries of a lookup table expected per key: most keys belong to one
 // entry.
 constexpr std::int32_t entries_per_key = 1;
-// A face slot not waiting for its neighbour any more.
-constexpr std::int32_t matched = -1;
+// A face no longer waiting for its neighbour.
+constexpr std::uint32_t matched = UINT32_MAX;
 // A conforming mesh has about half as many distinct faces as element faces;
 // the boundary faces come on top, allowed for as this share of the element
 // faces so that the face tables rarely grow.
@@ -160,15 +160,22 @@ class InputCopy {
     };
     VertexTripleTable triangle_table;
     VertexPairTable quadrangle_table;
+    // Element faces are numbered across the blocks, so that a face waiting
+    // for its neighbour takes one integer; past that range the mesh is too
+    // large to hold.
+    for (std::int32_t b = 1; b <= cracker_.block_count; ++b)
+      first_slot_[b] = first_slot_[b - 1] + static_cast<std::uint64_t>(cracker_.block(b).count) *
+                                                cracker_.block(b).kind->face_count;
+    if (first_slot_[cracker_.block_count] >= matched) return no_memory;
     if (triangle_table.create(distinct(triangle_faces), distinct(triangle_faces)) != ok ||
         quadrangle_table.create(distinct(quadrangle_faces), distinct(quadrangle_faces)) != ok)
       return no_memory;
     // For each distinct face, the element face waiting for its neighbour.
-    Vector<ElementFace> waiting_triangles, waiting_quadrangles;
+    Vector<std::uint32_t> waiting_triangles, waiting_quadrangles;
     waiting_triangles.reserve(static_cast<std::size_t>(distinct(triangle_faces)) + 1);
     waiting_quadrangles.reserve(static_cast<std::size_t>(distinct(quadrangle_faces)) + 1);
-    waiting_triangles.push_back({});
-    waiting_quadrangles.push_back({});
+    waiting_triangles.push_back(matched);
+    waiting_quadrangles.push_back(matched);
     for (std::int32_t b = 1; b <= cracker_.block_count; ++b) {
       VolumeBlock &block = cracker_.block(b);
       const VolumeKind &kind = *block.kind;
@@ -199,20 +206,34 @@ class InputCopy {
     std::int32_t block = 0, element = 0, face = 0;
   };
 
+  std::uint32_t slot_of(const ElementFace &at) const {
+    return static_cast<std::uint32_t>(
+        first_slot_[at.block - 1] +
+        static_cast<std::uint64_t>(at.element - 1) * cracker_.block(at.block).kind->face_count +
+        at.face);
+  }
+  ElementFace face_at(std::uint32_t slot) const {
+    std::int32_t b = 1;
+    while (slot >= first_slot_[b]) ++b;
+    const std::uint64_t in_block = slot - first_slot_[b - 1];
+    const int faces = cracker_.block(b).kind->face_count;
+    return {b, static_cast<std::int32_t>(in_block / faces) + 1, static_cast<int>(in_block % faces)};
+  }
+
   // Face `number` met again at `here`, or for the first time.
-  void meet(std::int32_t number, const ElementFace &here, Vector<ElementFace> &waiting,
+  void meet(std::int32_t number, const ElementFace &here, Vector<std::uint32_t> &waiting,
             const std::int32_t *quadrangle) {
     if (number == static_cast<std::int32_t>(waiting.size())) {
-      waiting.push_back(here);
+      waiting.push_back(slot_of(here));
       return;
     }
-    ElementFace &first = waiting[number];
-    if (first.block == matched) return;
+    if (waiting[number] == matched) return;
+    const ElementFace first = face_at(waiting[number]);
     // Two quadrangles may share a diagonal without being the same face.
     if (quadrangle != nullptr && !same_quadrangle(quadrangle, face_vertices(first).data())) return;
     cracker_.block(here.block).neighbour(here.element, here.face) = {first.block, first.element};
     cracker_.block(first.block).neighbour(first.element, first.face) = {here.block, here.element};
-    first.block = matched;
+    waiting[number] = matched;
   }
 
   std::array<std::int32_t, 4> face_vertices(const ElementFace &at) {
@@ -226,6 +247,8 @@ class InputCopy {
 
   gridlume_mesh_cracker &cracker_;
   gridlume_mesh *mesh_;
+  // The number of the first face of block b at [b - 1]; all faces at [block count].
+  std::array<std::uint64_t, volume_kind_count + 1> first_slot_{};
 };
 
 // A table of the list's entries by key, each key to the entries having it.
