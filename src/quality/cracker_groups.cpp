@@ -60,6 +60,8 @@ int CrackPlan::group_around(std::int32_t local) {
       if (ball_[p] == element) return p;
     return -1;
   };
+  // A vertex of faces that no volume element has keeps its place.
+  if (first == end) return 0;
   Vector<std::int32_t> seeds, stack;
   seeds.push_back(first);
   std::size_t next_seed = 0;

@@ -169,6 +169,31 @@ TEST(MeshCrackerInput, NoVolumeElementsOrNoInterfaceMeansNoCrackSurface) {
             "No crack surface with these two tags\nNo crack surface with these two tags\n");
 }
 
+TEST(MeshCrackerInput, AListedTriangleWithoutVolumeElementsIsAcceptedAndKept) {
+  Context context;
+  MessageCapture messages;
+  messages.install(context);
+  gridlume_mesh *surface = gridlume_mesh_new_in_memory(context);
+  gridlume_mesh_set_vertex_count(surface, 3);
+  const int triangle[3] = {1, 2, 3};
+  gridlume_mesh_set_triangle_count(surface, 1);
+  gridlume_mesh_set_triangle_vertices(surface, 1, triangle);
+  gridlume_mesh_cracker *cracker = gridlume_mesh_cracker_new(context);
+  ASSERT_EQ(gridlume_mesh_cracker_set_input_mesh(cracker, surface), 0);
+  const int blocks[2] = {0, 1}, tags[1] = {5};
+  for (int options : {0, GRIDLUME_MESH_CRACKER_OPEN_RIM | GRIDLUME_MESH_CRACKER_MOVE_COPIES})
+    EXPECT_EQ(gridlume_mesh_cracker_crack_along_triangles(cracker, triangle, blocks, 1, tags, tags,
+                                                          nullptr, 0, nullptr, 0, options),
+              0);
+  EXPECT_EQ(messages.text(), "");
+  gridlume_mesh *output = nullptr;
+  ASSERT_EQ(gridlume_mesh_cracker_get_output_mesh(cracker, &output), 0);
+  const MeshContents c = contents_of(output);
+  EXPECT_EQ(c.points.size(), 3u);
+  EXPECT_EQ(c.triangles, (std::vector<Face>{{1, 2, 3}}));
+  gridlume_mesh_cracker_delete(cracker);
+}
+
 int failing_getter(int, int *, void *) { return 7; }
 
 TEST(MeshCrackerInput, TheInputReportsAFailingAccessorAndBadElements) {
