@@ -437,7 +437,15 @@ TEST(MeshCracker, QuadrangleBlocksTagTheirSidesAndNeedTheFaceCycle) {
                 cracker, nullptr, nullptr, 0, nullptr, nullptr, crossed.data(), blocks, 2, side1,
                 side2, nullptr, 0, nullptr, 0, 0),
             -1);
-  EXPECT_EQ(messages.text(), "The 1th quadrangle do not exist in the mesh\n");
+  std::vector<int> beyond = quadrangles;
+  beyond[7] = n * n * n + 1;
+  EXPECT_EQ(gridlume_mesh_cracker_crack_along_triangles_and_quadrangles(
+                cracker, nullptr, nullptr, 0, nullptr, nullptr, beyond.data(), blocks, 2, side1,
+                side2, nullptr, 0, nullptr, 0, 0),
+            -1);
+  EXPECT_EQ(messages.text(),
+            "The 1th quadrangle do not exist in the mesh\n"
+            "In the 2th quadrangle, the 4th vertex do not exist in the mesh\n");
   ASSERT_EQ(gridlume_mesh_cracker_crack_along_triangles_and_quadrangles(
                 cracker, nullptr, nullptr, 0, nullptr, nullptr, quadrangles.data(), blocks, 2,
                 side1, side2, nullptr, 0, nullptr, 0, 0),
