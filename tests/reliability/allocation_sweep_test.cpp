@@ -4,6 +4,7 @@
 // the failure (a null handle, or its status), leak nothing, and leave the
 // objects it was given as usable as before.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <array>
@@ -41,7 +42,11 @@ const std::string &work_folder() {
   static const std::string folder = ::testing::TempDir();
   return folder;
 }
-std::string work_file(const char *name) { return work_folder() + "sweep_" + name; }
+// Each test runs in a process of its own, several at once: names carry the
+// process number so that no process reads a file another one is writing.
+std::string work_file(const char *name) {
+  return work_folder() + "sweep_" + std::to_string(getpid()) + "_" + name;
+}
 
 int ignore_messages(gridlume_message *, void *) { return 0; }
 
