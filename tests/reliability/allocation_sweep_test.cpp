@@ -315,6 +315,10 @@ class AllocationSweep : public ::testing::TestWithParam<std::size_t> {
     ASSERT_EQ(gridlume_mesh_write_mesh(world.surface, work_file("surface.mesh").c_str()), 0);
     ASSERT_EQ(gridlume_mesh_write_mesh(world.volume, work_file("volume.meshb").c_str()), 0);
   }
+  static void TearDownTestSuite() {
+    for (const char *name : {"surface.mesh", "volume.meshb", "write.mesh", "write.meshb"})
+      std::remove(work_file(name).c_str());
+  }
 };
 
 TEST_P(AllocationSweep, answers_every_failed_allocation_and_leaks_nothing) {
