@@ -101,6 +101,28 @@ GRIDLUME_API int gridlume_sizemap_aniso_mesh_vertex_set_metric(gridlume_sizemap 
    context, when the mesh cannot be read or the type is neither; NULL when
    memory fails. */
 GRIDLUME_API gridlume_sizemap *gridlume_sizemap_new_in_memory(gridlume_mesh *mesh, int type);
+/* An in-memory size map over the same mesh holding the values of a type 4 or
+   8 size map at every vertex of its mesh. NULL for a NULL size map; NULL
+   after a message ("sizemap:new_in_memory_copy : ...") for another type,
+   when the mesh or a value cannot be read, or when memory fails. */
+GRIDLUME_API gridlume_sizemap *gridlume_sizemap_new_in_memory_copy(gridlume_sizemap *sizemap);
+
+/* ---- Per-vertex size maps from point size maps ------------------------------ */
+
+/* A size map of type 4 (from type 7) or 8 (from type 9) over the mesh whose
+   value at a vertex is the given size map's value at the vertex's
+   coordinates. It reads the mesh and the source when evaluated, so both must
+   outlive it; a vertex outside 1..the vertex count at creation writes 0 to
+   the first output and answers -1. NULL for another type, a NULL argument,
+   an unreadable mesh, or when memory fails. */
+GRIDLUME_API gridlume_sizemap *gridlume_sizemap_new_mesh_vertex_from_sizemap_and_mesh(
+    gridlume_sizemap *sizemap, gridlume_mesh *mesh);
+/* The same over a tetrahedral grid of the box [min, max] of about
+   `vertex_count` vertices, which becomes the new size map's parent mesh and
+   is deleted with it (the source size map is not). NULL for a vertex count
+   below 8 and as above. */
+GRIDLUME_API gridlume_sizemap *gridlume_sizemap_new_mesh_vertex_from_sizemap(
+    gridlume_sizemap *sizemap, const double min[3], const double max[3], int vertex_count);
 
 GRIDLUME_END_DECLS
 

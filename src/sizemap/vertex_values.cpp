@@ -129,3 +129,43 @@ gridlume_sizemap *gridlume_sizemap_new_in_memory(gridlume_mesh *mesh, int type) 
 }
 
 }  // extern "C"
+
+extern "C" gridlume_sizemap *gridlume_sizemap_new_in_memory_copy(gridlume_sizemap *source) {
+  namespace text = gridlume::sizemap_messages;
+  if (source == nullptr) return nullptr;
+  gridlume_context *context = source->header.context;
+  const int type = source->header.kind;
+  const bool iso = type == GRIDLUME_SIZEMAP_TYPE_ISO_MESH_VERTEX;
+  if (gridlume::values_per_vertex_of_type(type) == 0) {
+    gridlume::send(context, text::copy_type_code, text::copy_type);
+    return nullptr;
+  }
+  gridlume_mesh *mesh = source->header.parent_mesh;
+  int vertex_count = 0;
+  if (int status = gridlume_mesh_get_vertex_count(mesh, &vertex_count)) {
+    gridlume::send(context, status, text::copy_vertex_count);
+    return nullptr;
+  }
+  gridlume_sizemap *copy = gridlume_sizemap_new_in_memory(mesh, type);
+  if (copy == nullptr) {
+    gridlume::send(context, text::copy_allocation_code, text::copy_allocation);
+    return nullptr;
+  }
+  double values[gridlume::aniso_values_per_vertex] = {};
+  for (int vertex = 1; vertex <= vertex_count; ++vertex) {
+    int status = iso ? gridlume_sizemap_iso_mesh_vertex_get_size(source, vertex, values)
+                     : gridlume_sizemap_aniso_mesh_vertex_get_metric(source, vertex, values);
+    if (status != GRIDLUME_STATUS_OK) {
+      gridlume::send(context, status, iso ? text::copy_get_size : text::copy_get_metric);
+      gridlume_sizemap_delete(copy);
+      return nullptr;
+    }
+    status = copy->setter(vertex, values, copy->header.user_data);
+    if (status != GRIDLUME_STATUS_OK) {
+      gridlume::send(context, status, iso ? text::copy_set_size : text::copy_set_metric);
+      gridlume_sizemap_delete(copy);
+      return nullptr;
+    }
+  }
+  return copy;
+}
