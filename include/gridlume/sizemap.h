@@ -124,6 +124,41 @@ GRIDLUME_API gridlume_sizemap *gridlume_sizemap_new_mesh_vertex_from_sizemap_and
 GRIDLUME_API gridlume_sizemap *gridlume_sizemap_new_mesh_vertex_from_sizemap(
     gridlume_sizemap *sizemap, const double min[3], const double max[3], int vertex_count);
 
+/* ---- Files ------------------------------------------------------------------ */
+
+/* A size map of type 4 or 8 over the mesh read from the "SolAtVertices" block
+   of a solution file (".sol" text or ".solb" binary, any version and byte
+   order): a scalar per vertex gives type 4, a symmetric tensor type 8 (in a
+   2D file its 3 reals fill the first 3 of the 6). The size map holds its
+   values and has no setter. NULL for a NULL or unreadable mesh; NULL after a
+   message ("sizemap:read_sol : ...") for a NULL name, a file that cannot be
+   opened (also one that announces more lines than it holds), a block that is
+   absent, of another kind or of another vertex count than the mesh, or a
+   file that cannot be read to its end; NULL when memory fails. */
+GRIDLUME_API gridlume_sizemap *gridlume_sizemap_new_read_sol(gridlume_mesh *mesh,
+                                                             const char *file_name);
+/* Writes the values of a type 4 or 8 size map at every vertex of its mesh as
+   a "SolAtVertices" block of scalars or symmetric tensors to a solution file
+   of version 2 and dimension 3. 0 on success; -1 for a NULL size map, and
+   after a message ("sizemap:write_sol : ...") for a NULL name, a file that
+   cannot be opened or closed, or another type; the failing status after a
+   message when the vertex count or a value cannot be read; -5 when memory
+   fails. */
+GRIDLUME_API int gridlume_sizemap_write_sol(gridlume_sizemap *sizemap, const char *file_name);
+
+/* A size map of type 4 or 8 over the mesh read from a bb text file: the
+   header "3 <values per vertex: 1 or 6> <vertex count> 2", then the values.
+   NULL as for solution files, after a message ("sizemap:read_bb : ...")
+   when the header does not match the mesh or names another kind of values,
+   or the file holds fewer values than announced or a value that is not a
+   number. */
+GRIDLUME_API gridlume_sizemap *gridlume_sizemap_new_read_bb(gridlume_mesh *mesh,
+                                                            const char *file_name);
+/* Writes the values of a type 4 or 8 size map at every vertex of its mesh to
+   a bb text file ("%.8g" per value). 0, or as gridlume_sizemap_write_sol
+   with messages "sizemap:write_bb : ...". */
+GRIDLUME_API int gridlume_sizemap_write_bb(gridlume_sizemap *sizemap, const char *file_name);
+
 GRIDLUME_END_DECLS
 
 #endif

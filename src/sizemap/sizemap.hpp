@@ -53,6 +53,17 @@ gridlume_sizemap *new_vertex_values_sizemap(gridlume_mesh *mesh, int type, Verte
 // any other size map.
 VertexValues *vertex_values_of(gridlume_sizemap *sizemap) noexcept;
 
+// Evaluates a size map of type 4 or 8 at vertices first..first+count-1,
+// writing the values of each vertex one after the other. Answers 0, or the
+// status of the first vertex that failed; `done` receives the number of
+// vertices evaluated before it.
+int evaluate_vertices(gridlume_sizemap *sizemap, int first, int count, double *values,
+                      int &done) noexcept;
+
+// The vertex count of the size map's parent mesh: the getter's status, or -1
+// for a negative count.
+int vertex_count_of_parent(gridlume_sizemap *sizemap, int &vertex_count) noexcept;
+
 }  // namespace gridlume
 
 struct gridlume_sizemap {

@@ -105,6 +105,37 @@ VertexValues *vertex_values_of(gridlume_sizemap *sizemap) noexcept {
   return static_cast<VertexValues *>(sizemap->header.user_data);
 }
 
+int vertex_count_of_parent(gridlume_sizemap *sizemap, int &vertex_count) noexcept {
+  vertex_count = 0;
+  int status = gridlume_mesh_get_vertex_count(sizemap->header.parent_mesh, &vertex_count);
+  if (status == GRIDLUME_STATUS_OK && vertex_count < 0) status = GRIDLUME_STATUS_ERROR;
+  return status;
+}
+
+int evaluate_vertices(gridlume_sizemap *sizemap, int first, int count, double *values,
+                      int &done) noexcept {
+  done = 0;
+  const int width = values_per_vertex_of_type(sizemap->header.kind);
+  if (width == 0 || sizemap->header.function == nullptr) return GRIDLUME_STATUS_ERROR;
+  // A store's own values need no call per vertex: they are what its getter
+  // would answer.
+  const VertexValues *store = vertex_values_of(sizemap);
+  if (store != nullptr && store->values_per_vertex == width && count > 0 && store->holds(first) &&
+      store->holds(first + count - 1)) {
+    std::memcpy(values, store->at(first),
+                sizeof(double) * static_cast<std::size_t>(count) * static_cast<std::size_t>(width));
+    done = count;
+    return GRIDLUME_STATUS_OK;
+  }
+  auto function = reinterpret_cast<gridlume_sizemap_mesh_vertex_function>(sizemap->header.function);
+  void *user_data = sizemap->header.user_data;
+  for (; done < count; ++done) {
+    if (int status = function(first + done, values + static_cast<std::size_t>(done) * width, user_data))
+      return status;
+  }
+  return GRIDLUME_STATUS_OK;
+}
+
 }  // namespace gridlume
 
 extern "C" {
@@ -142,7 +173,7 @@ extern "C" gridlume_sizemap *gridlume_sizemap_new_in_memory_copy(gridlume_sizema
   }
   gridlume_mesh *mesh = source->header.parent_mesh;
   int vertex_count = 0;
-  if (int status = gridlume_mesh_get_vertex_count(mesh, &vertex_count)) {
+  if (int status = gridlume::vertex_count_of_parent(source, vertex_count)) {
     gridlume::send(context, status, text::copy_vertex_count);
     return nullptr;
   }
