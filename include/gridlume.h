@@ -17,6 +17,7 @@
 #include "gridlume/mesh_checks.h"
 #include "gridlume/mesh_io.h"
 #include "gridlume/mesh_memory.h"
+#include "gridlume/proximity.h"
 #include "gridlume/quality.h"
 #include "gridlume/sizemap.h"
 #include "gridlume/statistics.h"

@@ -15,8 +15,8 @@ VertexPairKey::Key side_pair(const Element &element, int side) {
 bool turns_gently(const Segment &a, const Segment &b) {
   const Vector3 u = a.end - a.start, v = b.end - b.start;
   const double dot = geometry::dot(u, v);
-  return dot * dot >=
-         walk_turn_cosine * walk_turn_cosine * geometry::squared_norm(u) * geometry::squared_norm(v);
+  return dot * dot >= walk_turn_cosine * walk_turn_cosine * geometry::squared_norm(u) *
+                          geometry::squared_norm(v);
 }
 
 }  // namespace

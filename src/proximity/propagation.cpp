@@ -123,8 +123,7 @@ bool FrontPropagation::push_pending(std::int32_t element_index) {
   return moved;
 }
 
-bool FrontPropagation::enter(std::int32_t element_index, std::int32_t source,
-                             std::int8_t side) {
+bool FrontPropagation::enter(std::int32_t element_index, std::int32_t source, std::int8_t side) {
   Element &element = tables_.elements[element_index];
   const NearestOnLine nearest = lines_.nearest(source, element.centroid);
   source = nearest.source;
@@ -169,8 +168,7 @@ void FrontPropagation::meet(const Element &element, const Front &earlier, const 
   const SourceSegment &b = lines_[arrived.source];
   if (a.shares_vertex_with(b)) return;
   const double product = earlier.distance * arrived.distance;
-  const double cosine_times_product =
-      geometry::dot(travel(element, earlier.source), arrived_way);
+  const double cosine_times_product = geometry::dot(travel(element, earlier.source), arrived_way);
   if (!(product > 0.0) || cosine_times_product > facing_cosine * product) return;
   if (!(segment_distance(a.segment, b.segment) < threshold_)) return;
   for (const std::int32_t vertex : element.vertices) {

@@ -136,9 +136,9 @@ ReadResult read_coordinates(gridlume_mesh *mesh, ProximityMesh &tables) {
     // The centroid as a + ((b - a) + (c - a)) / 3 keeps the precision of the
     // triangle's size far from the origin.
     element.centroid = a + scaled((b - a) + (c - a), 1.0 / 3.0);
-    element.radius = std::max({geometry::distance(element.centroid, a),
-                               geometry::distance(element.centroid, b),
-                               geometry::distance(element.centroid, c)});
+    element.radius =
+        std::max({geometry::distance(element.centroid, a), geometry::distance(element.centroid, b),
+                  geometry::distance(element.centroid, c)});
   }
   return ReadResult::ok;
 }

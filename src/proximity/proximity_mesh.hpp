@@ -21,14 +21,14 @@ inline constexpr std::array<std::array<int, 2>, triangle_side_count> side_corner
     {{0, 1}, {1, 2}, {2, 0}}};
 
 struct Element {
-  std::array<std::int32_t, 3> vertices;         // 1-based vertex numbers
-  std::array<std::int32_t, 3> neighbours;       // 0-based element across each side, or no_element
-  std::array<std::int8_t, 3> neighbour_sides;   // the neighbour's local side
-  std::uint8_t marked_sides;                    // bit k: side k is a marked mesh edge
-  std::int32_t first_front;                     // head of the element's front list
-  std::int32_t pending_fronts;                  // fronts of the list not yet pushed
+  std::array<std::int32_t, 3> vertices;        // 1-based vertex numbers
+  std::array<std::int32_t, 3> neighbours;      // 0-based element across each side, or no_element
+  std::array<std::int8_t, 3> neighbour_sides;  // the neighbour's local side
+  std::uint8_t marked_sides;                   // bit k: side k is a marked mesh edge
+  std::int32_t first_front;                    // head of the element's front list
+  std::int32_t pending_fronts;                 // fronts of the list not yet pushed
   Vector3 centroid;
-  double radius;                                // largest distance from centroid to a corner
+  double radius;  // largest distance from centroid to a corner
 
   bool side_is_marked(int side) const { return (marked_sides >> side) & 1u; }
 };

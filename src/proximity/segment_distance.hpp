@@ -45,9 +45,9 @@ inline double point_segment_distance(const Vector3 &point, const Segment &segmen
 // either the stationary point inside the unit square or on its border, where
 // one parameter is 0 or 1: an end of one segment against the other segment.
 inline double segment_distance(const Segment &a, const Segment &b) {
-  double smallest = std::min(
-      std::min(point_segment_distance(a.start, b), point_segment_distance(a.end, b)),
-      std::min(point_segment_distance(b.start, a), point_segment_distance(b.end, a)));
+  double smallest =
+      std::min(std::min(point_segment_distance(a.start, b), point_segment_distance(a.end, b)),
+               std::min(point_segment_distance(b.start, a), point_segment_distance(b.end, a)));
   const Vector3 u = a.end - a.start;
   const Vector3 v = b.end - b.start;
   const Vector3 w = a.start - b.start;

@@ -70,9 +70,11 @@ struct Band {
 
 // Two parallel lines of `columns` points, `length` long and `width` apart,
 // `rows` rows of cells between them; `place` maps (along, across) to space.
-inline Band strip(int columns, int rows, double length, double width,
-                  const std::function<Point(double, double)> &place =
-                      [](double u, double v) { return Point{u, v, 0.0}; }) {
+inline Band strip(
+    int columns, int rows, double length, double width,
+    const std::function<Point(double, double)> &place = [](double u, double v) {
+      return Point{u, v, 0.0};
+    }) {
   Band band;
   band.rows = rows;
   for (int i = 0; i < columns; ++i) {

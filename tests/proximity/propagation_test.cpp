@@ -1,12 +1,13 @@
 // The distances the fronts find, on cases checked by hand: parallel walls,
 // a circle inside a square, corners, and what must give no distance.
+#include "proximity/propagation.hpp"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 
 #include "band_mesh.hpp"
-#include "proximity/propagation.hpp"
 #include "support/test_helpers.hpp"
 
 namespace {
@@ -37,8 +38,8 @@ Computed compute(gridlume_mesh *mesh, double threshold = unlimited) {
 
 double angle_to_axis(const gridlume::proximity::Vector3 &direction, int axis) {
   const double components[3] = {direction.x, direction.y, direction.z};
-  const double length = std::sqrt(components[0] * components[0] +
-                                  components[1] * components[1] + components[2] * components[2]);
+  const double length = std::sqrt(components[0] * components[0] + components[1] * components[1] +
+                                  components[2] * components[2]);
   return std::acos(std::min(1.0, std::abs(components[axis]) / length));
 }
 
@@ -53,8 +54,8 @@ TEST(ProximityPropagation, EveryVertexBetweenParallelWallsGetsTheirDistanceAcros
     const Computed computed = compute(band.make(context));
     ASSERT_EQ(computed.read, ReadResult::ok);
     for (int v = 1; v <= band.vertex_count(); ++v) {
-      SCOPED_TRACE(testing::Message() << "strip " << shape.columns << "x" << shape.rows
-                                      << ", vertex " << v);
+      SCOPED_TRACE(testing::Message()
+                   << "strip " << shape.columns << "x" << shape.rows << ", vertex " << v);
       EXPECT_NEAR(computed.proximity.distances[v - 1], shape.width, 0.05 * shape.width);
       EXPECT_LT(angle_to_axis(computed.proximity.directions[v - 1], 1), 0.05);
     }
