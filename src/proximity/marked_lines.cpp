@@ -57,26 +57,35 @@ std::int32_t MarkedLines::source_of(const Element &element, int side) const {
   return numbers_.find(side_pair(element, side)) - 1;
 }
 
+// The distance along the line has a local minimum where the nearest point
+// of a segment lies inside it; at an end, the walk goes on through the
+// segments continuing the line there when one is nearer.
 NearestOnLine MarkedLines::nearest(std::int32_t source, const Vector3 &place) const {
-  NearestOnLine found{source, nearest_point(sources_[source].segment, place)};
+  const Segment &first = sources_[source].segment;
+  double t = nearest_parameter(first, place);
+  NearestOnLine found{source, first.start + scaled(first.end - first.start, t)};
   double smallest = geometry::squared_norm(place - found.point);
-  for (int step = 0; step < marked_edge_walk_limit; ++step) {
+  for (int step = 0; step < marked_edge_walk_limit && (t <= 0.0 || t >= 1.0); ++step) {
     const SourceSegment &current = sources_[found.source];
+    const std::int32_t vertex = t <= 0.0 ? current.vertices[0] : current.vertices[1];
     std::int32_t closer = -1;
-    for (const std::int32_t vertex : current.vertices) {
-      for (std::int32_t k = first_line_source_[vertex]; k < first_line_source_[vertex + 1]; ++k) {
-        const Segment &next = sources_[line_sources_[k]].segment;
-        const Vector3 point = nearest_point(next, place);
-        const double squared = geometry::squared_norm(place - point);
-        if (squared < smallest && turns_gently(current.segment, next)) {
-          smallest = squared;
-          found.point = point;
-          closer = line_sources_[k];
-        }
+    double closer_t = 0.0;
+    for (std::int32_t k = first_line_source_[vertex]; k < first_line_source_[vertex + 1]; ++k) {
+      if (line_sources_[k] == found.source) continue;
+      const Segment &next = sources_[line_sources_[k]].segment;
+      const double next_t = nearest_parameter(next, place);
+      const Vector3 point = next.start + scaled(next.end - next.start, next_t);
+      const double squared = geometry::squared_norm(place - point);
+      if (squared < smallest && turns_gently(current.segment, next)) {
+        smallest = squared;
+        found.point = point;
+        closer = line_sources_[k];
+        closer_t = next_t;
       }
     }
     if (closer < 0) break;
     found.source = closer;
+    t = closer_t;
   }
   return found;
 }

@@ -65,15 +65,45 @@ ReadResult read_triangles(gridlume_mesh *mesh, ProximityMesh &tables) {
   return ReadResult::ok;
 }
 
+// How far ahead of its insertion a triangle's side buckets are asked for,
+// and how far ahead the first key of each of their chains.
+constexpr std::size_t buckets_fetched_ahead = 8;
+constexpr std::size_t chains_fetched_ahead = 4;
+
 // Sides held by exactly two triangles link them; a side of one triangle is
 // on the border, and one held by more is not crossed by fronts.
+//
+// The side table is much larger than the caches: each insertion misses on
+// its bucket head and on the keys of its chain. The buckets of the sides of
+// later triangles are therefore asked for ahead, and the first keys of their
+// chains a few triangles later, so that the misses of several triangles
+// overlap. The buckets never change while the table fills.
 void link_neighbours(ProximityMesh &tables) {
   VertexPairTable sides;
-  create_pair_table(sides, 2 * static_cast<std::int64_t>(tables.elements.size()));
+  const std::size_t element_count = tables.elements.size();
+  create_pair_table(sides, 2 * static_cast<std::int64_t>(element_count));
   Vector<SideHolders> holders;
-  for (std::size_t t = 0; t < tables.elements.size(); ++t) {
+  // A triangulated region has about three sides for two triangles.
+  holders.reserve(element_count * 3 / 2 + 1);
+  std::array<std::array<std::int32_t, triangle_side_count>, buckets_fetched_ahead> buckets;
+  auto fetch_buckets = [&](std::size_t t) {
     for (int side = 0; side < triangle_side_count; ++side) {
-      const std::int32_t number = insert_pair(sides, side_pair(tables.elements[t], side));
+      const std::int32_t bucket = sides.bucket_of(side_pair(tables.elements[t], side));
+      buckets[t % buckets_fetched_ahead][side] = bucket;
+      sides.prefetch_bucket(bucket);
+    }
+  };
+  for (std::size_t t = 0; t < std::min(element_count, buckets_fetched_ahead); ++t)
+    fetch_buckets(t);
+  for (std::size_t t = 0; t < element_count; ++t) {
+    if (t + chains_fetched_ahead < element_count)
+      for (const std::int32_t bucket : buckets[(t + chains_fetched_ahead) % buckets_fetched_ahead])
+        sides.prefetch_number(sides.head(bucket));
+    const std::array<std::int32_t, triangle_side_count> own = buckets[t % buckets_fetched_ahead];
+    if (t + buckets_fetched_ahead < element_count) fetch_buckets(t + buckets_fetched_ahead);
+    for (int side = 0; side < triangle_side_count; ++side) {
+      const std::int32_t number = sides.insert(side_pair(tables.elements[t], side), own[side]);
+      if (number == 0) throw std::bad_alloc();
       if (static_cast<std::size_t>(number) > holders.size()) holders.push_back(SideHolders{});
       SideHolders &holder = holders[number - 1];
       if (holder.count < 2) {
@@ -99,6 +129,9 @@ ReadResult mark_edge_sides(gridlume_mesh *mesh, ProximityMesh &tables) {
   VertexPairTable edges;
   create_pair_table(edges, tables.edge_count);
   Vector<std::uint8_t> marks;
+  // Only a side joining two ends of edges can be an edge: the others are
+  // not looked up.
+  Vector<std::uint8_t> edge_ends(static_cast<std::size_t>(tables.vertex_count) + 1, 0);
   for (std::int32_t e = 1; e <= tables.edge_count; ++e) {
     int vertices[2] = {0, 0};
     if (gridlume_mesh_get_edge_vertices(mesh, e, vertices) != GRIDLUME_STATUS_OK ||
@@ -108,10 +141,13 @@ ReadResult mark_edge_sides(gridlume_mesh *mesh, ProximityMesh &tables) {
     const std::int32_t number = insert_pair(edges, {vertices[0], vertices[1]});
     if (static_cast<std::size_t>(number) > marks.size()) marks.push_back(0);
     marks[number - 1] = 1;
+    edge_ends[vertices[0]] = edge_ends[vertices[1]] = 1;
   }
   for (Element &element : tables.elements) {
     for (int side = 0; side < triangle_side_count; ++side) {
-      const std::int32_t number = edges.find(side_pair(element, side));
+      const Pair pair = side_pair(element, side);
+      if (!edge_ends[pair[0]] || !edge_ends[pair[1]]) continue;
+      const std::int32_t number = edges.find(pair);
       if (number != 0 && marks[number - 1] != 0) {
         element.marked_sides |= static_cast<std::uint8_t>(1u << side);
         tables.has_marked_side = true;
