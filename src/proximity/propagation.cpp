@@ -9,7 +9,7 @@
 //
 // Entering a triangle, a front is compared with the fronts already there:
 // - a front of the same source is already there: the newcomer stops;
-// - a front travelling the same way (directions less than 90 degrees apart)
+// - a front travelling the same way (directions less than 60 degrees apart)
 //   comes from the same side of the triangle: only the nearest is kept, and
 //   the newcomer displaces the others only when nearer by more than the
 //   tolerance factor (otherwise it stops), so near-equal fronts never take
@@ -59,8 +59,11 @@ class FrontPropagation {
   // The front of `source` arriving in an element through `side`; true when
   // it stays there.
   bool enter(std::int32_t element_index, std::int32_t source, std::int8_t side);
-  bool travels_same_way(const Element &element, const Front &front, const Vector3 &way) const {
-    return geometry::dot(travel(element, front.source), way) > 0.0;
+  // `way` has the length `distance`, as a front's travel has its distance.
+  bool travels_same_way(const Element &element, const Front &front, const Vector3 &way,
+                        double distance) const {
+    return geometry::dot(travel(element, front.source), way) >
+           same_way_cosine * front.distance * distance;
   }
   // Examines the pair of fronts `earlier` and `arrived` of an element.
   void meet(const Element &element, const Front &earlier, const Front &arrived,
@@ -134,7 +137,7 @@ bool FrontPropagation::enter(std::int32_t element_index, std::int32_t source, st
   for (std::int32_t f = element.first_front; f != no_front; f = pool_[f].next) {
     const Front &front = pool_[f];
     if (front.source == source) return false;
-    if (travels_same_way(element, front, way) &&
+    if (travels_same_way(element, front, way, distance) &&
         !(distance * distance_tolerance_factor < front.distance))
       return false;
   }
@@ -143,7 +146,7 @@ bool FrontPropagation::enter(std::int32_t element_index, std::int32_t source, st
   std::int32_t *link = &element.first_front;
   while (*link != no_front) {
     const std::int32_t f = *link;
-    if (travels_same_way(element, pool_[f], way)) {
+    if (travels_same_way(element, pool_[f], way, distance)) {
       *link = pool_[f].next;
       if (pool_[f].pending) --element.pending_fronts;
       pool_.recycle(f);

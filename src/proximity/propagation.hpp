@@ -16,6 +16,10 @@ namespace gridlume::proximity {
 // Distances are compared with this relative tolerance: a front replaces
 // another only when it is nearer by more than this factor.
 inline constexpr double distance_tolerance_factor = 1.01;
+// Two fronts travel the same way, coming from the same side, when their
+// directions of travel make an angle below 60 degrees: its cosine. Fronts at
+// right angles come from two walls meeting at a corner and are both kept.
+inline constexpr double same_way_cosine = 0.5;
 // Two fronts face each other when their directions of travel make an angle
 // of at least 120 degrees: its cosine. The two sides of a right-angled
 // corner do not face each other, so a corner alone makes no proximity.

@@ -21,7 +21,8 @@ struct Band {
   int rows = 1;                     // rows of cells between the polylines
   bool closed = false;              // the polylines close on themselves
   bool mark_inner = true, mark_outer = true;
-  int inner_tag = 1, outer_tag = 2;  // edge tags of the two polylines
+  bool mark_ends = false;  // also the first and last columns of an open band
+  int inner_tag = 1, outer_tag = 2, end_tag = 3;  // edge tags
 
   int columns() const { return static_cast<int>(inner.size()); }
   // Vertex number of point i of row j (row 0 is the inner polyline).
@@ -58,6 +59,10 @@ struct Band {
     for (int i = 0; i < cells_per_row(); ++i) {
       if (mark_inner) edges.push_back({vertex(i, 0), vertex(i + 1, 0), inner_tag});
       if (mark_outer) edges.push_back({vertex(i, rows), vertex(i + 1, rows), outer_tag});
+    }
+    for (int j = 0; mark_ends && !closed && j < rows; ++j) {
+      edges.push_back({vertex(0, j), vertex(0, j + 1), end_tag});
+      edges.push_back({vertex(columns() - 1, j), vertex(columns() - 1, j + 1), end_tag});
     }
     gridlume_mesh_set_edge_count(mesh, static_cast<int>(edges.size()));
     for (int e = 0; e < static_cast<int>(edges.size()); ++e) {

@@ -89,6 +89,23 @@ TEST(ProximityPropagation, VerticesNearACircleGetTheirDistanceToTheSquare) {
     }
 }
 
+TEST(ProximityPropagation, InAClosedRectangleEveryVertexGetsTheNarrowerWidth) {
+  // Walls 2 apart along y and 1.5 apart along x: the corners too, where two
+  // walls meet at right angles, get the distance between the walls facing
+  // each other across the rectangle.
+  for (const auto &[columns, rows] : {std::pair{4, 2}, std::pair{13, 16}}) {
+    Context context;
+    Band band = strip(columns, rows, 1.5, 2.0);
+    band.mark_ends = true;
+    const Computed computed = compute(band.make(context));
+    for (int v = 1; v <= band.vertex_count(); ++v) {
+      SCOPED_TRACE(testing::Message() << columns << " columns, vertex " << v);
+      EXPECT_NEAR(computed.proximity.distances[v - 1], 1.5, 1e-12);
+      EXPECT_LT(angle_to_axis(computed.proximity.directions[v - 1], 0), 1e-12);
+    }
+  }
+}
+
 TEST(ProximityPropagation, SquareCornersAloneMakeNoProximity) {
   // The band between the circle and the square with only the square marked:
   // the square's sides meet at right angles and never face across the band
