@@ -4,10 +4,12 @@
 // a strip; a circle and a square, both closed, give a square with a hole.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <functional>
 #include <numbers>
+#include <random>
 #include <vector>
 
 #include "gridlume.h"
@@ -21,7 +23,9 @@ struct Band {
   int rows = 1;                     // rows of cells between the polylines
   bool closed = false;              // the polylines close on themselves
   bool mark_inner = true, mark_outer = true;
-  bool mark_ends = false;  // also the first and last columns of an open band
+  bool mark_ends = false;        // also the first and last columns of an open band
+  std::vector<int> marked_rows;  // rows of vertices inside the band also marked
+  unsigned shuffle_seed = 0;     // when not 0, the triangles are numbered at random
   int inner_tag = 1, outer_tag = 2, end_tag = 3;  // edge tags
 
   int columns() const { return static_cast<int>(inner.size()); }
@@ -45,20 +49,24 @@ struct Band {
         const Point p = point(i, j);
         gridlume_mesh_set_vertex_coordinates(mesh, vertex(i, j), p.data());
       }
-    gridlume_mesh_set_triangle_count(mesh, triangle_count());
-    int t = 0;
+    std::vector<std::array<int, 3>> triangles;
     for (int j = 0; j < rows; ++j)
       for (int i = 0; i < cells_per_row(); ++i) {
         const int a = vertex(i, j), b = vertex(i + 1, j), c = vertex(i + 1, j + 1),
                   d = vertex(i, j + 1);
-        const int first[3] = {a, b, c}, second[3] = {a, c, d};
-        gridlume_mesh_set_triangle_vertices(mesh, ++t, first);
-        gridlume_mesh_set_triangle_vertices(mesh, ++t, second);
+        triangles.push_back({a, b, c});
+        triangles.push_back({a, c, d});
       }
+    if (shuffle_seed != 0)
+      std::shuffle(triangles.begin(), triangles.end(), std::mt19937(shuffle_seed));
+    gridlume_mesh_set_triangle_count(mesh, triangle_count());
+    for (int t = 1; t <= triangle_count(); ++t)
+      gridlume_mesh_set_triangle_vertices(mesh, t, triangles[t - 1].data());
     std::vector<std::array<int, 3>> edges;  // two vertices and a tag
     for (int i = 0; i < cells_per_row(); ++i) {
       if (mark_inner) edges.push_back({vertex(i, 0), vertex(i + 1, 0), inner_tag});
       if (mark_outer) edges.push_back({vertex(i, rows), vertex(i + 1, rows), outer_tag});
+      for (int row : marked_rows) edges.push_back({vertex(i, row), vertex(i + 1, row), inner_tag});
     }
     for (int j = 0; mark_ends && !closed && j < rows; ++j) {
       edges.push_back({vertex(0, j), vertex(0, j + 1), end_tag});

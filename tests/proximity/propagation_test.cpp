@@ -152,6 +152,37 @@ TEST(ProximityPropagation, AMeshWithoutEdgesHasNoDistanceAndReadsNoCoordinates) 
   for (double distance : computed.proximity.distances) EXPECT_EQ(distance, -1.0);
 }
 
+TEST(ProximityPropagation, AMarkedLineInsideTheMeshIsAWallOnBothSides) {
+  Context context;
+  Band band = strip(21, 8, 4.0, 2.0);
+  band.marked_rows = {4};  // y = 1
+  const Computed computed = compute(band.make(context));
+  for (int v = 1; v <= band.vertex_count(); ++v) {
+    EXPECT_NEAR(computed.proximity.distances[v - 1], 1.0, 1e-12) << "vertex " << v;
+    EXPECT_LT(angle_to_axis(computed.proximity.directions[v - 1], 1), 1e-12);
+  }
+}
+
+TEST(ProximityPropagation, PropagationStopsAtThePassLimit) {
+  // 2 x 101 vertices, so at most max(202 / 100, 25) = 25 passes; with the
+  // triangles numbered at random a front moves a few triangles per pass and
+  // the 200 triangles between the walls take more than 25.
+  Context context;
+  Band band = strip(2, 100, 0.1, 10.0);
+  band.shuffle_seed = 17;
+  const Computed computed = compute(band.make(context));
+  EXPECT_EQ(computed.summary.passes, 25);
+  const auto found =
+      std::count_if(computed.proximity.distances.begin(), computed.proximity.distances.end(),
+                    [](double d) { return d != -1.0; });
+  EXPECT_LT(found, band.vertex_count());
+  // The same band numbered in order is crossed in a few passes.
+  band.shuffle_seed = 0;
+  const Computed ordered = compute(band.make(context));
+  EXPECT_LT(ordered.summary.passes, 25);
+  for (double distance : ordered.proximity.distances) EXPECT_NEAR(distance, 10.0, 1e-9);
+}
+
 TEST(ProximityPropagation, PropagationStopsAtAPassThatMovesNothing) {
   Context context;
   const Band band = strip(41, 10, 4.0, 1.0);
