@@ -122,6 +122,17 @@ TEST(ProximityPropagation, SquareCornersAloneMakeNoProximity) {
   }
 }
 
+TEST(ProximityPropagation, OppositeSidesOfAHoleDoNotSeeEachOtherThroughIt) {
+  // Only the circle is marked: its fronts leave it outward, and distances
+  // are measured across the triangles, never through the hole.
+  Context context;
+  Band band = circle_in_square(64, 12, 0.5);
+  band.mark_outer = false;
+  const Computed computed = compute(band.make(context));
+  EXPECT_GT(computed.summary.passes, 1);
+  for (double distance : computed.proximity.distances) EXPECT_EQ(distance, -1.0);
+}
+
 TEST(ProximityPropagation, ASingleWallGivesNoDistance) {
   Context context;
   Band band = strip(21, 6, 2.0, 1.0);
