@@ -2,6 +2,7 @@
 #include "proximity/proximity_mesh.hpp"
 
 #include <algorithm>
+#include <cmath>
 #include <new>
 
 #include "core/hash_table.hpp"
@@ -93,8 +94,7 @@ void link_neighbours(ProximityMesh &tables) {
       sides.prefetch_bucket(bucket);
     }
   };
-  for (std::size_t t = 0; t < std::min(element_count, buckets_fetched_ahead); ++t)
-    fetch_buckets(t);
+  for (std::size_t t = 0; t < std::min(element_count, buckets_fetched_ahead); ++t) fetch_buckets(t);
   for (std::size_t t = 0; t < element_count; ++t) {
     if (t + chains_fetched_ahead < element_count)
       for (const std::int32_t bucket : buckets[(t + chains_fetched_ahead) % buckets_fetched_ahead])
@@ -114,7 +114,8 @@ void link_neighbours(ProximityMesh &tables) {
     }
   }
   for (const SideHolders &holder : holders) {
-    if (holder.count != 2) continue;
+    // A triangle with a repeated vertex holds its side twice: no neighbour.
+    if (holder.count != 2 || holder.elements[0] == holder.elements[1]) continue;
     Element &first = tables.elements[holder.elements[0]];
     Element &second = tables.elements[holder.elements[1]];
     first.neighbours[holder.sides[0]] = holder.elements[1];
@@ -161,7 +162,9 @@ ReadResult read_coordinates(gridlume_mesh *mesh, ProximityMesh &tables) {
   tables.points.resize(static_cast<std::size_t>(tables.vertex_count));
   for (std::int32_t v = 1; v <= tables.vertex_count; ++v) {
     double xyz[3] = {0.0, 0.0, 0.0};
-    if (gridlume_mesh_get_vertex_coordinates(mesh, v, xyz) != GRIDLUME_STATUS_OK)
+    // A coordinate that is not a finite number cannot be measured from.
+    if (gridlume_mesh_get_vertex_coordinates(mesh, v, xyz) != GRIDLUME_STATUS_OK ||
+        !std::isfinite(xyz[0]) || !std::isfinite(xyz[1]) || !std::isfinite(xyz[2]))
       return ReadResult::coordinates;
     tables.points[v - 1] = {xyz[0], xyz[1], xyz[2]};
   }
@@ -194,7 +197,8 @@ ReadResult read_proximity_mesh(gridlume_mesh *mesh, ProximityMesh &tables) {
       gridlume_mesh_get_edge_count(mesh, &edge_count) != GRIDLUME_STATUS_OK)
     return ReadResult::mesh_data;
   if (quadrangle_count > 0) return ReadResult::quadrangles;
-  if (vertex_count < 0 || triangle_count < 0 || edge_count < 0) return ReadResult::mesh_data;
+  if (vertex_count < 0 || triangle_count < 0 || quadrangle_count < 0 || edge_count < 0)
+    return ReadResult::mesh_data;
   tables.vertex_count = vertex_count;
   tables.edge_count = edge_count;
   tables.elements.resize(static_cast<std::size_t>(triangle_count));

@@ -132,6 +132,11 @@ int edge_at_vertex_zero(int, int *vertices, void *) {
   return 0;
 }
 int refuse_point(int, double *, void *) { return -1; }
+int point_not_a_number(int, double *xyz, void *) {
+  xyz[0] = xyz[1] = 0.0;
+  xyz[2] = std::nan("");
+  return 0;
+}
 
 TEST_F(ProximitySizemap, MeshesThatCannotBeReadAreRefusedWithTheirMessage) {
   const Band band = strip(5, 2, 1.0, 1.0);
@@ -153,8 +158,11 @@ TEST_F(ProximitySizemap, MeshesThatCannotBeReadAreRefusedWithTheirMessage) {
        data},
       {"edge count",
        [](gridlume_mesh *m) { gridlume_mesh_set_get_edge_count(m, refuse_count, nullptr); }, data},
-      {"negative count",
+      {"negative triangle count",
        [](gridlume_mesh *m) { gridlume_mesh_set_get_triangle_count(m, negative_count, nullptr); },
+       data},
+      {"negative quadrangle count",
+       [](gridlume_mesh *m) { gridlume_mesh_set_get_quadrangle_count(m, negative_count, nullptr); },
        data},
       {"triangle vertices",
        [](gridlume_mesh *m) {
@@ -177,6 +185,11 @@ TEST_F(ProximitySizemap, MeshesThatCannotBeReadAreRefusedWithTheirMessage) {
       {"coordinates",
        [](gridlume_mesh *m) { gridlume_mesh_set_get_vertex_coordinates(m, refuse_point, nullptr); },
        "Problem getting mesh vertex coordinates"},
+      {"coordinate not a number",
+       [](gridlume_mesh *m) {
+         gridlume_mesh_set_get_vertex_coordinates(m, point_not_a_number, nullptr);
+       },
+       "Problem getting mesh vertex coordinates"},
   };
   for (const auto &spoiled : cases) {
     SCOPED_TRACE(spoiled.what);
@@ -187,6 +200,20 @@ TEST_F(ProximitySizemap, MeshesThatCannotBeReadAreRefusedWithTheirMessage) {
     EXPECT_EQ(compute(mesh, 1), nullptr);
     EXPECT_EQ(sent(), (Sent{{-2000, spoiled.message}, {-2000, spoiled.message}}));
   }
+}
+
+TEST_F(ProximitySizemap, TrianglesWithARepeatedVertexAreMeasuredLikeAnyOther) {
+  Band band = strip(6, 3, 2.0, 1.0);
+  gridlume_mesh *mesh = band.make(context);
+  const int count = band.triangle_count();
+  // On a side of two triangles, on a side of none, and all at one point.
+  const int flat[3][3] = {{7, 7, 8}, {1, 1, 13}, {9, 9, 9}};
+  gridlume_mesh_set_triangle_count(mesh, count + 3);
+  for (int k = 0; k < 3; ++k) gridlume_mesh_set_triangle_vertices(mesh, count + 1 + k, flat[k]);
+  gridlume_sizemap *sizemap = compute(mesh, 0);
+  ASSERT_NE(sizemap, nullptr);
+  for (int v = 1; v <= band.vertex_count(); ++v)
+    EXPECT_NEAR(size_at(sizemap, v), scale * 1.0, 0.05 * scale) << "vertex " << v;
 }
 
 TEST_F(ProximitySizemap, ANullMeshGivesNoSizemapAndNoMessage) {
