@@ -32,8 +32,8 @@ const Fixture &fixture() {
     Fixture f;
     f.context = gridlume_context_new();
     const double low[3] = {0, 0, 0}, high[3] = {1, 1, 1};
-    f.mesh = gridlume_mesh_new_tetra_grid(f.context, low, high, grid_points, grid_points,
-                                          grid_points);
+    f.mesh =
+        gridlume_mesh_new_tetra_grid(f.context, low, high, grid_points, grid_points, grid_points);
     gridlume_mesh_get_vertex_count(f.mesh, &f.vertex_count);
     f.scalar = gridlume_sizemap_new_in_memory(f.mesh, 4);
     f.metric = gridlume_sizemap_new_in_memory(f.mesh, 8);
@@ -44,9 +44,12 @@ const Fixture &fixture() {
       // A metric stretched along a direction that turns across the box.
       double c = std::cos(xyz[0] + 2 * xyz[1]), s = std::sin(xyz[0] + 2 * xyz[1]);
       double along = 1 / (size * size), across = 0.01 * along + 1 + xyz[2];
-      double metric[6] = {along * c * c + across * s * s, (along - across) * c * s,
-                          along * s * s + across * c * c, 0.1 * xyz[2] * c,
-                          0.1 * xyz[2] * s, across + xyz[0]};
+      double metric[6] = {along * c * c + across * s * s,
+                          (along - across) * c * s,
+                          along * s * s + across * c * c,
+                          0.1 * xyz[2] * c,
+                          0.1 * xyz[2] * s,
+                          across + xyz[0]};
       gridlume_sizemap_iso_mesh_vertex_set_size(f.scalar, i, &size);
       gridlume_sizemap_aniso_mesh_vertex_set_metric(f.metric, i, metric);
     }
@@ -69,9 +72,7 @@ long file_size(const std::string &path) {
 using Writer = int (*)(gridlume_sizemap *, const char *);
 using Reader = gridlume_sizemap *(*)(gridlume_mesh *, const char *);
 
-gridlume_sizemap *sizemap_of(bool metric) {
-  return metric ? fixture().metric : fixture().scalar;
-}
+gridlume_sizemap *sizemap_of(bool metric) { return metric ? fixture().metric : fixture().scalar; }
 
 void write_file(benchmark::State &state, Writer writer, bool metric, const char *name) {
   const std::string path = bench_path(name);
@@ -100,12 +101,10 @@ void read_file(benchmark::State &state, Writer writer, Reader reader, bool metri
   state.SetBytesProcessed(state.iterations() * file_size(path));
 }
 
-#define GRIDLUME_BENCH_FILE(name, writer, reader, metric, file)                          \
-  void BM_Write##name(benchmark::State &state) { write_file(state, writer, metric, file); } \
-  void BM_Read##name(benchmark::State &state) {                                         \
-    read_file(state, writer, reader, metric, file);                                     \
-  }                                                                                      \
-  BENCHMARK(BM_Write##name)->Unit(benchmark::kMillisecond)->UseRealTime();               \
+#define GRIDLUME_BENCH_FILE(name, writer, reader, metric, file)                                   \
+  void BM_Write##name(benchmark::State &state) { write_file(state, writer, metric, file); }       \
+  void BM_Read##name(benchmark::State &state) { read_file(state, writer, reader, metric, file); } \
+  BENCHMARK(BM_Write##name)->Unit(benchmark::kMillisecond)->UseRealTime();                        \
   BENCHMARK(BM_Read##name)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 GRIDLUME_BENCH_FILE(ScalarSolb, gridlume_sizemap_write_sol, gridlume_sizemap_new_read_sol, false,

@@ -18,9 +18,12 @@ constexpr int bb_values_at_vertices = 2;
 
 const char *format_description(SolutionFormat format) {
   switch (format) {
-    case SolutionFormat::text: return "text solution file";
-    case SolutionFormat::binary: return "binary solution file";
-    case SolutionFormat::bb: return "bb size file";
+    case SolutionFormat::text:
+      return "text solution file";
+    case SolutionFormat::binary:
+      return "binary solution file";
+    case SolutionFormat::bb:
+      return "bb size file";
   }
   return "";
 }
@@ -102,8 +105,9 @@ int run_solution_convert(const Command &command, const Arguments &arguments) {
   const std::string &input = arguments.positionals[0];
   const std::string &output = arguments.positionals[1];
   if (!is_solution_path(input) || !is_solution_path(output))
-    return usage_error(command, "a size map file converts only to another size map file "
-                                "('.sol', '.solb', '.bb')");
+    return usage_error(command,
+                       "a size map file converts only to another size map file "
+                       "('.sol', '.solb', '.bb')");
   if (arguments.has("p2") || arguments.has("extra-vertices"))
     return usage_error(command, "--p2 and --extra-vertices apply to meshes only");
   int version = default_solution_version;
@@ -120,7 +124,8 @@ int run_solution_convert(const Command &command, const Arguments &arguments) {
   if (session.context() == nullptr) return session.fail("not enough memory");
   auto header = read_solution_header(input);
   if (!header) return session.fail("cannot read '" + input + "'");
-  if (!header->has_vertex_values) return session.fail("'" + input + "' holds no values at vertices");
+  if (!header->has_vertex_values)
+    return session.fail("'" + input + "' holds no values at vertices");
   gridlume_sizemap *sizemap = read_sizemap(session, input, *header);
   if (sizemap == nullptr) return session.fail_unless_reported("cannot read '" + input + "'");
   // The mesh writer that writes other versions reports its failures with

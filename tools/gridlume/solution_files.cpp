@@ -65,8 +65,7 @@ class BinaryWords {
   bool swapped_;
 };
 
-bool read_types(SolutionFileHeader &header, int type_count,
-                const auto &read_integer) {
+bool read_types(SolutionFileHeader &header, int type_count, const auto &read_integer) {
   if (type_count < 0 || type_count > max_solution_types) return false;
   header.types.resize(static_cast<std::size_t>(type_count));
   for (int &type : header.types)
@@ -84,8 +83,8 @@ std::optional<SolutionFileHeader> read_binary(std::FILE *file) {
   std::int32_t code = 0;
   std::int64_t next = 0;
   if (!words.read(header.version) || header.version < 1 || header.version > 3 ||
-      !words.read(code) || code != keyword_dimension || !words.read_position(header.version, next) ||
-      !words.read(header.dimension))
+      !words.read(code) || code != keyword_dimension ||
+      !words.read_position(header.version, next) || !words.read(header.dimension))
     return std::nullopt;
   // Blocks chain forward to "End"; a position that goes back ends the walk.
   for (;;) {
@@ -177,8 +176,9 @@ int write_solution_lines(int slot, void *user_data) {
   double values[6];
   float narrowed[6];
   for (int vertex = 1; vertex <= writer.vertex_count; ++vertex) {
-    int status = iso ? gridlume_sizemap_iso_mesh_vertex_get_size(writer.sizemap, vertex, values)
-                     : gridlume_sizemap_aniso_mesh_vertex_get_metric(writer.sizemap, vertex, values);
+    int status =
+        iso ? gridlume_sizemap_iso_mesh_vertex_get_size(writer.sizemap, vertex, values)
+            : gridlume_sizemap_aniso_mesh_vertex_get_metric(writer.sizemap, vertex, values);
     if (status != GRIDLUME_STATUS_OK) return status;
     if (writer.version == 1) {
       for (int k = 0; k < width; ++k) narrowed[k] = static_cast<float>(values[k]);
@@ -205,20 +205,28 @@ std::optional<SolutionFileHeader> read_solution_header(const std::string &path) 
   File file(std::fopen(path.c_str(), *format == SolutionFormat::binary ? "rb" : "r"));
   if (!file) return std::nullopt;
   switch (*format) {
-    case SolutionFormat::binary: return read_binary(file.get());
-    case SolutionFormat::text: return read_text(file.get());
-    case SolutionFormat::bb: return read_bb(file.get());
+    case SolutionFormat::binary:
+      return read_binary(file.get());
+    case SolutionFormat::text:
+      return read_text(file.get());
+    case SolutionFormat::bb:
+      return read_bb(file.get());
   }
   return std::nullopt;
 }
 
 std::string solution_type_name(int type) {
   switch (type) {
-    case 1: return "scalar";
-    case 2: return "vector";
-    case 3: return "symmetric tensor";
-    case 4: return "matrix";
-    default: return "unknown kind " + std::to_string(type);
+    case 1:
+      return "scalar";
+    case 2:
+      return "vector";
+    case 3:
+      return "symmetric tensor";
+    case 4:
+      return "matrix";
+    default:
+      return "unknown kind " + std::to_string(type);
   }
 }
 
@@ -244,10 +252,9 @@ int write_sizemap(Session &session, gridlume_sizemap *sizemap, const std::string
     return GRIDLUME_STATUS_ERROR;
   gridlume_mesh *empty = gridlume_mesh_new_in_memory(session.context());
   if (empty == nullptr) return GRIDLUME_STATUS_NO_MEMORY;
-  int status = gridlume_mesh_write_mesh_extended(empty, path.c_str(), 2,
-                                                 GRIDLUME_MESH_WRITE_OPTION_VERSION, version,
-                                                 GRIDLUME_MESH_WRITE_OPTION_CALLBACK,
-                                                 write_solution_lines, &writer);
+  int status = gridlume_mesh_write_mesh_extended(
+      empty, path.c_str(), 2, GRIDLUME_MESH_WRITE_OPTION_VERSION, version,
+      GRIDLUME_MESH_WRITE_OPTION_CALLBACK, write_solution_lines, &writer);
   gridlume_mesh_delete(empty);
   return status;
 }
