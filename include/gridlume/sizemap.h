@@ -32,11 +32,9 @@ GRIDLUME_BEGIN_DECLS
 #define GRIDLUME_SIZEMAP_TYPE_ANISO_3D 9
 
 /* Functions of types 4 and 8, and the setters of in-memory size maps. */
-typedef int (*gridlume_sizemap_mesh_vertex_function)(int vertex, double *values,
-                                                     void *user_data);
+typedef int (*gridlume_sizemap_mesh_vertex_function)(int vertex, double *values, void *user_data);
 /* Functions of types 7 and 9. */
-typedef int (*gridlume_sizemap_3d_function)(const double *xyz, double *values,
-                                            void *user_data);
+typedef int (*gridlume_sizemap_3d_function)(const double *xyz, double *values, void *user_data);
 
 /* ---- The object ---------------------------------------------------------- */
 
@@ -68,16 +66,15 @@ GRIDLUME_API int gridlume_sizemap_get_function(gridlume_sizemap *sizemap,
                                                gridlume_map_function *function);
 GRIDLUME_API int gridlume_sizemap_get_user_data(gridlume_sizemap *sizemap, void **user_data);
 GRIDLUME_API int gridlume_sizemap_get_parent_cad(gridlume_sizemap *sizemap, gridlume_cad **cad);
-GRIDLUME_API int gridlume_sizemap_get_parent_mesh(gridlume_sizemap *sizemap,
-                                                  gridlume_mesh **mesh);
+GRIDLUME_API int gridlume_sizemap_get_parent_mesh(gridlume_sizemap *sizemap, gridlume_mesh **mesh);
 
 /* ---- Values at mesh vertices ---------------------------------------------- */
 
 /* The size at a vertex through the function of a type 4 size map: its
    status, or -1 when the size map or size is NULL, the type is not 4 or
    there is no function. */
-GRIDLUME_API int gridlume_sizemap_iso_mesh_vertex_get_size(gridlume_sizemap *sizemap,
-                                                           int vertex, double *size);
+GRIDLUME_API int gridlume_sizemap_iso_mesh_vertex_get_size(gridlume_sizemap *sizemap, int vertex,
+                                                           double *size);
 /* The same for the 6 metric reals of a type 8 size map. */
 GRIDLUME_API int gridlume_sizemap_aniso_mesh_vertex_get_metric(gridlume_sizemap *sizemap,
                                                                int vertex, double *metric);
@@ -85,8 +82,8 @@ GRIDLUME_API int gridlume_sizemap_aniso_mesh_vertex_get_metric(gridlume_sizemap 
    for a NULL size map or size; a size map without a setter (caller-made or
    read from a file) sends "sizemap:iso_mesh_vertex_set_size : Error setting
    size." and answers -1. */
-GRIDLUME_API int gridlume_sizemap_iso_mesh_vertex_set_size(gridlume_sizemap *sizemap,
-                                                           int vertex, double *size);
+GRIDLUME_API int gridlume_sizemap_iso_mesh_vertex_set_size(gridlume_sizemap *sizemap, int vertex,
+                                                           double *size);
 /* The same for 6 metric reals ("sizemap:aniso_mesh_vertex_set_metric : Error
    setting metric."). */
 GRIDLUME_API int gridlume_sizemap_aniso_mesh_vertex_set_metric(gridlume_sizemap *sizemap,

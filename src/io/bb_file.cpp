@@ -129,9 +129,10 @@ gridlume_sizemap *read_open_file(gridlume_context *context, gridlume_mesh *mesh,
     send(context, text::type_code, text::read_bb.unknown_type);
     return nullptr;
   }
-  const int type = values_per_vertex == iso_values_per_vertex     ? GRIDLUME_SIZEMAP_TYPE_ISO_MESH_VERTEX
-                   : values_per_vertex == aniso_values_per_vertex ? GRIDLUME_SIZEMAP_TYPE_ANISO_MESH_VERTEX
-                                                                  : 0;
+  const int type =
+      values_per_vertex == iso_values_per_vertex     ? GRIDLUME_SIZEMAP_TYPE_ISO_MESH_VERTEX
+      : values_per_vertex == aniso_values_per_vertex ? GRIDLUME_SIZEMAP_TYPE_ANISO_MESH_VERTEX
+                                                     : 0;
   if (!readable[1] || type == 0) {
     send(context, text::field_count_code, text::read_bb.field_count);
     return nullptr;

@@ -38,8 +38,9 @@ bool read_values(int slot, int reals, VertexValues &store) {
   const std::ptrdiff_t stride =
       static_cast<std::ptrdiff_t>(sizeof(double)) * store.values_per_vertex;
   for (int k = 0; k < reals; ++k) columns[k] = {ColumnType::float64, store.values + k, stride};
-  return keyword_file_get_lines(slot, keyword_sol_at_vertices, store.vertex_count,
-                                std::span<const FieldColumn>(columns, static_cast<std::size_t>(reals))) !=
+  return keyword_file_get_lines(
+             slot, keyword_sol_at_vertices, store.vertex_count,
+             std::span<const FieldColumn>(columns, static_cast<std::size_t>(reals))) !=
          GRIDLUME_STATUS_NO_MEMORY;
 }
 
@@ -63,7 +64,8 @@ gridlume_sizemap *read_open_file(gridlume_context *context, gridlume_mesh *mesh,
     return nullptr;
   }
   int solution_type = 0;
-  if (type_count == 1) keyword_file_stat_key(slot, keyword_sol_at_vertices, nullptr, nullptr, &solution_type);
+  if (type_count == 1)
+    keyword_file_stat_key(slot, keyword_sol_at_vertices, nullptr, nullptr, &solution_type);
   const int tensor_reals = dimension * (dimension + 1) / 2;
   const bool scalar = solution_type == solution_scalar && reals == 1;
   const bool tensor = solution_type == solution_symmetric_tensor && reals == tensor_reals;
@@ -74,12 +76,14 @@ gridlume_sizemap *read_open_file(gridlume_context *context, gridlume_mesh *mesh,
   VertexValues *store =
       new_vertex_values(vertex_count, scalar ? iso_values_per_vertex : aniso_values_per_vertex);
   if (store == nullptr) return nullptr;
-  if (keyword_file_goto_key(slot, keyword_sol_at_vertices) != 0 || !read_values(slot, reals, *store)) {
+  if (keyword_file_goto_key(slot, keyword_sol_at_vertices) != 0 ||
+      !read_values(slot, reals, *store)) {
     release_vertex_values(store);
     return nullptr;
   }
   return new_vertex_values_sizemap(
-      mesh, scalar ? GRIDLUME_SIZEMAP_TYPE_ISO_MESH_VERTEX : GRIDLUME_SIZEMAP_TYPE_ANISO_MESH_VERTEX,
+      mesh,
+      scalar ? GRIDLUME_SIZEMAP_TYPE_ISO_MESH_VERTEX : GRIDLUME_SIZEMAP_TYPE_ANISO_MESH_VERTEX,
       store, false);
 }
 

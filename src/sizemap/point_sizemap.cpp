@@ -49,9 +49,12 @@ void delete_grid(void *mesh) noexcept { gridlume_mesh_delete(static_cast<gridlum
 
 int vertex_type_of_point_type(int type) {
   switch (type) {
-    case GRIDLUME_SIZEMAP_TYPE_ISO_3D: return GRIDLUME_SIZEMAP_TYPE_ISO_MESH_VERTEX;
-    case GRIDLUME_SIZEMAP_TYPE_ANISO_3D: return GRIDLUME_SIZEMAP_TYPE_ANISO_MESH_VERTEX;
-    default: return 0;
+    case GRIDLUME_SIZEMAP_TYPE_ISO_3D:
+      return GRIDLUME_SIZEMAP_TYPE_ISO_MESH_VERTEX;
+    case GRIDLUME_SIZEMAP_TYPE_ANISO_3D:
+      return GRIDLUME_SIZEMAP_TYPE_ANISO_MESH_VERTEX;
+    default:
+      return 0;
   }
 }
 
@@ -69,7 +72,7 @@ int axis_count(double extent, double h) {
 extern "C" {
 
 gridlume_sizemap *gridlume_sizemap_new_mesh_vertex_from_sizemap_and_mesh(gridlume_sizemap *source,
-                                                                        gridlume_mesh *mesh) {
+                                                                         gridlume_mesh *mesh) {
   using namespace gridlume;
   if (source == nullptr || mesh == nullptr) return nullptr;
   int type = vertex_type_of_point_type(source->header.kind);
@@ -94,9 +97,9 @@ gridlume_sizemap *gridlume_sizemap_new_mesh_vertex_from_sizemap_and_mesh(gridlum
 }
 
 gridlume_sizemap *gridlume_sizemap_new_mesh_vertex_from_sizemap(gridlume_sizemap *source,
-                                                               const double min[3],
-                                                               const double max[3],
-                                                               int vertex_count) {
+                                                                const double min[3],
+                                                                const double max[3],
+                                                                int vertex_count) {
   using namespace gridlume;
   if (source == nullptr || min == nullptr || max == nullptr ||
       vertex_count < smallest_wanted_vertex_count ||

@@ -30,7 +30,8 @@ struct VertexValues {
   bool live() const { return validity == vertex_values_live; }
   bool holds(int vertex) const { return live() && vertex >= 1 && vertex <= vertex_count; }
   double *at(int vertex) const {
-    return values + static_cast<std::size_t>(vertex - 1) * static_cast<std::size_t>(values_per_vertex);
+    return values +
+           static_cast<std::size_t>(vertex - 1) * static_cast<std::size_t>(values_per_vertex);
   }
 };
 

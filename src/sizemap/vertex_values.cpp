@@ -48,11 +48,13 @@ void send(gridlume_context *context, int code, const char *text) {
 
 }  // namespace
 
-VertexValues *new_vertex_values(std::int32_t vertex_count, std::int32_t values_per_vertex) noexcept {
+VertexValues *new_vertex_values(std::int32_t vertex_count,
+                                std::int32_t values_per_vertex) noexcept {
   if (vertex_count < 0 || values_per_vertex < 1) return nullptr;
   auto *store = static_cast<VertexValues *>(gridlume_calloc(1, sizeof(VertexValues)));
   if (store == nullptr) return nullptr;
-  std::size_t count = static_cast<std::size_t>(vertex_count) * static_cast<std::size_t>(values_per_vertex);
+  std::size_t count =
+      static_cast<std::size_t>(vertex_count) * static_cast<std::size_t>(values_per_vertex);
   // An empty store still owns a block, so that every live store has values.
   store->values = static_cast<double *>(gridlume_calloc(count > 0 ? count : 1, sizeof(double)));
   if (store->values == nullptr) {
@@ -68,17 +70,20 @@ VertexValues *new_vertex_values(std::int32_t vertex_count, std::int32_t values_p
 void release_vertex_values(void *object) noexcept {
   auto *store = static_cast<VertexValues *>(object);
   if (store == nullptr) return;
+  store->validity = vertex_values_released;
   gridlume_free(store->values);
   store->values = nullptr;
-  store->validity = vertex_values_released;
   gridlume_free(store);
 }
 
 int values_per_vertex_of_type(int type) noexcept {
   switch (type) {
-    case GRIDLUME_SIZEMAP_TYPE_ISO_MESH_VERTEX: return iso_values_per_vertex;
-    case GRIDLUME_SIZEMAP_TYPE_ANISO_MESH_VERTEX: return aniso_values_per_vertex;
-    default: return 0;
+    case GRIDLUME_SIZEMAP_TYPE_ISO_MESH_VERTEX:
+      return iso_values_per_vertex;
+    case GRIDLUME_SIZEMAP_TYPE_ANISO_MESH_VERTEX:
+      return aniso_values_per_vertex;
+    default:
+      return 0;
   }
 }
 
@@ -87,8 +92,8 @@ gridlume_sizemap *new_vertex_values_sizemap(gridlume_mesh *mesh, int type, Verte
   bool iso = type == GRIDLUME_SIZEMAP_TYPE_ISO_MESH_VERTEX;
   gridlume_sizemap *sizemap = nullptr;
   if (store != nullptr && values_per_vertex_of_type(type) == store->values_per_vertex)
-    sizemap = gridlume_sizemap_new(mesh, type, as_map_function(iso ? iso_getter : aniso_getter),
-                                   store);
+    sizemap =
+        gridlume_sizemap_new(mesh, type, as_map_function(iso ? iso_getter : aniso_getter), store);
   if (sizemap == nullptr) {
     release_vertex_values(store);
     return nullptr;
@@ -130,7 +135,8 @@ int evaluate_vertices(gridlume_sizemap *sizemap, int first, int count, double *v
   auto function = reinterpret_cast<gridlume_sizemap_mesh_vertex_function>(sizemap->header.function);
   void *user_data = sizemap->header.user_data;
   for (; done < count; ++done) {
-    if (int status = function(first + done, values + static_cast<std::size_t>(done) * width, user_data))
+    if (int status =
+            function(first + done, values + static_cast<std::size_t>(done) * width, user_data))
       return status;
   }
   return GRIDLUME_STATUS_OK;

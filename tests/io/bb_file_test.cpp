@@ -20,8 +20,10 @@ struct BbFile : MeshTest {
     for (int i = 1; i <= vertex_count; ++i) {
       double values[6] = {i / 4.0, 0.5, 3, 4, 5, -1.0 * i};
       if (type == 8) values[0] = i;
-      if (type == 4) gridlume_sizemap_iso_mesh_vertex_set_size(sizemap, i, values);
-      else gridlume_sizemap_aniso_mesh_vertex_set_metric(sizemap, i, values);
+      if (type == 4)
+        gridlume_sizemap_iso_mesh_vertex_set_size(sizemap, i, values);
+      else
+        gridlume_sizemap_aniso_mesh_vertex_set_metric(sizemap, i, values);
     }
     return sizemap;
   }
@@ -56,8 +58,9 @@ TEST_F(BbFile, ValuesComeBackWithoutSetter) {
       EXPECT_EQ(gridlume_test::value_of(gridlume_sizemap_iso_mesh_vertex_get_size, back, 29), 7.25);
       EXPECT_EQ(gridlume_sizemap_iso_mesh_vertex_set_size(back, 1, values), -1);
     } else {
-      EXPECT_EQ(gridlume_test::values_of<6>(gridlume_sizemap_aniso_mesh_vertex_get_metric, back, 29),
-                (std::array<double, 6>{29, 0.5, 3, 4, 5, -29}));
+      EXPECT_EQ(
+          gridlume_test::values_of<6>(gridlume_sizemap_aniso_mesh_vertex_get_metric, back, 29),
+          (std::array<double, 6>{29, 0.5, 3, 4, 5, -29}));
     }
     capture.clear();
   }
@@ -119,8 +122,8 @@ TEST_F(BbFile, WritingFailuresAreReportedWithTheirMessages) {
   add_vertices(mesh, 5);
   std::string path = temporary_path("written.bb");
   EXPECT_EQ(gridlume_sizemap_write_bb(nullptr, path.c_str()), -1);
-  gridlume_sizemap *failing =
-      gridlume_sizemap_new(mesh, 8, reinterpret_cast<gridlume_map_function>(failing_metric), nullptr);
+  gridlume_sizemap *failing = gridlume_sizemap_new(
+      mesh, 8, reinterpret_cast<gridlume_map_function>(failing_metric), nullptr);
   EXPECT_EQ(gridlume_sizemap_write_bb(failing, nullptr), -1);
   EXPECT_EQ(sent(), "-2071 sizemap:write_bb : Error using provided NULL name.\n");
   EXPECT_EQ(gridlume_sizemap_write_bb(failing, "/nonexistent-directory/x.bb"), -1);
@@ -129,7 +132,8 @@ TEST_F(BbFile, WritingFailuresAreReportedWithTheirMessages) {
   EXPECT_EQ(sent(), "-2070 sizemap:write_bb : Error accessing aniso sizemap data.\n");
   EXPECT_EQ(read_file(path), "3 6 5 2\n1 1 1 1 1 1\n2 2 2 2 2 2\n");
   gridlume_sizemap *point = gridlume_sizemap_new(
-      context, 9, reinterpret_cast<gridlume_map_function>(+[](const double *, double *, void *) { return 0; }),
+      context, 9,
+      reinterpret_cast<gridlume_map_function>(+[](const double *, double *, void *) { return 0; }),
       nullptr);
   EXPECT_EQ(gridlume_sizemap_write_bb(point, path.c_str()), -1);
   EXPECT_EQ(sent(), "-2271 sizemap:write_bb : Unsupported sizemap type.\n");

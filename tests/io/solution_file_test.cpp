@@ -23,8 +23,10 @@ struct SolutionFile : MeshTest {
     gridlume_sizemap *sizemap = gridlume_sizemap_new_in_memory(mesh, type);
     for (int i = 1; i <= vertex_count; ++i) {
       double values[6] = {i / 4.0, i + 0.5, 3, 4, 5, -1.0 * i};
-      if (type == 4) gridlume_sizemap_iso_mesh_vertex_set_size(sizemap, i, values);
-      else values[0] = i, gridlume_sizemap_aniso_mesh_vertex_set_metric(sizemap, i, values);
+      if (type == 4)
+        gridlume_sizemap_iso_mesh_vertex_set_size(sizemap, i, values);
+      else
+        values[0] = i, gridlume_sizemap_aniso_mesh_vertex_set_metric(sizemap, i, values);
     }
     return sizemap;
   }
@@ -37,15 +39,17 @@ double size_at(gridlume_sizemap *sizemap, int vertex) {
   return gridlume_test::value_of(gridlume_sizemap_iso_mesh_vertex_get_size, sizemap, vertex);
 }
 std::array<double, 6> metric_at(gridlume_sizemap *sizemap, int vertex) {
-  return gridlume_test::values_of<6>(gridlume_sizemap_aniso_mesh_vertex_get_metric, sizemap, vertex);
+  return gridlume_test::values_of<6>(gridlume_sizemap_aniso_mesh_vertex_get_metric, sizemap,
+                                     vertex);
 }
 
 TEST_F(SolutionFile, ScalarsAndMetricsAreWrittenAsVersionTwoSolutions) {
   std::string path = temporary_path("iso.sol");
   ASSERT_EQ(gridlume_sizemap_write_sol(filled(4, 3), path.c_str()), 0);
-  EXPECT_EQ(read_file(path),
-            "MeshVersionFormatted 2\n\nDimension 3\n\nSolAtVertices\n3\n1 1 \n\n0.25 \n0.5 \n0.75 \n"
-            "\nEnd\n");
+  EXPECT_EQ(
+      read_file(path),
+      "MeshVersionFormatted 2\n\nDimension 3\n\nSolAtVertices\n3\n1 1 \n\n0.25 \n0.5 \n0.75 \n"
+      "\nEnd\n");
   gridlume_mesh_delete(mesh);
   mesh = gridlume_mesh_new_in_memory(context);
   ASSERT_EQ(gridlume_sizemap_write_sol(filled(8, 2), path.c_str()), 0);
@@ -94,8 +98,9 @@ std::string solution_file(const std::string &name, int version, bool big_endian,
                           std::vector<int> types, int lines, std::vector<double> reals) {
   if (name.ends_with(".sol")) {
     std::ostringstream text;
-    text << "MeshVersionFormatted " << version << "\nDimension " << dimension
-         << "\nSolAtVertices\n" << lines << "\n" << types.size();
+    text << "MeshVersionFormatted " << version << "\nDimension " << dimension << "\nSolAtVertices\n"
+         << lines << "\n"
+         << types.size();
     for (int type : types) text << " " << type;
     text << "\n";
     for (double real : reals) text << real << " ";
@@ -116,7 +121,8 @@ TEST_F(SolutionFile, EveryVersionAndByteOrderIsRead) {
       for (std::string name : {"any.sol", "any.solb"}) {
         if (name == "any.sol" && big_endian) continue;
         SCOPED_TRACE(name + " version " + std::to_string(version) + (big_endian ? " big" : ""));
-        gridlume_sizemap *iso = read(solution_file(name, version, big_endian, 3, {1}, 2, {0.5, 2.25}));
+        gridlume_sizemap *iso =
+            read(solution_file(name, version, big_endian, 3, {1}, 2, {0.5, 2.25}));
         ASSERT_NE(iso, nullptr);
         EXPECT_EQ(size_at(iso, 2), 2.25);
         gridlume_sizemap *aniso = read(solution_file(name, version, big_endian, 3, {3}, 2,
@@ -184,8 +190,9 @@ TEST_F(SolutionFile, RefusedFilesAreReportedWithTheirMessages) {
 TEST_F(SolutionFile, AShortTextFileIsRefusedAtClose) {
   add_vertices(mesh, 3);
   // Room enough for the three lines announced, but the last number is not one.
-  std::string path = write_file("bad.sol", "MeshVersionFormatted 2\nDimension 3\nSolAtVertices\n3\n1 1\n"
-                                           "1.5 2.5 x                    \n");
+  std::string path = write_file("bad.sol",
+                                "MeshVersionFormatted 2\nDimension 3\nSolAtVertices\n3\n1 1\n"
+                                "1.5 2.5 x                    \n");
   EXPECT_EQ(read(path), nullptr);
   EXPECT_EQ(sent(), "-1071 sizemap:read_sol : Error closing solution file.\n");
 }
@@ -200,7 +207,8 @@ TEST_F(SolutionFile, WritingFailuresAreReportedWithTheirMessages) {
   std::string path = temporary_path("written.solb");
   EXPECT_EQ(gridlume_sizemap_write_sol(nullptr, path.c_str()), -1);
   gridlume_sizemap *point = gridlume_sizemap_new(
-      context, 7, reinterpret_cast<gridlume_map_function>(+[](const double *, double *, void *) { return 0; }),
+      context, 7,
+      reinterpret_cast<gridlume_map_function>(+[](const double *, double *, void *) { return 0; }),
       nullptr);
   EXPECT_EQ(gridlume_sizemap_write_sol(point, path.c_str()), -1);
   EXPECT_EQ(sent(), "-2271 sizemap:write_sol : Unsupported sizemap type.\n");
@@ -235,16 +243,17 @@ TEST_F(SolutionFile, ReadingReportsEveryAllocationFailure) {
 
 TEST_F(SolutionFile, WritingUnderEveryAllocationFailureFailsAndLeaksNothing) {
   std::string path = temporary_path("sweep.sol");
-  long failures = gridlume_test::for_each_allocation_failure([&](gridlume_test::AllocationFailure &failure) {
-    gridlume_test::Context own;
-    gridlume_mesh *target = gridlume_mesh_new_in_memory(own);
-    add_vertices(target, 20);
-    gridlume_sizemap *sizemap = gridlume_sizemap_new_in_memory(target, 4);
-    failure.arm();
-    int status = gridlume_sizemap_write_sol(sizemap, path.c_str());
-    failure.disarm();
-    EXPECT_EQ(status != 0, failure.happened());
-  });
+  long failures =
+      gridlume_test::for_each_allocation_failure([&](gridlume_test::AllocationFailure &failure) {
+        gridlume_test::Context own;
+        gridlume_mesh *target = gridlume_mesh_new_in_memory(own);
+        add_vertices(target, 20);
+        gridlume_sizemap *sizemap = gridlume_sizemap_new_in_memory(target, 4);
+        failure.arm();
+        int status = gridlume_sizemap_write_sol(sizemap, path.c_str());
+        failure.disarm();
+        EXPECT_EQ(status != 0, failure.happened());
+      });
   EXPECT_GT(failures, 0);
 }
 

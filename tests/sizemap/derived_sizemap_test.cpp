@@ -98,18 +98,21 @@ TEST_F(DerivedSizemap, OnlyPointTypesAndReadableMeshesAreWrapped) {
 }
 
 int grid_vertex_count(gridlume_sizemap *sizemap) {
-  return value_of(gridlume_mesh_get_vertex_count, value_of(gridlume_sizemap_get_parent_mesh, sizemap));
+  return value_of(gridlume_mesh_get_vertex_count,
+                  value_of(gridlume_sizemap_get_parent_mesh, sizemap));
 }
 
 TEST_F(DerivedSizemap, BoxGridHasAboutTheWantedVertexCountAndAtLeastTwoPointsAlongEachAxis) {
   gridlume_sizemap *point = gridlume_sizemap_new(context, 7, stored(point_size), nullptr);
   const double low[3] = {0, 0, 0}, cube[3] = {1, 1, 1}, flat[3] = {3, 5, 0};
-  gridlume_sizemap *grid_sizemap = gridlume_sizemap_new_mesh_vertex_from_sizemap(point, low, cube, 1000);
+  gridlume_sizemap *grid_sizemap =
+      gridlume_sizemap_new_mesh_vertex_from_sizemap(point, low, cube, 1000);
   ASSERT_NE(grid_sizemap, nullptr);
   EXPECT_EQ(grid_vertex_count(grid_sizemap), 1000);
   // The last grid point is the box's highest corner.
   EXPECT_EQ(value_of(gridlume_sizemap_iso_mesh_vertex_get_size, grid_sizemap, 1000), 111.0);
-  gridlume_sizemap *flat_sizemap = gridlume_sizemap_new_mesh_vertex_from_sizemap(point, low, flat, 8);
+  gridlume_sizemap *flat_sizemap =
+      gridlume_sizemap_new_mesh_vertex_from_sizemap(point, low, flat, 8);
   ASSERT_NE(flat_sizemap, nullptr);
   // h = 1: 3 × 5 × 2 points.
   EXPECT_EQ(grid_vertex_count(flat_sizemap), 30);
