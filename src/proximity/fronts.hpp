@@ -6,7 +6,6 @@
 // list, so a long propagation reuses the same records.
 #pragma once
 
-#include <array>
 #include <cstdint>
 
 #include "core/allocator.hpp"

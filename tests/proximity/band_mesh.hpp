@@ -98,6 +98,19 @@ inline Band strip(
   return band;
 }
 
+// Two circles about the origin, of radii `inner` and `outer`.
+inline Band ring(int points, int rows, double inner, double outer) {
+  Band band;
+  band.rows = rows;
+  band.closed = true;
+  for (int i = 0; i < points; ++i) {
+    const double angle = 2 * std::numbers::pi * i / points;
+    band.inner.push_back({inner * std::cos(angle), inner * std::sin(angle), 0.0});
+    band.outer.push_back({outer * std::cos(angle), outer * std::sin(angle), 0.0});
+  }
+  return band;
+}
+
 // A circle of radius `radius` about the origin inside the square [-1, 1]^2:
 // the outer point of each angle is where its ray leaves the square.
 inline Band circle_in_square(int points, int rows, double radius) {

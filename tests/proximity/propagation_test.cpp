@@ -89,6 +89,25 @@ TEST(ProximityPropagation, VerticesNearACircleGetTheirDistanceToTheSquare) {
     }
 }
 
+TEST(ProximityPropagation, BetweenTwoCirclesEveryVertexGetsTheGapAcrossTheRing) {
+  // The outer wall is concave as seen from the ring: the nearest point of a
+  // vertex on it is found by walking along it from the front's segment.
+  Context context;
+  const Band band = ring(96, 8, 0.5, 1.0);
+  const Computed computed = compute(band.make(context));
+  for (int j = 0; j <= band.rows; ++j)
+    for (int i = 0; i < band.columns(); ++i) {
+      const int v = band.vertex(i, j);
+      SCOPED_TRACE(testing::Message() << "ring " << j << ", point " << i);
+      EXPECT_NEAR(computed.proximity.distances[v - 1], 0.5, 0.025);
+      const Point p = band.point(i, j);
+      const gridlume::proximity::Vector3 &d = computed.proximity.directions[v - 1];
+      const double cosine =
+          std::abs(d.x * p[0] + d.y * p[1]) / (std::hypot(d.x, d.y) * std::hypot(p[0], p[1]));
+      EXPECT_GT(cosine, std::cos(0.05));
+    }
+}
+
 TEST(ProximityPropagation, InAClosedRectangleEveryVertexGetsTheNarrowerWidth) {
   // Walls 2 apart along y and 1.5 apart along x: the corners too, where two
   // walls meet at right angles, get the distance between the walls facing
