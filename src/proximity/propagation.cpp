@@ -33,6 +33,7 @@
 #include "proximity/propagation.hpp"
 
 #include <algorithm>
+#include <array>
 #include <new>
 
 namespace gridlume::proximity {
@@ -74,11 +75,20 @@ class FrontPropagation {
   VertexProximity &result_;
   MarkedLines lines_;
   FrontPool pool_;
+  // Per element, its fronts not yet pushed; apart from the elements, so that
+  // a pass finds the elements to push without reading them all.
+  Vector<std::int32_t> pending_fronts_;
+  // Per vertex, the two sources it was last measured between, the smaller
+  // first: the same pair met again in the next triangle gives the same
+  // candidate.
+  Vector<std::array<std::int32_t, 2>> last_measured_;
 };
 
 void FrontPropagation::start() {
   lines_.build(tables_);
   pool_.reserve(2 * tables_.elements.size());
+  pending_fronts_.assign(tables_.elements.size(), 0);
+  last_measured_.assign(static_cast<std::size_t>(tables_.vertex_count), {-1, -1});
   for (std::size_t e = 0; e < tables_.elements.size(); ++e) {
     const Element &element = tables_.elements[e];
     for (int side = 0; side < triangle_side_count; ++side) {
@@ -100,7 +110,7 @@ std::int32_t FrontPropagation::propagate() {
     bool moved = false;
     for (std::int32_t i = 0; i < element_count; ++i) {
       const std::int32_t e = forward ? i : element_count - 1 - i;
-      if (tables_.elements[e].pending_fronts > 0 && push_pending(e)) moved = true;
+      if (pending_fronts_[e] > 0 && push_pending(e)) moved = true;
     }
     if (!moved) break;
   }
@@ -110,11 +120,15 @@ std::int32_t FrontPropagation::propagate() {
 bool FrontPropagation::push_pending(std::int32_t element_index) {
   Element &element = tables_.elements[element_index];
   bool moved = false;
+  // The neighbours are entered next; on a mesh numbered without locality
+  // their records are far apart, so they are all asked for at once.
+  for (const std::int32_t neighbour : element.neighbours)
+    if (neighbour != no_element) __builtin_prefetch(&tables_.elements[neighbour]);
   // Entering a neighbour may grow the pool: fronts are reached by number.
   for (std::int32_t f = element.first_front; f != no_front; f = pool_[f].next) {
     if (!pool_[f].pending) continue;
     pool_[f].pending = 0;
-    --element.pending_fronts;
+    --pending_fronts_[element_index];
     const Front front = pool_[f];
     for (int side = 0; side < triangle_side_count; ++side) {
       const std::int32_t neighbour = element.neighbours[side];
@@ -148,7 +162,7 @@ bool FrontPropagation::enter(std::int32_t element_index, std::int32_t source, st
     const std::int32_t f = *link;
     if (travels_same_way(element, pool_[f], way, distance)) {
       *link = pool_[f].next;
-      if (pool_[f].pending) --element.pending_fronts;
+      if (pool_[f].pending) --pending_fronts_[element_index];
       pool_.recycle(f);
     } else {
       link = &pool_[f].next;
@@ -158,7 +172,7 @@ bool FrontPropagation::enter(std::int32_t element_index, std::int32_t source, st
   const std::int32_t arrived = pool_.take();
   pool_[arrived] = Front{element.first_front, source, distance, side, 1};
   element.first_front = arrived;
-  ++element.pending_fronts;
+  ++pending_fronts_[element_index];
   const Front &front = pool_[arrived];
   for (std::int32_t f = front.next; f != no_front; f = pool_[f].next)
     meet(element, pool_[f], front, way);
@@ -175,6 +189,10 @@ void FrontPropagation::meet(const Element &element, const Front &earlier, const 
   if (!(product > 0.0) || cosine_times_product > facing_cosine * product) return;
   if (!(segment_distance(a.segment, b.segment) < threshold_)) return;
   for (const std::int32_t vertex : element.vertices) {
+    const std::array<std::int32_t, 2> pair = {std::min(earlier.source, arrived.source),
+                                              std::max(earlier.source, arrived.source)};
+    if (last_measured_[vertex - 1] == pair) continue;
+    last_measured_[vertex - 1] = pair;
     const Vector3 &p = tables_.point(vertex);
     const Vector3 on_a = lines_.nearest(earlier.source, p).point;
     const Vector3 on_b = lines_.nearest(arrived.source, p).point;

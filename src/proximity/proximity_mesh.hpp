@@ -26,7 +26,6 @@ struct Element {
   std::array<std::int8_t, 3> neighbour_sides;  // the neighbour's local side
   std::uint8_t marked_sides;                   // bit k: side k is a marked mesh edge
   std::int32_t first_front;                    // head of the element's front list
-  std::int32_t pending_fronts;                 // fronts of the list not yet pushed
   Vector3 centroid;
   double radius;  // largest distance from centroid to a corner
 
