@@ -63,6 +63,7 @@ Elements &shared_elements() {
 struct DeclaredPool {
   ParallelPool *pool;
   int element_type, vertex_type;
+  double statistics[3] = {};  // groups per block (mean, largest), passes
   DeclaredPool(int workers, int scheduling) {
     Elements &elements = shared_elements();
     pool = parallel_init(workers, 0, nullptr);
@@ -72,7 +73,7 @@ struct DeclaredPool {
     parallel_begin_dependency(pool, element_type, vertex_type);
     for (int e = 1; e <= element_count; e++)
       parallel_add_dependency(pool, 1, &e, 4, elements.vertices[std::size_t(e - 1)].data());
-    parallel_end_dependency(pool, nullptr);
+    parallel_end_dependency(pool, statistics);
   }
   ~DeclaredPool() { parallel_stop(pool); }
 };
@@ -103,6 +104,8 @@ void launch_with_dependencies(benchmark::State &state, int scheduling) {
     concurrency = parallel_launch(declared.pool, declared.element_type, declared.vertex_type,
                                   Elements::update, &shared_elements());
   state.counters["concurrency"] = concurrency;
+  state.counters["passes"] = declared.statistics[2];
+  state.counters["groups_per_block"] = declared.statistics[0];
   state.SetItemsProcessed(state.iterations() * element_count);
 }
 
