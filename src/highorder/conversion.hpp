@@ -27,6 +27,7 @@
 
 #include "core/allocator.hpp"
 #include "highorder/internal_mesh.hpp"
+#include "highorder/topology.hpp"
 
 namespace gridlume::highorder {
 
@@ -87,6 +88,7 @@ struct ConversionState {
   InternalMesh *surface = nullptr;
   // All vertex coordinates right after node generation (straight positions).
   Vector<double> straight_coordinates;
+  Topology topology;
   // Per kind, per element: the latest quality, and the quality before the
   // boundary was curved (boundary-layer relaxation).
   std::array<Vector<double>, kind_slots> quality;
