@@ -12,6 +12,7 @@
 #include "gridlume/common.h"
 #include "gridlume/cad.h"
 #include "gridlume/context.h"
+#include "gridlume/highorder.h"
 #include "gridlume/mesh.h"
 #include "gridlume/mesh_checks.h"
 #include "gridlume/mesh_io.h"
