@@ -123,7 +123,7 @@ int relax_boundary_layer(ConversionState &state) noexcept {
       std::fill(rejected.begin(), rejected.end(), 0);
       for (int kind = first_volume_kind; kind <= last_kind; ++kind) {
         RelaxLoop loop{&state, kind, curved.data(), relax, &rejected};
-        run_element_loop(state, kind, relax_range, &loop);
+        run_element_loop(state, kind, relax_range, &loop, LoopAccess::move_nodes);
       }
       std::int64_t total = 0;
       for (std::int64_t count : rejected) total += count;

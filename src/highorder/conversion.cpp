@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <new>
-#include <thread>
 #include <algorithm>
 
 #include "highorder/boundary_curving.hpp"
@@ -46,11 +45,11 @@ int check_surface_numbering(const ConversionState &state) {
   return code_success;
 }
 
-int effective_thread_count(std::int32_t requested) {
-  // 0 (or less) means the number of processors, when the system tells it.
-  if (requested < 1) requested = std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
-  return requested > thread_limit ? thread_limit : requested;
-}
+// Stops the workers however the steps end.
+struct WorkerGuard {
+  ConversionState &state;
+  ~WorkerGuard() { stop_workers(state); }
+};
 
 int size_quality_arrays(ConversionState &state) {
   try {
@@ -118,16 +117,16 @@ int run_steps(ConversionState &state) {
   if (state.surface != nullptr && (code = check_surface_numbering(state)) != code_success)
     return code;
 
-  state.thread_count = effective_thread_count(state.thread_count);
+  if (state.thread_count > thread_limit) state.thread_count = thread_limit;
+  WorkerGuard guard{state};
   WorkerNumbering numbering;
-  if (state.thread_count > 1) {
-    if (!state.scheduling_chosen) {
-      if (state.verbose) std::printf(report::static_scheduling, state.thread_count);
-      state.scheduling_chosen = 1;
-    }
-    if ((code = renumber_for_workers(state, numbering)) != code_success) return code;
+  if (state.thread_count != 1) {
+    if ((code = start_workers(state)) != code_success) return code;
+    if (state.thread_count > 1 && (code = renumber_for_workers(state, numbering)) != code_success)
+      return code;
   }
   if ((code = generate_nodes(state)) != code_success) return code;
+  if ((code = register_element_loops(state)) != code_success) return code;
   try {
     state.straight_coordinates = state.mesh.coordinates;
     build_topology(state.mesh, state.topology);
@@ -151,6 +150,7 @@ int run_steps(ConversionState &state) {
     return code;
   }
   if ((code = restore_numbering(state, numbering)) != code_success) return code;
+  stop_workers(state);
   if (state.curve_propagation_mode != -1 && (code = renumber_to_surface(state)) != code_success)
     return code;
   return code_success;
