@@ -27,6 +27,8 @@
 
 #include "core/allocator.hpp"
 #include "highorder/internal_mesh.hpp"
+#include "highorder/parallel_loops.hpp"
+#include "highorder/topology.hpp"
 
 namespace gridlume::highorder {
 
@@ -87,6 +89,7 @@ struct ConversionState {
   InternalMesh *surface = nullptr;
   // All vertex coordinates right after node generation (straight positions).
   Vector<double> straight_coordinates;
+  Topology topology;
   // Per kind, per element: the latest quality, and the quality before the
   // boundary was curved (boundary-layer relaxation).
   std::array<Vector<double>, kind_slots> quality;
@@ -95,8 +98,12 @@ struct ConversionState {
   Vector<QualityHistogram> histograms;
   Vector<RepairCounters> repair_counters;
   ElementQualityHook quality_hook = nullptr;
-  // The parallel loop pool while the conversion runs with several threads.
-  void *parallel = nullptr;
+  // The parallel loop pool while the conversion runs with several threads,
+  // the loop type of each volume kind (0 when not registered) and the type
+  // of the vertices their blocks depend on.
+  ParallelPool *parallel = nullptr;
+  std::array<int, kind_slots> loop_types = {};
+  int vertex_type = 0;
   // A text for failures without a fixed message.
   char message_text[message_text_size] = {};
 };
