@@ -1,12 +1,12 @@
 // The parallel loop library: the cost of a launch over elements that share
 // vertices, with and without the dependency rule, in both schedulings, and
 // the cost of declaring the dependencies.
+#include "highorder/parallel_loops.hpp"
+
 #include <benchmark/benchmark.h>
 
 #include <array>
 #include <vector>
-
-#include "highorder/parallel_loops.hpp"
 
 using namespace gridlume;
 
@@ -109,8 +109,12 @@ void launch_with_dependencies(benchmark::State &state, int scheduling) {
   state.SetItemsProcessed(state.iterations() * element_count);
 }
 
-void BM_UpdateDynamic(benchmark::State &state) { launch_with_dependencies(state, parallel_option_dynamic); }
-void BM_UpdateStatic(benchmark::State &state) { launch_with_dependencies(state, parallel_option_static); }
+void BM_UpdateDynamic(benchmark::State &state) {
+  launch_with_dependencies(state, parallel_option_dynamic);
+}
+void BM_UpdateStatic(benchmark::State &state) {
+  launch_with_dependencies(state, parallel_option_static);
+}
 
 void BM_DeclareDependencies(benchmark::State &state) {
   for (auto _ : state) DeclaredPool declared(int(state.range(0)), parallel_option_static);
@@ -121,7 +125,11 @@ void BM_DeclareDependencies(benchmark::State &state) {
 
 BENCHMARK(BM_SerialMeasure)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SerialUpdate)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_MeasureWithoutDependencies)->Arg(2)->Arg(4)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_MeasureWithoutDependencies)
+    ->Arg(2)
+    ->Arg(4)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 BENCHMARK(BM_UpdateDynamic)->Arg(2)->Arg(4)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_UpdateStatic)->Arg(2)->Arg(4)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_DeclareDependencies)->Arg(4)->Unit(benchmark::kMillisecond)->UseRealTime();

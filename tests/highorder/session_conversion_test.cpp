@@ -66,7 +66,8 @@ TEST_F(HighorderSessionConversion, StraightTetrahedraServeTheirEdgeMiddlesInEdge
   // 8 corners and one node per edge: 12 cube edges, 6 face diagonals, the
   // inner diagonal.
   EXPECT_EQ(value_of(gridlume_mesh_get_vertex_count, output), 8 + 19);
-  constexpr std::array<std::array<int, 2>, 6> edges = {{{0, 1}, {1, 2}, {2, 0}, {0, 3}, {1, 3}, {2, 3}}};
+  constexpr std::array<std::array<int, 2>, 6> edges = {
+      {{0, 1}, {1, 2}, {2, 0}, {0, 3}, {1, 3}, {2, 3}}};
   for (int t = 1; t <= 6; t++) {
     const auto corners = values_of<4>(gridlume_mesh_get_tetrahedron_vertices, output, t);
     std::array<int, 6> extra{};
@@ -94,7 +95,8 @@ TEST_F(HighorderSessionConversion, StraightTetrahedraServeTheirEdgeMiddlesInEdge
   }
 }
 
-TEST_F(HighorderSessionConversion, StraightHexahedronServesItsNineteenExtraVerticesInInterfaceOrder) {
+TEST_F(HighorderSessionConversion,
+       StraightHexahedronServesItsNineteenExtraVerticesInInterfaceOrder) {
   convert_straight(unit_cube_hexahedron(), "2");
   ASSERT_EQ(value_of(gridlume_mesh_get_hexahedron_count, output), 1);
   const auto corners = values_of<8>(gridlume_mesh_get_hexahedron_vertices, output, 1);
@@ -102,10 +104,25 @@ TEST_F(HighorderSessionConversion, StraightHexahedronServesItsNineteenExtraVerti
   for (int c : corners) p.push_back(vertex_of(output, c));
   // Edges of the bottom and top faces alternating, the vertical edges, the
   // bottom and top faces, the four side faces, the centre.
-  const std::vector<std::vector<int>> expected = {
-      {0, 1}, {4, 7}, {1, 2}, {4, 5}, {0, 3}, {6, 7}, {2, 3}, {5, 6}, {0, 4}, {1, 5},
-      {2, 6}, {3, 7}, {0, 1, 2, 3}, {4, 5, 6, 7}, {0, 1, 5, 4}, {1, 2, 6, 5}, {3, 2, 6, 7},
-      {0, 3, 7, 4}, {0, 1, 2, 3, 4, 5, 6, 7}};
+  const std::vector<std::vector<int>> expected = {{0, 1},
+                                                  {4, 7},
+                                                  {1, 2},
+                                                  {4, 5},
+                                                  {0, 3},
+                                                  {6, 7},
+                                                  {2, 3},
+                                                  {5, 6},
+                                                  {0, 4},
+                                                  {1, 5},
+                                                  {2, 6},
+                                                  {3, 7},
+                                                  {0, 1, 2, 3},
+                                                  {4, 5, 6, 7},
+                                                  {0, 1, 5, 4},
+                                                  {1, 2, 6, 5},
+                                                  {3, 2, 6, 7},
+                                                  {0, 3, 7, 4},
+                                                  {0, 1, 2, 3, 4, 5, 6, 7}};
   std::array<int, 19> extra{};
   int code = 0;
   ASSERT_EQ(gridlume_mesh_get_hexahedron_extra_vertices(output, 1, &code, extra.data()), 0);
@@ -122,7 +139,8 @@ TEST_F(HighorderSessionConversion, SurfaceWhoseTrianglesDifferFromTheBoundaryIsR
   LinearMesh surface = volume;
   surface.tetrahedra.clear();
   std::swap(surface.triangles[4][0], surface.triangles[4][1]);
-  for (std::size_t t = 0; t < 3 * surface.triangles.size(); t++) surface.vertices.push_back({0, 0, 0});
+  for (std::size_t t = 0; t < 3 * surface.triangles.size(); t++)
+    surface.vertices.push_back({0, 0, 0});
   gridlume_mesh *second_order = in_memory(context, surface);
   for (int t = 1; t <= int(surface.triangles.size()); t++) {
     const int extra[3] = {8 + 3 * t - 2, 8 + 3 * t - 1, 8 + 3 * t};
