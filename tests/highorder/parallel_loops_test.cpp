@@ -320,6 +320,11 @@ TEST(ParallelLoops, DynamicBlocksSharingAVertexNeverRunTogether) {
   EXPECT_GE(run_on_shared_vertices(pool, 1500, random_elements(6000, 1500, 1), 5), 1.0f);
   EXPECT_GE(run_on_shared_vertices(pool, 9000, random_elements(20000, 9000, 2), 5), 1.0f);
   EXPECT_GE(run_on_shared_vertices(pool, 20003, strip_elements(20000), 5), 1.0f);
+  // More workers than cores, so that blocks are interrupted in the middle.
+  Pool crowded(9);
+  EXPECT_GE(run_on_shared_vertices(crowded, 30003, strip_elements(30000), 5), 1.0f);
+  ASSERT_EQ(parallel_set_options(crowded, parallel_option_worker_limit, 5, 0), 1);
+  EXPECT_GE(run_on_shared_vertices(crowded, 9000, random_elements(20000, 9000, 6), 3), 1.0f);
 }
 
 TEST(ParallelLoops, StaticPassesNeverRunBlocksSharingAVertexTogether) {
