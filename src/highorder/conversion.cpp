@@ -89,7 +89,7 @@ int curve_and_optimise(ConversionState &state) {
       if (code == code_success) {
         const std::int64_t rejected = repair_elements(state, RepairRule::invalid);
         if (rejected < 0) return code_failure;
-        evaluate_all_qualities(state);
+        recount_histograms(state);
         if (state.verbose && state.rejection)
           std::printf(report::rejected_line, (long long)rejected);
       }

@@ -167,7 +167,7 @@ int smooth_mid_nodes(ConversionState &state) noexcept {
   } catch (const std::bad_alloc &) {
     return code_failure;
   }
-  evaluate_all_qualities(state);
+  recount_histograms(state);
   return code_success;
 }
 
