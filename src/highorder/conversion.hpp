@@ -19,6 +19,7 @@
 //    nodes_per_element(kind, 2) nodes, corners first in the order of the
 //    input element, then the nodes listed in internal_mesh.hpp, and the tags
 //    of the input elements. The output mesh serves these arrays as they are.
+//    The straight positions and the topology are released by then.
 //  * conversion_state_delete() releases everything, surface included.
 #pragma once
 
