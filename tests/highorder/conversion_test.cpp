@@ -10,6 +10,7 @@
 
 #include "highorder/conversion.hpp"
 #include "highorder/element_quality.hpp"
+#include "highorder/element_shapes.hpp"
 #include "support/allocation_failure.hpp"
 #include "test_meshes.hpp"
 
@@ -280,4 +281,38 @@ TEST(HighOrderConversion, MemoryFailureAnywhereAnswersCode2AndLeaksNothing) {
     conversion_state_delete(state);
   });
   EXPECT_GT(failures, 10);
+}
+
+TEST(HighOrderConversion, PrismAndPyramidMeshesConvertToValidElements) {
+  for (bool prisms : {true, false}) {
+    const MixedMesh mesh = split_hexahedra(3, prisms);
+    State state(conversion_state_new());
+    import(mesh, *state);
+    state->thread_count = 1;
+    // Every input element is valid before the conversion.
+    const int kind = prisms ? kind_prism : kind_pyramid;
+    ASSERT_EQ(run_conversion(*state), code_success);
+    EXPECT_EQ(state->mesh.elements[kind].nodes_per_element, prisms ? 18 : 14);
+    for (std::int32_t e = 1; e <= state->mesh.count(kind); ++e)
+      EXPECT_GT(state->quality[kind][e], 0.0) << (prisms ? "prism " : "pyramid ") << e;
+    // The skin was found and curved: the nodes of the arcs of the outer
+    // cylinder (radius 2, 30 degrees an edge) moved out to it, but for the
+    // arcs on its ridges with the end planes z = 0 and z = 1.
+    int arcs = 0;
+    const ElementArray &array = state->mesh.elements[kind];
+    const auto edges = shapes::order2_shapes[kind].edges;
+    for (std::int32_t e = 1; e <= array.count; ++e)
+      for (std::size_t i = 0; i < edges.size(); ++i) {
+        const std::int32_t *list = array.element(e);
+        const double *a = state->mesh.vertex(list[edges[i][0]]);
+        const double *b = state->mesh.vertex(list[edges[i][1]]);
+        if (std::fabs(std::hypot(a[0], a[1]) - 2) > 1e-9 || std::fabs(std::hypot(b[0], b[1]) - 2) > 1e-9 ||
+            a[2] != b[2] || a[2] == 0.0 || a[2] == 1.0 || (a[0] == b[0] && a[1] == b[1]))
+          continue;
+        const double *x = state->mesh.vertex(list[shapes::edge_node(kind, int(i))]);
+        EXPECT_NEAR(std::hypot(x[0], x[1]), 2.0, 0.005);
+        ++arcs;
+      }
+    EXPECT_GT(arcs, 0);
+  }
 }
