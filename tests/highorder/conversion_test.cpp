@@ -264,23 +264,39 @@ TEST(HighOrderConversion, MeshWithoutVolumeElementsFailsWithCode2) {
 }
 
 TEST(HighOrderConversion, MemoryFailureAnywhereAnswersCode2AndLeaksNothing) {
-  const TetMesh mesh = ball(2);
-  const long failures = gridlume_test::for_each_allocation_failure([&](gridlume_test::AllocationFailure &failure) {
-    ConversionState *state = conversion_state_new();
-    ASSERT_NE(state, nullptr);
-    import(mesh, *state);
-    state->thread_count = 2;
-    failure.arm();
-    const int code = run_conversion(*state);
-    failure.disarm();
-    // The pool that cannot start is code 1; any other step answers code 2.
-    if (failure.happened())
-      EXPECT_TRUE(code == code_failure || code == code_parallel_failure) << code;
-    else
-      EXPECT_EQ(code, code_success);
-    conversion_state_delete(state);
-  });
-  EXPECT_GT(failures, 10);
+  // Tetrahedra on two threads, hexahedra whose skin is extracted, and a
+  // boundary-layer run: every step's allocations are reached.
+  enum Run { tetrahedra, hexahedra_skin, boundary_layer };
+  for (Run run : {tetrahedra, hexahedra_skin, boundary_layer}) {
+    const long failures = gridlume_test::for_each_allocation_failure(
+        [&](gridlume_test::AllocationFailure &failure) {
+          ConversionState *state = conversion_state_new();
+          ASSERT_NE(state, nullptr);
+          if (run == hexahedra_skin) {
+            import(hexahedra(2, true), *state);
+          } else {
+            import(ball(2), *state);
+          }
+          state->thread_count = run == tetrahedra ? 2 : 1;
+          if (run == boundary_layer) {
+            ASSERT_EQ(allocate_boundary_layer_pairs(*state, state->mesh.vertex_count), 0);
+            state->boundary_layer_mode = 1;
+            for (std::int32_t v = 1; v <= state->mesh.vertex_count; ++v)
+              state->boundary_layer_pairs[v] = {v, 0};
+          }
+          failure.arm();
+          const int code = run_conversion(*state);
+          failure.disarm();
+          // The pool that cannot start is code 1; any other step answers
+          // code 2.
+          if (failure.happened())
+            EXPECT_TRUE(code == code_failure || code == code_parallel_failure) << code;
+          else
+            EXPECT_EQ(code, code_success);
+          conversion_state_delete(state);
+        });
+    EXPECT_GT(failures, 10) << run;
+  }
 }
 
 TEST(HighOrderConversion, PrismAndPyramidMeshesConvertToValidElements) {
