@@ -144,8 +144,10 @@ bool taken(const ConversionState &state, RepairRule rule, int kind, std::int32_t
 int smooth_mid_nodes(ConversionState &state) noexcept {
   try {
     Smoother smoother{state, {}, 0};
-    for (int kind = first_volume_kind; kind <= last_kind; ++kind)
+    for (int kind = first_volume_kind; kind <= last_kind; ++kind) {
       smoother.treated[kind].assign(std::size_t(state.mesh.count(kind)) + 1, 0);
+      for (auto &marks : state.mesh.elements[kind].marks) std::fill(marks.begin(), marks.end(), 0);
+    }
     for (int iteration = 1; iteration <= smoothing_iteration_limit; ++iteration) {
       smoother.iteration = iteration;
       for (auto &counters : state.repair_counters) counters = RepairCounters{};
