@@ -89,10 +89,15 @@ struct VertexTripleKey {
 struct OrderedTripleKey {
   using Key = std::array<std::int32_t, 3>;
   static std::int32_t bucket(const Key &key, std::int32_t bucket_count) noexcept {
-    return hash_detail::bucket_of_value(
-        3 * static_cast<std::int64_t>(key[0]) + 5 * static_cast<std::int64_t>(key[1]) +
-            7 * static_cast<std::int64_t>(key[2]),
-        bucket_count);
+    const std::int64_t sum = 3 * static_cast<std::int64_t>(key[0]) +
+                             5 * static_cast<std::int64_t>(key[1]) +
+                             7 * static_cast<std::int64_t>(key[2]);
+    // Vertex numbers are positive and the sum mostly fits in 32 bits, where
+    // the division is several times quicker.
+    if (sum >= 0 && sum <= static_cast<std::int64_t>(UINT32_MAX))
+      return static_cast<std::int32_t>(static_cast<std::uint32_t>(sum) %
+                                       static_cast<std::uint32_t>(bucket_count));
+    return hash_detail::bucket_of_value(sum, bucket_count);
   }
   static bool equal(const Key &a, const Key &b) noexcept {
     return a[0] == b[0] && a[1] == b[1] && a[2] == b[2];

@@ -54,6 +54,20 @@ struct Surface {
   }
 };
 
+// The middle of the arc from a to b that is symmetric about the bisector
+// plane of the chord and tangent at b to the plane of normal nb: the
+// quadratic through a and b whose control point is where b's tangent meets
+// that bisector plane. Exact for circular arcs; with d = b - a and w = d.nb
+// the shift from the chord's midpoint is (|d|^2 w nb - w^2 d) / (4 (|d|^2 - w^2)).
+Vec one_sided_middle(Vec a, Vec b, Vec nb) {
+  const Vec d = b - a;
+  const double length2 = dot(d, d), w = dot(d, nb);
+  const double denominator = 4.0 * (length2 - w * w);
+  const Vec middle = 0.5 * (a + b);
+  if (!(denominator > 0.5 * length2)) return middle;  // a chord nearly along the normal
+  return middle + (1.0 / denominator) * (length2 * w * nb - (w * w) * d);
+}
+
 void store(Vector<double> &array, std::int32_t node, Vec p) {
   double *q = array.data() + 3 * std::size_t(node);
   q[0] = p.x;
@@ -126,21 +140,51 @@ void derive_curved_boundary(ConversionState &state) {
   }
   // Vertex normals with Max's weights: each corner adds the cross product of
   // its two edges over the product of their squared lengths.
+  auto corner_weight = [&](const FaceView &view, int i) {
+    const Vec p = surface.point(view.nodes[i]);
+    const Vec next = surface.point(view.nodes[(i + 1) % view.corners]) - p;
+    const Vec previous = surface.point(view.nodes[(i + view.corners - 1) % view.corners]) - p;
+    const double scale = dot(next, next) * dot(previous, previous);
+    return scale > 0.0 ? (1.0 / scale) * cross(next, previous) : Vec{0, 0, 0};
+  };
   Vector<Vec> vertex_normal(std::size_t(mesh.linear_vertex_count) + 1, Vec{0, 0, 0});
+  // The faces around each ridge vertex, for the normals of its smooth sides.
+  Vector<std::int64_t> first_face(std::size_t(mesh.linear_vertex_count) + 2, 0);
   for (std::int32_t f = 0; f < faces; ++f) {
     const FaceView view = surface.face(f);
     for (int i = 0; i < view.corners; ++i) {
-      const Vec p = surface.point(view.nodes[i]);
-      const Vec next = surface.point(view.nodes[(i + 1) % view.corners]) - p;
-      const Vec previous = surface.point(view.nodes[(i + view.corners - 1) % view.corners]) - p;
-      const double scale = dot(next, next) * dot(previous, previous);
-      if (scale > 0.0) {
-        Vec &n = vertex_normal[std::size_t(view.nodes[i])];
-        n = n + (1.0 / scale) * cross(next, previous);
-      }
+      const auto vertex = std::size_t(view.nodes[i]);
+      vertex_normal[vertex] = vertex_normal[vertex] + corner_weight(view, i);
+      if (ridge_vertex[vertex]) ++first_face[vertex + 1];
     }
   }
   for (auto &n : vertex_normal) n = unit(n);
+  for (std::size_t v = 1; v < first_face.size(); ++v) first_face[v] += first_face[v - 1];
+  Vector<std::int32_t> ridge_faces(std::size_t(first_face.back()), 0);
+  {
+    Vector<std::int64_t> fill(first_face.begin(), first_face.end());
+    for (std::int32_t f = 0; f < faces; ++f) {
+      const FaceView view = surface.face(f);
+      for (int i = 0; i < view.corners; ++i)
+        if (ridge_vertex[std::size_t(view.nodes[i])])
+          ridge_faces[std::size_t(fill[std::size_t(view.nodes[i])]++)] = f;
+    }
+  }
+  // At a ridge vertex, the normal of the smooth side of an edge: the
+  // weighted normals of the faces around the vertex that turn less than the
+  // ridge angle from the faces along the edge.
+  auto side_normal = [&](std::int32_t vertex, Vec side) {
+    Vec n{0, 0, 0};
+    for (std::int64_t k = first_face[std::size_t(vertex)]; k < first_face[std::size_t(vertex) + 1]; ++k) {
+      const std::int32_t f = ridge_faces[std::size_t(k)];
+      if (dot(face_normal[std::size_t(f)], side) < ridge_cosine) continue;
+      const FaceView view = surface.face(f);
+      for (int i = 0; i < view.corners; ++i)
+        if (view.nodes[i] == vertex) n = n + corner_weight(view, i);
+    }
+    const Vec result = unit(n);
+    return dot(result, result) > 0.0 ? result : side;
+  };
 
   const double factor = state.surface_derivation_factor;
   for (std::int32_t f = 0; f < faces; ++f) {
@@ -151,14 +195,22 @@ void derive_curved_boundary(ConversionState &state) {
       const std::size_t slot = std::size_t(node - first_node) + 1;
       if (edge_face[slot][0] != f) continue;  // each edge once
       const std::int32_t a = view.nodes[i], b = view.nodes[(i + 1) % view.corners];
-      // At a ridge vertex the normal of the smooth side is that of the two
-      // faces along the edge.
       const Vec side = unit(face_normal[std::size_t(edge_face[slot][0])] +
                             face_normal[std::size_t(edge_face[slot][1])]);
-      const Vec na = ridge_vertex[std::size_t(a)] ? side : vertex_normal[std::size_t(a)];
-      const Vec nb = ridge_vertex[std::size_t(b)] ? side : vertex_normal[std::size_t(b)];
-      const Vec pa = surface.point(a), pb = surface.point(b), d = pb - pa;
-      const Vec middle = 0.5 * (pa + pb) + (factor / 4.0) * (dot(d, nb) * nb - dot(d, na) * na);
+      const Vec pa = surface.point(a), pb = surface.point(b);
+      const bool ridge_a = ridge_vertex[std::size_t(a)], ridge_b = ridge_vertex[std::size_t(b)];
+      Vec middle;
+      if (ridge_a != ridge_b) {
+        // One end on a ridge, whose normal is only seen from one side: the
+        // curve follows the tangent plane of the other end alone.
+        middle = ridge_a ? one_sided_middle(pa, pb, vertex_normal[std::size_t(b)])
+                         : one_sided_middle(pb, pa, vertex_normal[std::size_t(a)]);
+      } else {
+        const Vec na = ridge_a ? side_normal(a, side) : vertex_normal[std::size_t(a)];
+        const Vec nb = ridge_b ? side_normal(b, side) : vertex_normal[std::size_t(b)];
+        const Vec d = pb - pa;
+        middle = 0.5 * (pa + pb) + (factor / 4.0) * (dot(d, nb) * nb - dot(d, na) * na);
+      }
       store(topology.curved, node, middle);
     }
   }

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <new>
 
+#include "core/hash_table.hpp"
 #include "highorder/element_loops.hpp"
 #include "highorder/element_quality.hpp"
 #include "highorder/element_shapes.hpp"
@@ -14,24 +15,33 @@ namespace gridlume::highorder {
 
 namespace {
 
-// The node of the edge (a, b), or 0 when no volume element has that edge.
-std::int32_t edge_node_between(const ConversionState &state, std::int32_t a, std::int32_t b) {
-  const InternalMesh &mesh = state.mesh;
-  const Topology &topology = state.topology;
-  for (const std::uint32_t *r = topology.begin(a); r != topology.end(a); ++r) {
-    const int kind = reference_kind(*r);
-    const std::int32_t *list = mesh.elements[kind].element(reference_index(*r));
-    int ia = -1, ib = -1;
-    for (int n = 0; n < corner_counts[kind]; ++n) {
-      if (list[n] == a) ia = n;
-      if (list[n] == b) ib = n;
-    }
-    if (ia < 0 || ib < 0) continue;
-    const int edge = shapes::find_edge(kind, ia, ib);
-    if (edge >= 0) return list[shapes::edge_node(kind, edge)];
+// The mid-nodes of the boundary edges, found by their two corners.
+struct WallEdges {
+  VertexPairTable table;
+  Vector<std::int32_t> middle;
+
+  void build(const Topology &topology) {
+    const std::int32_t faces = topology.triangle_count + topology.quadrangle_count;
+    if (table.create(3 * faces + 1, 4 * faces) != 0) throw std::bad_alloc();
+    middle.assign(std::size_t(4 * faces) + 1, 0);
+    auto add = [&](const std::int32_t *face, int corners) {
+      for (int i = 0; i < corners; ++i) {
+        const std::int32_t number = table.insert({face[i], face[(i + 1) % corners]});
+        if (number == 0) throw std::bad_alloc();
+        middle[std::size_t(number)] = face[corners + i];
+      }
+    };
+    for (std::int32_t t = 0; t < topology.triangle_count; ++t)
+      add(topology.triangle_nodes.data() + 6 * std::size_t(t), 3);
+    for (std::int32_t q = 0; q < topology.quadrangle_count; ++q)
+      add(topology.quadrangle_nodes.data() + 9 * std::size_t(q), 4);
   }
-  return 0;
-}
+  // The mid-node of the wall edge (a, b), or 0.
+  std::int32_t between(std::int32_t a, std::int32_t b) const {
+    const std::int32_t number = table.find({a, b});
+    return number == 0 ? 0 : middle[std::size_t(number)];
+  }
+};
 
 struct RelaxLoop {
   ConversionState *state;
@@ -69,6 +79,12 @@ int curve_boundary_layer(ConversionState &state) noexcept {
   const auto &pairs = state.boundary_layer_pairs;
   if (pairs.size() < std::size_t(mesh.linear_vertex_count) + 1) return code_success;
   const double *straight = state.straight_coordinates.data();
+  WallEdges wall_edges;
+  try {
+    wall_edges.build(state.topology);
+  } catch (const std::bad_alloc &) {
+    return code_failure;
+  }
   for (int kind = first_volume_kind; kind <= last_kind; ++kind) {
     const ElementArray &array = mesh.elements[kind];
     const auto &shape = shapes::order2_shapes[kind];
@@ -80,9 +96,8 @@ int curve_boundary_layer(ConversionState &state) noexcept {
         const std::int32_t a = list[shape.edges[edge][0]], b = list[shape.edges[edge][1]];
         const std::int32_t wall_a = pairs[std::size_t(a)][0], wall_b = pairs[std::size_t(b)][0];
         if (wall_a < 1 || wall_b < 1 || wall_a == wall_b) continue;
-        if (wall_a > mesh.linear_vertex_count || wall_b > mesh.linear_vertex_count) continue;
-        const std::int32_t wall = edge_node_between(state, wall_a, wall_b);
-        if (wall == 0 || !(state.topology.node_flags[std::size_t(wall)] & boundary_node)) continue;
+        const std::int32_t wall = wall_edges.between(wall_a, wall_b);
+        if (wall == 0) continue;
         for (int c = 0; c < 3; ++c)
           mesh.vertex(node)[c] = straight[3 * std::size_t(node) + c] + mesh.vertex(wall)[c] -
                                  straight[3 * std::size_t(wall) + c];

@@ -89,7 +89,7 @@ int curve_and_optimise(ConversionState &state) {
       if (code == code_success) {
         const std::int64_t rejected = repair_elements(state, RepairRule::invalid);
         if (rejected < 0) return code_failure;
-        evaluate_all_qualities(state);
+        recount_histograms(state);
         if (state.verbose && state.rejection)
           std::printf(report::rejected_line, (long long)rejected);
       }
@@ -149,6 +149,10 @@ int run_steps(ConversionState &state) {
   } else if ((code = curve_and_optimise(state)) != code_success) {
     return code;
   }
+  // The working copies are not served: released before the renumberings,
+  // which then have less to move.
+  state.straight_coordinates = {};
+  state.topology = Topology{};
   if ((code = restore_numbering(state, numbering)) != code_success) return code;
   stop_workers(state);
   if (state.curve_propagation_mode != -1 && (code = renumber_to_surface(state)) != code_success)

@@ -19,6 +19,7 @@
 //    nodes_per_element(kind, 2) nodes, corners first in the order of the
 //    input element, then the nodes listed in internal_mesh.hpp, and the tags
 //    of the input elements. The output mesh serves these arrays as they are.
+//    The straight positions and the topology are released by then.
 //  * conversion_state_delete() releases everything, surface included.
 #pragma once
 
@@ -65,6 +66,8 @@ struct ConversionState {
   std::int32_t rejection = 1;
   double surface_derivation_factor = 0.5;
   double jacobian_threshold = 2.2250738585072014e-308;
+  // Boundary nodes farther than this from their curved position, relative
+  // to their edge, are reported as off the geometry.
   double tolerance = 1e-6;
   double deviation_threshold = 0.01;
   std::int32_t curve = 1;
@@ -75,6 +78,8 @@ struct ConversionState {
   // Entry a (1..vertex count): (b, c) of the boundary-layer record of vertex
   // a: b the wall vertex it was extruded from, c its layer number.
   Vector<std::array<std::int32_t, 2>> boundary_layer_pairs;
+  // 1, the only variant: the relaxation and its repair take the elements
+  // of quality <= 0 below twice their quality before curving.
   std::int32_t boundary_layer_quality_variant = 1;
   // 0 = the number of processors; the session's value once copied.
   std::int32_t thread_count = 0;

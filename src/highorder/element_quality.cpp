@@ -235,11 +235,37 @@ double prism_quality(const double (*p)[3], double threshold) noexcept {
   return ratio_quality(smallest, largest, threshold);
 }
 
+namespace {
+
+// A tetrahedron whose edge nodes all sit at their straight positions is
+// affine: its jacobian is the constant six times its volume, and its quality
+// 1 (or -1 when inverted) without the Bernstein expansion. Most elements
+// away from the boundary are such.
+bool straight_tetrahedron_quality(const ConversionState &state, const std::int32_t *nodes,
+                                  double &quality) noexcept {
+  const InternalMesh &mesh = state.mesh;
+  if (state.straight_coordinates.size() != mesh.coordinates.size()) return false;
+  const double *straight = state.straight_coordinates.data();
+  for (int n = 4; n < 10; ++n) {
+    const double *x = mesh.vertex(nodes[n]), *s = straight + 3 * std::size_t(nodes[n]);
+    if (x[0] != s[0] || x[1] != s[1] || x[2] != s[2]) return false;
+  }
+  const double volume =
+      six_volume(mesh.vertex(nodes[0]), mesh.vertex(nodes[1]), mesh.vertex(nodes[2]), mesh.vertex(nodes[3]));
+  quality = volume > 0.0 ? ratio_quality(1.0, 1.0, state.jacobian_threshold) : -1.0;
+  return true;
+}
+
+}  // namespace
+
 double element_quality(const ConversionState &state, int kind, std::int32_t element) noexcept {
   if (state.quality_hook != nullptr) return state.quality_hook(state, kind, element);
   const InternalMesh &mesh = state.mesh;
   const ElementArray &array = mesh.elements[kind];
   const std::int32_t *nodes = array.element(element);
+  double straight_quality = 0.0;
+  if (kind == kind_tetrahedron && straight_tetrahedron_quality(state, nodes, straight_quality))
+    return straight_quality;
   double p[27][3];
   for (int n = 0; n < array.nodes_per_element; ++n) {
     const double *x = mesh.vertex(nodes[n]);
@@ -277,6 +303,17 @@ void evaluate_quality_range(std::int32_t first, std::int32_t last, int worker,
     quality[element] = q;
     ++row[std::size_t(quality_bin(q))];
     if (state.rejection && q >= 0.5) good[element] = 1;
+  }
+}
+
+void recount_histograms(ConversionState &state) noexcept {
+  for (auto &histogram : state.histograms)
+    for (auto &row : histogram) row.fill(0);
+  auto &rows = state.histograms[0];
+  for (int kind = first_volume_kind; kind <= last_kind; ++kind) {
+    const double *quality = state.quality[kind].data();
+    for (std::int32_t element = 1; element <= state.mesh.count(kind); ++element)
+      ++rows[std::size_t(kind - first_volume_kind)][std::size_t(quality_bin(quality[element]))];
   }
 }
 

@@ -55,6 +55,11 @@ struct QualityLoop {
 };
 void evaluate_quality_range(std::int32_t first, std::int32_t last, int worker, void *user) noexcept;
 
+// Rebuilds the histograms from the stored qualities, when those are known
+// to be current (the smoothing and the repair update every element whose
+// nodes they move).
+void recount_histograms(ConversionState &state) noexcept;
+
 // Evaluates every volume element (histograms cleared first); returns the
 // number of elements of quality <= 0.
 std::int64_t evaluate_all_qualities(ConversionState &state) noexcept;

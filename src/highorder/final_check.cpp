@@ -51,6 +51,9 @@ int check_curvature(ConversionState &state, CurvatureReport &result) noexcept {
         ratio_sum += ratio;
         result.max_distance = std::max(result.max_distance, distance);
         result.max_ratio = std::max(result.max_ratio, ratio);
+        // A node farther than the tolerance (relative to its edge) is not
+        // on the curved description: a repair straightened it.
+        if (state.verbose && ratio > state.tolerance) std::printf(report::off_geometry, node);
         if (ratio < state.deviation_threshold) continue;
         ++result.deviating;
         const double scale = std::sqrt(offset) * normal_length;
@@ -58,7 +61,6 @@ int check_curvature(ConversionState &state, CurvatureReport &result) noexcept {
           ++result.volume_rejections;
         else
           ++result.surface_rejections;
-        if (state.verbose) std::printf(report::off_geometry, node);
       }
     };
     for (std::int32_t t = 0; t < topology.triangle_count; ++t)

@@ -48,25 +48,24 @@ std::int64_t sub_entity_pool_size(const InternalMesh &mesh) noexcept {
 
 namespace {
 
+// At order 2 every sub-entity looked up (edges and quadrangular faces)
+// receives exactly one node, appended when the sub-entity is first met, and
+// element centres are appended after all of them: the node of sub-entity
+// number i is then the linear vertex count + i, with no table of its own.
 struct Generator {
   InternalMesh &mesh;
   OrderedTripleTable table;
-  Vector<std::int32_t> node_of_entity;
-  bool exhausted = false;
 
-  // The node of a sub-entity, created at `position` when new; 0 on failure.
+  // The node of a sub-entity, created at `position` when new; 0 when the
+  // overflow pool is exhausted.
   std::int32_t node(const std::array<std::int32_t, 3> &key, const double *position) {
-    if (table.count() == table.capacity() && table.find(key) == 0) {
-      exhausted = true;
-      return 0;
-    }
+    if (table.count() == table.capacity() && table.find(key) == 0) return 0;
     const std::int32_t before = table.count();
     const std::int32_t entity = table.insert(key);
     if (entity == 0) throw std::bad_alloc();
-    if (entity <= before) return node_of_entity[std::size_t(entity)];
+    if (entity <= before) return mesh.linear_vertex_count + entity;
     const std::int32_t created = append_vertex(mesh, position);
     if (created == 0) throw std::bad_alloc();
-    node_of_entity[std::size_t(entity)] = created;
     return created;
   }
 };
@@ -101,14 +100,37 @@ bool fill_element(Generator &generator, int kind, const std::int32_t *in, std::i
     average(mesh, out, face.data(), 4, position);
     if ((out[slot++] = generator.node(quadrangle_key(cycle), position)) == 0) return false;
   }
-  if (shape.centre_node >= 0) {
-    static constexpr std::int8_t all_corners[8] = {0, 1, 2, 3, 4, 5, 6, 7};
-    average(mesh, out, all_corners, shape.corners, position);
-    const std::int32_t created = append_vertex(generator.mesh, position);
-    if (created == 0) throw std::bad_alloc();
-    out[shape.centre_node] = created;
-  }
   return true;
+}
+
+// Appends the centre nodes of the elements of `kind` that have one.
+void add_centres(InternalMesh &mesh, int kind) {
+  const auto &shape = shapes::order2_shapes[kind];
+  if (shape.centre_node < 0) return;
+  static constexpr std::int8_t all_corners[8] = {0, 1, 2, 3, 4, 5, 6, 7};
+  ElementArray &array = mesh.elements[kind];
+  for (std::int32_t element = 1; element <= array.count; ++element) {
+    std::int32_t *list = array.element(element);
+    double position[3];
+    average(mesh, list, all_corners, shape.corners, position);
+    const std::int32_t created = append_vertex(mesh, position);
+    if (created == 0) throw std::bad_alloc();
+    list[shape.centre_node] = created;
+  }
+}
+
+// Room for the vertices the generation will most likely reach, so that the
+// coordinates are seldom copied while they grow: the linear vertices, their
+// number again plus one and a quarter edges per tetrahedron (Euler's
+// relation for tetrahedral meshes: about V + T edges), and an edge and a
+// half per surface triangle, 3 per other element.
+std::int64_t expected_vertices(const InternalMesh &mesh) {
+  std::int64_t expected = 2 * std::int64_t(mesh.linear_vertex_count) +
+                          mesh.count(kind_tetrahedron) + mesh.count(kind_tetrahedron) / 4 +
+                          mesh.count(kind_edge) + 3 * std::int64_t(mesh.count(kind_triangle)) / 2;
+  for (int kind : {kind_quadrangle, kind_pyramid, kind_prism, kind_hexahedron})
+    expected += 3 * std::int64_t(mesh.count(kind));
+  return std::min<std::int64_t>(expected, INT32_MAX - 1);
 }
 
 }  // namespace
@@ -121,10 +143,16 @@ int generate_nodes(ConversionState &state, std::int64_t pool_size) noexcept {
   try {
     if (pool_size < 1) pool_size = sub_entity_pool_size(mesh);
     if (pool_size >= INT32_MAX) return code_failure;
-    Generator generator{mesh, {}, {}};
+    Generator generator{mesh, {}};
     const auto pool = static_cast<std::int32_t>(pool_size);
-    if (generator.table.create(pool, pool) != 0) return code_failure;
-    generator.node_of_entity.assign(std::size_t(pool) + 1, 0);
+    // The pool is a bound; half as many buckets keep the chains short.
+    if (generator.table.create(std::max(pool / 2, 1), pool) != 0) return code_failure;
+    const std::int64_t expected = expected_vertices(mesh);
+    if (expected > mesh.vertex_capacity) {
+      mesh.coordinates.resize(3 * std::size_t(expected + 1), 0.0);
+      mesh.vertex_tags.resize(std::size_t(expected + 1), 0);
+      mesh.vertex_capacity = static_cast<std::int32_t>(expected);
+    }
     for (int kind = kind_edge; kind <= last_kind; ++kind) {
       ElementArray &array = mesh.elements[kind];
       const int width = shapes::order2_shapes[kind].nodes;
@@ -139,6 +167,7 @@ int generate_nodes(ConversionState &state, std::int64_t pool_size) noexcept {
       array.nodes.swap(nodes);
       array.nodes_per_element = width;
     }
+    for (int kind = kind_edge; kind <= last_kind; ++kind) add_centres(mesh, kind);
     mesh.order = state.target_order;
   } catch (const std::bad_alloc &) {
     return code_failure;

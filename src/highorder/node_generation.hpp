@@ -24,7 +24,8 @@ std::int64_t sub_entity_pool_size(const InternalMesh &mesh) noexcept;
 
 // Turns every element of state.mesh into an order-2 element: node lists
 // rebuilt with their edge, face and centre nodes, the new nodes appended to
-// the vertices at their straight positions. Returns code_success,
+// the vertices at their straight positions: edge and face nodes in order of
+// first appearance along the node lists, then the element centres. Returns code_success,
 // code_failure (memory) or code_generation_failure (pool exhausted, with
 // collision_table_message printed). `pool_size` < 1 means
 // sub_entity_pool_size(); tests pass a small one.

@@ -1,6 +1,7 @@
 // Harmonic extension of the boundary displacement by Jacobi sweeps.
 #include "highorder/propagation.hpp"
 
+#include <cmath>
 #include <new>
 
 #include "highorder/element_shapes.hpp"
@@ -12,6 +13,22 @@ namespace {
 bool movable(const ConversionState &state, std::int32_t node) {
   return node > state.mesh.linear_vertex_count &&
          !(state.topology.node_flags[std::size_t(node)] & boundary_node);
+}
+
+// The straight length of the edge a node sits on (for a face or centre node,
+// of its element's first edge), from one element around it.
+double edge_length(const ConversionState &state, std::int32_t node, std::uint32_t reference) {
+  const int kind = reference_kind(reference);
+  const auto &shape = shapes::order2_shapes[kind];
+  const std::int32_t *list = state.mesh.elements[kind].element(reference_index(reference));
+  int edge = 0;
+  for (int n = shape.corners; n < shape.corners + int(shape.edges.size()); ++n)
+    if (list[n] == node) edge = n - shape.corners;
+  const double *straight = state.straight_coordinates.data();
+  const double *a = straight + 3 * std::size_t(list[shape.edges[std::size_t(edge)][0]]);
+  const double *b = straight + 3 * std::size_t(list[shape.edges[std::size_t(edge)][1]]);
+  return std::sqrt((a[0] - b[0]) * (a[0] - b[0]) + (a[1] - b[1]) * (a[1] - b[1]) +
+                   (a[2] - b[2]) * (a[2] - b[2]));
 }
 
 }  // namespace
@@ -92,11 +109,30 @@ int propagate_displacement(ConversionState &state) noexcept {
             ++count;
           }
         }
+        double shift[3] = {0, 0, 0}, length = 0.0;
+        for (int c = 0; c < 3; ++c) {
+          shift[c] = count ? sum[c] / count : 0.0;
+          length += shift[c] * shift[c];
+        }
+        // A shift below the deviation threshold of the node's edge changes
+        // the element's jacobian by a few hundredths at most: the node stays
+        // straight and does not carry the displacement further, so the
+        // propagation stops where the boundary curvature no longer matters
+        // (on fine meshes, at once).
+        if (count && std::sqrt(length) <
+                         state.deviation_threshold * edge_length(state, node, *topology.begin(node)))
+          count = 0;
         for (int c = 0; c < 3; ++c)
-          moved[3 * i + c] = straight[3 * std::size_t(node) + c] + (count ? sum[c] / count : 0.0);
+          moved[3 * i + c] = straight[3 * std::size_t(node) + c] + (count ? shift[c] : 0.0);
+        if (count == 0) next[i] = -next[i];
       }
-      for (std::size_t i = 0; i < next.size(); ++i)
+      std::size_t kept = 0;
+      for (std::size_t i = 0; i < next.size(); ++i) {
+        if (next[i] < 0) continue;
         for (int c = 0; c < 3; ++c) mesh.vertex(next[i])[c] = moved[3 * i + c];
+        next[kept++] = next[i];
+      }
+      next.resize(kept);
       frontier.swap(next);
     }
     place_face_and_centre_nodes(state);

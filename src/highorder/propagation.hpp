@@ -17,7 +17,9 @@ inline constexpr int propagation_passes = 3;
 // each takes the mean displacement of the other high-order nodes of the
 // elements around it, all computed from the positions the previous pass left
 // (a Jacobi sweep, so the result does not depend on the order of the nodes).
-// Each node moves once, so the cost follows the boundary. Face and centre
+// Each node moves once, and a shift below the deviation threshold times
+// the node's edge length is dropped (the node stays straight and passes
+// nothing on), so the cost follows the curved part of the boundary. Face and centre
 // nodes then follow their edges by transfinite interpolation.
 // code_success or code_failure (memory).
 int propagate_displacement(ConversionState &state) noexcept;

@@ -5,6 +5,8 @@
 #include <new>
 #include <utility>
 
+#include "highorder/element_shapes.hpp"
+
 namespace gridlume::highorder {
 
 namespace {
@@ -18,6 +20,21 @@ std::uint64_t spread(std::uint64_t v) {
   v = (v | v << 4) & 0x10c30c30c30c30c3ULL;
   v = (v | v << 2) & 0x1249249249249249ULL;
   return v;
+}
+
+// A grid of 2^6 cells a side, 2^18 Morton cells.
+constexpr int morton_bits = 6;
+constexpr std::int32_t morton_side = 1 << morton_bits;
+constexpr std::int32_t morton_cells = 1 << (3 * morton_bits);
+
+// Orders 1..count by key[i] in 0..key_count - 1, ties in index order:
+// order[1..count] receives the indices.
+void counting_sort(const Vector<std::int32_t> &key, std::int32_t count, std::int32_t key_count,
+                   Vector<std::int32_t> &order) {
+  Vector<std::int32_t> start(std::size_t(key_count) + 1, 0);
+  for (std::int32_t i = 1; i <= count; ++i) ++start[std::size_t(key[std::size_t(i)]) + 1];
+  for (std::int32_t k = 1; k <= key_count; ++k) start[std::size_t(k)] += start[std::size_t(k - 1)];
+  for (std::int32_t i = 1; i <= count; ++i) order[std::size_t(++start[std::size_t(key[std::size_t(i)])])] = i;
 }
 
 // Permutes the per-element arrays of `kind`: new element i is old element
@@ -95,35 +112,32 @@ int renumber_for_workers(ConversionState &state, WorkerNumbering &numbering) noe
       }
     double scale = 0.0;
     for (int c = 0; c < 3; ++c) scale = std::max(scale, high[c] - low[c]);
-    scale = scale > 0.0 ? double((1 << 21) - 1) / scale : 0.0;
-    Vector<std::pair<std::uint64_t, std::int32_t>> order(static_cast<std::size_t>(count));
+    scale = scale > 0.0 ? double(morton_side - 1) / scale : 0.0;
+    // Vertices by the Morton cell of a grid of 64^3 cells over their box,
+    // in input order within a cell: one counting sort.
+    Vector<std::int32_t> cell(static_cast<std::size_t>(count) + 1, 0);
     for (std::int32_t v = 1; v <= count; ++v) {
       std::uint64_t code = 0;
       for (int c = 0; c < 3; ++c)
         code |= spread(std::uint64_t((mesh.vertex(v)[c] - low[c]) * scale)) << (2 - c);
-      order[std::size_t(v - 1)] = {code, v};
+      cell[std::size_t(v)] = static_cast<std::int32_t>(code);
     }
-    std::sort(order.begin(), order.end());
     numbering.vertex_origin.assign(std::size_t(count) + 1, 0);
+    counting_sort(cell, count, morton_cells, numbering.vertex_origin);
     Vector<std::int32_t> new_of_old(std::size_t(count) + 1, 0);
-    for (std::int32_t i = 1; i <= count; ++i) {
-      numbering.vertex_origin[std::size_t(i)] = order[std::size_t(i - 1)].second;
-      new_of_old[std::size_t(order[std::size_t(i - 1)].second)] = i;
-    }
-    order = {};
+    for (std::int32_t i = 1; i <= count; ++i) new_of_old[std::size_t(numbering.vertex_origin[std::size_t(i)])] = i;
     apply_vertex_numbers(state, new_of_old);
+    // Elements by their smallest new vertex number.
     for (int kind = kind_edge; kind <= last_kind; ++kind) {
       ElementArray &array = mesh.elements[kind];
-      Vector<std::pair<std::uint64_t, std::int32_t>> elements(static_cast<std::size_t>(array.count));
+      cell.assign(std::size_t(array.count) + 1, 0);
       for (std::int32_t e = 1; e <= array.count; ++e) {
         const std::int32_t *list = array.element(e);
-        const std::int32_t smallest = *std::min_element(list, list + corner_counts[kind]);
-        elements[std::size_t(e - 1)] = {std::uint64_t(smallest), e};
+        cell[std::size_t(e)] = *std::min_element(list, list + corner_counts[kind]) - 1;
       }
-      std::sort(elements.begin(), elements.end());
       auto &origin = numbering.element_origin[kind];
       origin.assign(std::size_t(array.count) + 1, 0);
-      for (std::int32_t i = 1; i <= array.count; ++i) origin[std::size_t(i)] = elements[std::size_t(i - 1)].second;
+      counting_sort(cell, array.count, count, origin);
       permute_elements(state, kind, origin, false);
     }
     numbering.active = true;
@@ -142,15 +156,20 @@ int restore_numbering(ConversionState &state, WorkerNumbering &numbering) noexce
     Vector<std::int32_t> new_of_old(std::size_t(mesh.vertex_count) + 1, 0);
     for (std::int32_t v = 1; v <= mesh.linear_vertex_count; ++v)
       new_of_old[std::size_t(v)] = numbering.vertex_origin[std::size_t(v)];
+    // Edge and face nodes first, then element centres, as generated.
     std::int32_t next = mesh.linear_vertex_count;
-    for (int kind = kind_edge; kind <= last_kind; ++kind) {
-      const ElementArray &array = mesh.elements[kind];
-      for (std::int32_t e = 1; e <= array.count; ++e) {
-        const std::int32_t *list = array.element(e);
-        for (int n = corner_counts[kind]; n < array.nodes_per_element; ++n)
-          if (new_of_old[std::size_t(list[n])] == 0) new_of_old[std::size_t(list[n])] = ++next;
+    for (bool centres : {false, true})
+      for (int kind = kind_edge; kind <= last_kind; ++kind) {
+        const ElementArray &array = mesh.elements[kind];
+        const int centre = shapes::order2_shapes[kind].centre_node;
+        if (centres && centre < 0) continue;
+        for (std::int32_t e = 1; e <= array.count; ++e) {
+          const std::int32_t *list = array.element(e);
+          for (int n = corner_counts[kind]; n < array.nodes_per_element; ++n)
+            if ((n == centre) == centres && new_of_old[std::size_t(list[n])] == 0)
+              new_of_old[std::size_t(list[n])] = ++next;
+        }
       }
-    }
     if (next != mesh.vertex_count) return code_failure;
     apply_vertex_numbers(state, new_of_old);
     numbering.active = false;

@@ -18,7 +18,7 @@ struct WorkerNumbering {
 
 // Renumbers the linear mesh (before node generation) so that nearby
 // vertices and elements have nearby numbers: vertices along the Morton
-// (Z-order) curve of the vertices' bounding box, the elements of each kind
+// (Z-order) curve of a grid of 64^3 cells over the vertices' bounding box, the elements of each kind
 // by their smallest new vertex number. Neighbouring elements then fall in
 // the same blocks of the loops and share cache lines. code_success or
 // code_failure.
@@ -26,7 +26,8 @@ int renumber_for_workers(ConversionState &state, WorkerNumbering &numbering) noe
 
 // Gives the input vertices and elements their numbers back and numbers the
 // generated nodes in the order a conversion on one thread creates them (by
-// first appearance along the node lists of the elements in input order), so
+// first appearance along the node lists of the elements in input order,
+// element centres after all edge and face nodes), so
 // that the result does not depend on the number of threads. code_success or
 // code_failure.
 int restore_numbering(ConversionState &state, WorkerNumbering &numbering) noexcept;

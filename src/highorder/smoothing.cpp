@@ -144,8 +144,10 @@ bool taken(const ConversionState &state, RepairRule rule, int kind, std::int32_t
 int smooth_mid_nodes(ConversionState &state) noexcept {
   try {
     Smoother smoother{state, {}, 0};
-    for (int kind = first_volume_kind; kind <= last_kind; ++kind)
+    for (int kind = first_volume_kind; kind <= last_kind; ++kind) {
       smoother.treated[kind].assign(std::size_t(state.mesh.count(kind)) + 1, 0);
+      for (auto &marks : state.mesh.elements[kind].marks) std::fill(marks.begin(), marks.end(), 0);
+    }
     for (int iteration = 1; iteration <= smoothing_iteration_limit; ++iteration) {
       smoother.iteration = iteration;
       for (auto &counters : state.repair_counters) counters = RepairCounters{};
@@ -167,7 +169,8 @@ int smooth_mid_nodes(ConversionState &state) noexcept {
   } catch (const std::bad_alloc &) {
     return code_failure;
   }
-  evaluate_all_qualities(state);
+  // Every move updated the qualities of the elements around the node, so
+  // the stored qualities are those of the smoothed mesh.
   return code_success;
 }
 

@@ -17,7 +17,8 @@ inline constexpr double good_quality = 0.5;
 // Smooths the inner high-order nodes of the elements below good_quality
 // (each edge node by the first move routine, each quadrangular-face and
 // hexahedron centre node by the second) for at most 101 iterations,
-// stopping once a routine moves nothing; then re-evaluates every quality.
+// stopping once a routine moves nothing; every move updates the stored
+// qualities of the elements around its node.
 // Prints one line per iteration when verbose. code_success or code_failure.
 //
 // Both routines are "smart" Laplacian moves (Freitag, Jones and Plassmann,

@@ -18,7 +18,8 @@ void build_adjacency(const InternalMesh &mesh, Topology &topology) {
     const ElementArray &array = mesh.elements[kind];
     for (std::int32_t e = 1; e <= array.count; ++e) {
       const std::int32_t *list = array.element(e);
-      for (int n = 0; n < array.nodes_per_element; ++n) ++topology.offsets[std::size_t(list[n]) + 1];
+      for (int n = corner_counts[kind]; n < array.nodes_per_element; ++n)
+        ++topology.offsets[std::size_t(list[n]) + 1];
     }
   }
   for (std::size_t n = 1; n <= nodes + 1; ++n) topology.offsets[n] += topology.offsets[n - 1];
@@ -28,7 +29,7 @@ void build_adjacency(const InternalMesh &mesh, Topology &topology) {
     const ElementArray &array = mesh.elements[kind];
     for (std::int32_t e = 1; e <= array.count; ++e) {
       const std::int32_t *list = array.element(e);
-      for (int n = 0; n < array.nodes_per_element; ++n)
+      for (int n = corner_counts[kind]; n < array.nodes_per_element; ++n)
         topology.elements[std::size_t(fill[std::size_t(list[n])]++)] = element_reference(kind, e);
     }
   }

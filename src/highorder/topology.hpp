@@ -27,7 +27,8 @@ inline constexpr std::uint8_t boundary_node = 1;  // on the curved boundary: nev
 inline constexpr std::uint8_t ridge_node = 2;     // mid-node of a ridge of the boundary
 
 struct Topology {
-  // Volume elements around node n: elements[offsets[n] .. offsets[n + 1]).
+  // Volume elements around high-order node n: elements[offsets[n] ..
+  // offsets[n + 1]). Corners never move, so their ranges are empty.
   Vector<std::int64_t> offsets;
   Vector<std::uint32_t> elements;
   // Boundary faces, 0-based, each outward from the volume element it bounds

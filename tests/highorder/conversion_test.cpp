@@ -10,6 +10,7 @@
 
 #include "highorder/conversion.hpp"
 #include "highorder/element_quality.hpp"
+#include "highorder/element_shapes.hpp"
 #include "support/allocation_failure.hpp"
 #include "test_meshes.hpp"
 
@@ -263,21 +264,71 @@ TEST(HighOrderConversion, MeshWithoutVolumeElementsFailsWithCode2) {
 }
 
 TEST(HighOrderConversion, MemoryFailureAnywhereAnswersCode2AndLeaksNothing) {
-  const TetMesh mesh = ball(2);
-  const long failures = gridlume_test::for_each_allocation_failure([&](gridlume_test::AllocationFailure &failure) {
-    ConversionState *state = conversion_state_new();
-    ASSERT_NE(state, nullptr);
+  // Tetrahedra on two threads, hexahedra whose skin is extracted, and a
+  // boundary-layer run: every step's allocations are reached.
+  enum Run { tetrahedra, hexahedra_skin, boundary_layer };
+  for (Run run : {tetrahedra, hexahedra_skin, boundary_layer}) {
+    const long failures = gridlume_test::for_each_allocation_failure(
+        [&](gridlume_test::AllocationFailure &failure) {
+          ConversionState *state = conversion_state_new();
+          ASSERT_NE(state, nullptr);
+          if (run == hexahedra_skin) {
+            import(hexahedra(2, true), *state);
+          } else {
+            import(ball(2), *state);
+          }
+          state->thread_count = run == tetrahedra ? 2 : 1;
+          if (run == boundary_layer) {
+            ASSERT_EQ(allocate_boundary_layer_pairs(*state, state->mesh.vertex_count), 0);
+            state->boundary_layer_mode = 1;
+            for (std::int32_t v = 1; v <= state->mesh.vertex_count; ++v)
+              state->boundary_layer_pairs[v] = {v, 0};
+          }
+          failure.arm();
+          const int code = run_conversion(*state);
+          failure.disarm();
+          // The pool that cannot start is code 1; any other step answers
+          // code 2.
+          if (failure.happened())
+            EXPECT_TRUE(code == code_failure || code == code_parallel_failure) << code;
+          else
+            EXPECT_EQ(code, code_success);
+          conversion_state_delete(state);
+        });
+    EXPECT_GT(failures, 10) << run;
+  }
+}
+
+TEST(HighOrderConversion, PrismAndPyramidMeshesConvertToValidElements) {
+  for (bool prisms : {true, false}) {
+    const MixedMesh mesh = split_hexahedra(3, prisms);
+    State state(conversion_state_new());
     import(mesh, *state);
-    state->thread_count = 2;
-    failure.arm();
-    const int code = run_conversion(*state);
-    failure.disarm();
-    // The pool that cannot start is code 1; any other step answers code 2.
-    if (failure.happened())
-      EXPECT_TRUE(code == code_failure || code == code_parallel_failure) << code;
-    else
-      EXPECT_EQ(code, code_success);
-    conversion_state_delete(state);
-  });
-  EXPECT_GT(failures, 10);
+    state->thread_count = 1;
+    // Every input element is valid before the conversion.
+    const int kind = prisms ? kind_prism : kind_pyramid;
+    ASSERT_EQ(run_conversion(*state), code_success);
+    EXPECT_EQ(state->mesh.elements[kind].nodes_per_element, prisms ? 18 : 14);
+    for (std::int32_t e = 1; e <= state->mesh.count(kind); ++e)
+      EXPECT_GT(state->quality[kind][e], 0.0) << (prisms ? "prism " : "pyramid ") << e;
+    // The skin was found and curved: the nodes of the arcs of the outer
+    // cylinder (radius 2, 30 degrees an edge) moved out to it, but for the
+    // arcs on its ridges with the end planes z = 0 and z = 1.
+    int arcs = 0;
+    const ElementArray &array = state->mesh.elements[kind];
+    const auto edges = shapes::order2_shapes[kind].edges;
+    for (std::int32_t e = 1; e <= array.count; ++e)
+      for (std::size_t i = 0; i < edges.size(); ++i) {
+        const std::int32_t *list = array.element(e);
+        const double *a = state->mesh.vertex(list[edges[i][0]]);
+        const double *b = state->mesh.vertex(list[edges[i][1]]);
+        if (std::fabs(std::hypot(a[0], a[1]) - 2) > 1e-9 || std::fabs(std::hypot(b[0], b[1]) - 2) > 1e-9 ||
+            a[2] != b[2] || a[2] == 0.0 || a[2] == 1.0 || (a[0] == b[0] && a[1] == b[1]))
+          continue;
+        const double *x = state->mesh.vertex(list[shapes::edge_node(kind, int(i))]);
+        EXPECT_NEAR(std::hypot(x[0], x[1]), 2.0, 0.005);
+        ++arcs;
+      }
+    EXPECT_GT(arcs, 0);
+  }
 }

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 #include "gridlume.h"
 #include "test_meshes.hpp"
 
@@ -26,7 +28,8 @@ constexpr char cavity_geometry[] =
 
 // Meshes a geometry at size h into a ".mesh" file; empty when gmsh failed.
 std::string gmsh_mesh(const char *shape, double h) {
-  const std::string base = testing::TempDir() + "gridlume_highorder_" +
+  // The process number keeps test programs run side by side apart.
+  const std::string base = testing::TempDir() + "gridlume_highorder_" + std::to_string(getpid()) + "_" +
                            std::to_string(std::hash<std::string>{}(shape)) + "_" + std::to_string(h);
   FILE *geometry = std::fopen((base + ".geo").c_str(), "w");
   if (geometry == nullptr) return "";
@@ -108,6 +111,7 @@ void check_curving(const char *shape, double sphere, double h) {
         << "h " << h << ": " << result.curved_distance << " vs " << result.straight_distance;
   }
   std::remove(file.c_str());
+  std::remove((file.substr(0, file.size() - 5) + ".geo").c_str());
 }
 
 }  // namespace

@@ -108,8 +108,13 @@ TEST(HighOrderReport, MixedMeshesReportTheRejectedElements) {
   EXPECT_NE(output.find(" Number of surface middle vertices: "), std::string::npos);
 }
 
-TEST(HighOrderReport, SeveralThreadsAnnounceStaticScheduling) {
+TEST(HighOrderReport, SeveralThreadsAnnounceStaticSchedulingOneThreadStartsNoPool) {
   ConversionState *state = ball_state(1);
   state->thread_count = 3;
   EXPECT_NE(report_of(state).find(" --> use static scheduling with nbth = 3 \n"), std::string::npos);
+  state = ball_state(1);
+  state->thread_count = 1000;
+  EXPECT_NE(report_of(state).find(" --> use static scheduling with nbth = 256 \n"), std::string::npos);
+  state = ball_state(1);
+  EXPECT_EQ(report_of(state).find("static scheduling"), std::string::npos);
 }

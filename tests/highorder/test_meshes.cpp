@@ -279,3 +279,45 @@ double smallest_jacobian(const ConversionState &state, int kind) {
 }
 
 }  // namespace highorder_test
+
+namespace highorder_test {
+
+MixedMesh split_hexahedra(int n, bool prisms) {
+  const HexMesh hexes = hexahedra(n, true);
+  MixedMesh mesh;
+  mesh.vertices = hexes.vertices;
+  for (const auto &h : hexes.hexahedra) {
+    if (prisms) {
+      // Split along the diagonal (0,2)/(4,6) of the bottom and top faces.
+      mesh.prisms.push_back({h[0], h[1], h[2], h[4], h[5], h[6]});
+      mesh.prisms.push_back({h[0], h[2], h[3], h[4], h[6], h[7]});
+      continue;
+    }
+    std::array<double, 3> centre = {0, 0, 0};
+    for (auto v : h)
+      for (int c = 0; c < 3; ++c) centre[c] += mesh.vertices[v - 1][c] / 8;
+    mesh.vertices.push_back(centre);
+    const auto apex = std::int32_t(mesh.vertices.size());
+    // Each face seen from the centre, oriented so the pyramid is positive.
+    static const int faces[6][4] = {{0, 1, 2, 3}, {4, 7, 6, 5}, {0, 4, 5, 1},
+                                    {1, 5, 6, 2}, {2, 6, 7, 3}, {3, 7, 4, 0}};
+    for (const auto &f : faces) mesh.pyramids.push_back({h[f[0]], h[f[1]], h[f[2]], h[f[3]], apex});
+  }
+  return mesh;
+}
+
+void import(const MixedMesh &mesh, ConversionState &state) {
+  InternalMesh &m = state.mesh;
+  allocate_vertices(m, std::int32_t(mesh.vertices.size()));
+  for (std::size_t v = 0; v < mesh.vertices.size(); ++v)
+    std::copy(mesh.vertices[v].begin(), mesh.vertices[v].end(), m.vertex(std::int32_t(v + 1)));
+  allocate_elements(m, kind_prism, std::int32_t(mesh.prisms.size()));
+  for (std::size_t e = 0; e < mesh.prisms.size(); ++e)
+    std::copy(mesh.prisms[e].begin(), mesh.prisms[e].end(), m.elements[kind_prism].element(std::int32_t(e + 1)));
+  allocate_elements(m, kind_pyramid, std::int32_t(mesh.pyramids.size()));
+  for (std::size_t e = 0; e < mesh.pyramids.size(); ++e)
+    std::copy(mesh.pyramids[e].begin(), mesh.pyramids[e].end(),
+              m.elements[kind_pyramid].element(std::int32_t(e + 1)));
+}
+
+}  // namespace highorder_test

@@ -52,3 +52,17 @@ double smallest_hexahedron_jacobian(const double (*p)[3]);
 double smallest_jacobian(const gridlume::highorder::ConversionState &state, int kind);
 
 }  // namespace highorder_test
+
+namespace highorder_test {
+
+// The bent slab of hexahedra(n, true) with each hexahedron cut into two
+// prisms (`prisms`) or into six pyramids around an added centre vertex.
+struct MixedMesh {
+  std::vector<std::array<double, 3>> vertices;
+  std::vector<std::array<std::int32_t, 6>> prisms;
+  std::vector<std::array<std::int32_t, 5>> pyramids;
+};
+MixedMesh split_hexahedra(int n, bool prisms);
+void import(const MixedMesh &mesh, gridlume::highorder::ConversionState &state);
+
+}  // namespace highorder_test
