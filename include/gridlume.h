@@ -17,6 +17,7 @@
 #include "gridlume/cad_wire.h"
 #include "gridlume/context.h"
 #include "gridlume/element_generation_map.h"
+#include "gridlume/highorder.h"
 #include "gridlume/mesh.h"
 #include "gridlume/mesh_checks.h"
 #include "gridlume/mesh_cracker.h"
