@@ -91,6 +91,20 @@ void apply_vertex_numbers(ConversionState &state, const Vector<std::int32_t> &ne
     for (std::size_t i = std::size_t(array.nodes_per_element); i < array.nodes.size(); ++i)
       array.nodes[i] = new_of_old[std::size_t(array.nodes[i])];
   }
+  // Boundary-layer pairs name a vertex and the wall vertex it comes from.
+  auto &pairs = state.boundary_layer_pairs;
+  if (!pairs.empty()) {
+    Vector<std::array<std::int32_t, 2>> moved(pairs.size(), {0, 0});
+    const auto last = std::min<std::int64_t>(std::int64_t(pairs.size()) - 1, count);
+    for (std::int32_t v = 1; v <= last; ++v) {
+      const std::int32_t target = new_of_old[std::size_t(v)];
+      if (target < 1 || std::size_t(target) >= pairs.size()) continue;
+      auto pair = pairs[std::size_t(v)];
+      if (pair[0] >= 1 && pair[0] <= count) pair[0] = new_of_old[std::size_t(pair[0])];
+      moved[std::size_t(target)] = pair;
+    }
+    pairs.swap(moved);
+  }
   for (auto *list : {&state.topology.triangle_nodes, &state.topology.quadrangle_nodes})
     for (auto &node : *list) node = new_of_old[std::size_t(node)];
   // The node-to-element adjacency is not renumbered: it is rebuilt when

@@ -156,33 +156,47 @@ TEST(HighOrderConversion, CurveOffStillLeavesNoInvalidElement) {
   EXPECT_GT(smallest_jacobian(*state, kind_tetrahedron), 0.0);
 }
 
-TEST(HighOrderConversion, BoundaryLayerModeRelaxesToValidElements) {
-  const TetMesh mesh = shell(8);
-  State state(conversion_state_new());
-  import(mesh, *state);
-  state->thread_count = 1;
-  ASSERT_EQ(allocate_boundary_layer_pairs(*state, state->mesh.vertex_count), 0);
-  state->boundary_layer_mode = 1;
-  // Vertices just off the outer sphere were extruded from the sphere vertex
-  // on the same ray.
-  std::map<std::array<long, 3>, std::int32_t> on_sphere;
-  auto direction = [](const double *x) {
-    const double r = radius(x);
-    return std::array<long, 3>{std::lround(x[0] / r * 1e6), std::lround(x[1] / r * 1e6),
-                               std::lround(x[2] / r * 1e6)};
-  };
-  for (std::int32_t v = 1; v <= state->mesh.vertex_count; ++v)
-    if (std::fabs(radius(state->mesh.vertex(v)) - 1) < 1e-9) on_sphere[direction(state->mesh.vertex(v))] = v;
-  int layered = 0;
-  for (std::int32_t v = 1; v <= state->mesh.vertex_count; ++v) {
-    auto found = on_sphere.find(direction(state->mesh.vertex(v)));
-    if (found == on_sphere.end()) continue;
-    state->boundary_layer_pairs[v] = {found->second, found->second == v ? 0 : 1};
-    ++layered;
+TEST(HighOrderConversion, BoundaryLayerModeBendsTheLayersAndRelaxesToValidElements) {
+  // The ball of 6 cells a side; the vertices one cell below the face z = 1
+  // of the cube form a layer extruded from the vertices of that face.
+  constexpr int n = 6;
+  const TetMesh mesh = ball(n);
+  auto index = [](int i, int j, int k) { return (k * (n + 1) + j) * (n + 1) + i + 1; };
+  for (int threads : {1, 2}) {
+    State state(conversion_state_new());
+    import(mesh, *state);
+    state->thread_count = threads;
+    ASSERT_EQ(allocate_boundary_layer_pairs(*state, state->mesh.vertex_count), 0);
+    state->boundary_layer_mode = 1;
+    for (int i = 0; i <= n; ++i)
+      for (int j = 0; j <= n; ++j) state->boundary_layer_pairs[index(i, j, n - 1)] = {index(i, j, n), 1};
+    ASSERT_EQ(run_conversion(*state), code_success);
+    EXPECT_GT(smallest_jacobian(*state, kind_tetrahedron), 0.0) << threads;
+    // The inner edges of the layer (off the sphere) bend exactly as the wall
+    // edges they were extruded from.
+    const ElementArray &tets = state->mesh.elements[kind_tetrahedron];
+    static const int edges[6][2] = {{0, 1}, {1, 2}, {2, 0}, {0, 3}, {1, 3}, {2, 3}};
+    std::map<std::pair<std::int32_t, std::int32_t>, std::int32_t> edge_node;
+    for (std::int32_t t = 1; t <= tets.count; ++t)
+      for (int e = 0; e < 6; ++e)
+        edge_node[std::minmax(tets.element(t)[edges[e][0]], tets.element(t)[edges[e][1]])] =
+            tets.element(t)[4 + e];
+    auto shift = [&](std::int32_t a, std::int32_t b, int c) {
+      const std::int32_t node = edge_node.at(std::minmax(a, b));
+      return state->mesh.vertex(node)[c] - (state->mesh.vertex(a)[c] + state->mesh.vertex(b)[c]) / 2;
+    };
+    int followed = 0, layer_edges = 0;
+    for (int i = 1; i < n - 1; ++i)
+      for (int j = 1; j < n; ++j) {
+        const std::int32_t a = index(i, j, n - 1), b = index(i + 1, j, n - 1);
+        ++layer_edges;
+        bool same = true;
+        for (int c = 0; c < 3; ++c)
+          same = same && std::fabs(shift(a, b, c) - shift(index(i, j, n), index(i + 1, j, n), c)) < 1e-12;
+        if (same && std::fabs(shift(a, b, 2)) > 1e-6) ++followed;
+      }
+    EXPECT_GT(followed, layer_edges / 2) << threads << ": " << followed << " of " << layer_edges;
   }
-  ASSERT_GT(layered, 0);
-  ASSERT_EQ(run_conversion(*state), code_success);
-  EXPECT_GT(smallest_jacobian(*state, kind_tetrahedron), 0.0);
 }
 
 TEST(HighOrderConversion, GivenSurfaceNodesAreTakenAndTheirNumbersKept) {
