@@ -270,11 +270,17 @@ TEST(HighOrderConversion, SurfaceWithOtherTriangleNumberingFailsWithCode4) {
             std::string::npos);
 }
 
-TEST(HighOrderConversion, MeshWithoutVolumeElementsFailsWithCode2) {
+TEST(HighOrderConversion, MeshWithoutVolumeElementsOrWithUnknownVerticesFailsWithCode2) {
   State state(conversion_state_new());
   ASSERT_EQ(allocate_vertices(state->mesh, 3), 0);
   ASSERT_EQ(allocate_elements(state->mesh, kind_triangle, 1), 0);
   EXPECT_EQ(run_conversion(*state), code_failure);
+  for (std::int32_t bad : {0, -2, 126}) {
+    State other(conversion_state_new());
+    import(ball(4), *other);
+    other->mesh.elements[kind_tetrahedron].element(17)[2] = bad;
+    EXPECT_EQ(run_conversion(*other), code_failure) << bad;
+  }
 }
 
 TEST(HighOrderConversion, MemoryFailureAnywhereAnswersCode2AndLeaksNothing) {
