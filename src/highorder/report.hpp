@@ -35,6 +35,7 @@ inline constexpr char volume_triangle[] =
     " triangle %d from the P1 volume  mesh is made of %8d %8d %8d\n";
 inline constexpr char surface_triangle[] =
     " triangle %d from the P2 surface mesh is made of %8d %8d %8d\n";
+inline constexpr char collision_table[] = "The collision table ran out of buckets";
 inline constexpr char no_threads[] = "Cannot initialize th VO3diz";
 inline constexpr char static_scheduling[] = " --> use static scheduling with nbth = %d \n";
 
