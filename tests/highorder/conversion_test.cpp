@@ -145,6 +145,16 @@ TEST(HighOrderConversion, CurvedNumberingDoesNotDependOnTheThreadCount) {
     for (int c = 0; c < 3; ++c)
       EXPECT_NEAR(four->mesh.vertex(node)[c], one->mesh.vertex(node)[c], 1e-12);
   EXPECT_GT(smallest_jacobian(*four, kind_tetrahedron), 0.0);
+  // Hexahedra, whose centres are numbered after the edge and face nodes.
+  State hexes_one(conversion_state_new()), hexes_two(conversion_state_new());
+  import(hexahedra(3, true), *hexes_one);
+  import(hexahedra(3, true), *hexes_two);
+  hexes_one->thread_count = 1;
+  hexes_two->thread_count = 2;
+  ASSERT_EQ(run_conversion(*hexes_one), code_success);
+  ASSERT_EQ(run_conversion(*hexes_two), code_success);
+  EXPECT_EQ(hexes_one->mesh.elements[kind_hexahedron].nodes,
+            hexes_two->mesh.elements[kind_hexahedron].nodes);
 }
 
 TEST(HighOrderConversion, CurveOffStillLeavesNoInvalidElement) {
