@@ -90,9 +90,11 @@ int curve_and_optimise(ConversionState &state) {
   int code = propagate_displacement(state);
   if (code != code_success) return code;
   const InternalMesh &mesh = state.mesh;
-  if (mesh.count(kind_tetrahedron) > tetrahedron_share_without_rejection * mesh.volume_element_count)
+  if (mesh.count(kind_tetrahedron) >
+      tetrahedron_share_without_rejection * mesh.volume_element_count)
     state.rejection = 0;
-  if (state.boundary_layer_mode && (code = curve_boundary_layer(state)) != code_success) return code;
+  if (state.boundary_layer_mode && (code = curve_boundary_layer(state)) != code_success)
+    return code;
   evaluate_all_qualities(state);
   if (state.verbose) print_quality(state, report::initial_quality);
   if (state.curve) {

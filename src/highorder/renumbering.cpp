@@ -34,7 +34,8 @@ void counting_sort(const Vector<std::int32_t> &key, std::int32_t count, std::int
   Vector<std::int32_t> start(std::size_t(key_count) + 1, 0);
   for (std::int32_t i = 1; i <= count; ++i) ++start[std::size_t(key[std::size_t(i)]) + 1];
   for (std::int32_t k = 1; k <= key_count; ++k) start[std::size_t(k)] += start[std::size_t(k - 1)];
-  for (std::int32_t i = 1; i <= count; ++i) order[std::size_t(++start[std::size_t(key[std::size_t(i)])])] = i;
+  for (std::int32_t i = 1; i <= count; ++i)
+    order[std::size_t(++start[std::size_t(key[std::size_t(i)])])] = i;
 }
 
 // Permutes the per-element arrays of `kind`: new element i is old element
@@ -49,7 +50,8 @@ void permute_elements(ConversionState &state, int kind, const Vector<std::int32_
   for (std::int32_t i = 1; i <= array.count; ++i) {
     const std::int32_t from = inverse ? i : origin[std::size_t(i)];
     const std::int32_t to = inverse ? origin[std::size_t(i)] : i;
-    std::copy(array.element(from), array.element(from) + width, nodes.data() + std::size_t(to) * width);
+    std::copy(array.element(from), array.element(from) + width,
+              nodes.data() + std::size_t(to) * width);
     tags[std::size_t(to)] = array.tags[std::size_t(from)];
     if (!quality.empty()) quality[std::size_t(to)] = state.quality[kind][std::size_t(from)];
   }
@@ -139,7 +141,8 @@ int renumber_for_workers(ConversionState &state, WorkerNumbering &numbering) noe
     numbering.vertex_origin.assign(std::size_t(count) + 1, 0);
     counting_sort(cell, count, morton_cells, numbering.vertex_origin);
     Vector<std::int32_t> new_of_old(std::size_t(count) + 1, 0);
-    for (std::int32_t i = 1; i <= count; ++i) new_of_old[std::size_t(numbering.vertex_origin[std::size_t(i)])] = i;
+    for (std::int32_t i = 1; i <= count; ++i)
+      new_of_old[std::size_t(numbering.vertex_origin[std::size_t(i)])] = i;
     apply_vertex_numbers(state, new_of_old);
     // Elements by their smallest new vertex number.
     for (int kind = kind_edge; kind <= last_kind; ++kind) {

@@ -67,7 +67,8 @@ struct Smoother {
       const std::int32_t *list = mesh.elements[kind].element(reference_index(*r));
       for (int n = corner_counts[kind]; n < mesh.elements[kind].nodes_per_element; ++n) {
         if (list[n] == node) continue;
-        for (int c = 0; c < 3; ++c) sum[c] += mesh.vertex(list[n])[c] - straight[3 * std::size_t(list[n]) + c];
+        for (int c = 0; c < 3; ++c)
+          sum[c] += mesh.vertex(list[n])[c] - straight[3 * std::size_t(list[n]) + c];
         ++count;
       }
     }
@@ -83,7 +84,8 @@ struct Smoother {
     for (int c = 0; c < 3; ++c) target[c] = 0.0;
     if (slot == shape.centre_node) {
       for (int f = 0; f < 6; ++f)
-        for (int c = 0; c < 3; ++c) target[c] += 0.5 * mesh.vertex(list[shape.first_face_node + f])[c];
+        for (int c = 0; c < 3; ++c)
+          target[c] += 0.5 * mesh.vertex(list[shape.first_face_node + f])[c];
       for (int e = 0; e < 12; ++e)
         for (int c = 0; c < 3; ++c) target[c] -= 0.25 * mesh.vertex(list[8 + e])[c];
       for (int v = 0; v < 8; ++v)

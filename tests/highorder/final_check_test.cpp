@@ -1,12 +1,13 @@
 // The final geometric check: distances of the boundary mid-nodes to their
 // curved positions, and how deviating nodes are classified.
+#include "highorder/final_check.hpp"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <memory>
 
 #include "highorder/boundary_curving.hpp"
-#include "highorder/final_check.hpp"
 #include "highorder/node_generation.hpp"
 #include "test_meshes.hpp"
 
