@@ -122,3 +122,18 @@ TEST(HighOrderReport, SeveralThreadsAnnounceStaticSchedulingOneThreadStartsNoPoo
   state = ball_state(1);
   EXPECT_EQ(report_of(state).find("static scheduling"), std::string::npos);
 }
+
+TEST(HighOrderReport, BoundaryLayerRunReportsItsRelaxationSteps) {
+  ConversionState *state = ball_state(1);
+  ASSERT_EQ(allocate_boundary_layer_pairs(*state, state->mesh.vertex_count), 0);
+  state->boundary_layer_mode = 1;
+  const std::string output = report_of(state);
+  EXPECT_NE(output.find(rule + "\n Running boundary layer curving on 1 threads\n" + rule +
+                        "\n\n BL mid-nodes moving: relaxing invalid elements coordinates\n"
+                        " parallel step:   1, relax: 0.95, rejected: "),
+            std::string::npos);
+  EXPECT_NE(output.find(" parallel step:  20, relax: 0.00, rejected: "), std::string::npos);
+  EXPECT_NE(output.find("\n serial stack-based final step,   rejected: "), std::string::npos);
+  // The relaxation replaces the smoothing.
+  EXPECT_EQ(output.find("Final quality check"), std::string::npos);
+}
