@@ -78,8 +78,8 @@ GRIDLUME_API int gridlume_highorder_set_boundary_layer_vertex_info(
      "debug", "h": accepted and ignored.
    -1, with the session unchanged, for a NULL argument, an unknown name or a
    value that does not read as one item of its kind. */
-GRIDLUME_API int gridlume_highorder_set_param(gridlume_highorder_session *session,
-                                              const char *name, const char *value);
+GRIDLUME_API int gridlume_highorder_set_param(gridlume_highorder_session *session, const char *name,
+                                              const char *value);
 
 /* Converts the volume mesh. -1 when the volume mesh cannot be read (a failing
    accessor, no vertices or no elements, a bad surface mesh: no message), or

@@ -89,8 +89,10 @@ bool groups_free(const ParallelPool &pool, const BlockGroups &groups) {
 void mark_groups(ParallelPool &pool, const BlockGroups &groups, bool busy) {
   std::uint64_t *words = pool.busy.data() + groups.first_word;
   for (std::size_t i = 0; i < groups.words.size(); i++) {
-    if (busy) words[i] |= groups.words[i];
-    else words[i] &= ~groups.words[i];
+    if (busy)
+      words[i] |= groups.words[i];
+    else
+      words[i] &= ~groups.words[i];
   }
 }
 
@@ -206,7 +208,8 @@ void run_shares(ParallelPool &pool, PoolLock &lock) {
   for (std::int64_t w = 0; w < workers; w++) {
     const auto begin = static_cast<std::int32_t>(w * block_count / workers);
     const auto end = static_cast<std::int32_t>((w + 1) * block_count / workers);
-    if (begin < end) hand_out(pool, *pool.workers[std::size_t(w)], WorkerJob{nullptr, begin, end, 1});
+    if (begin < end)
+      hand_out(pool, *pool.workers[std::size_t(w)], WorkerJob{nullptr, begin, end, 1});
   }
   wait_for_idle_workers(pool, lock);
 }
@@ -236,7 +239,8 @@ std::int64_t run_passes(ParallelPool &pool, PoolLock &lock) {
     const std::int32_t begin = type.pass_start[pass];
     const std::int32_t end = type.pass_start[pass + 1];
     for (std::int32_t w = 0; w < workers && begin + w < end; w++)
-      hand_out(pool, *pool.workers[std::size_t(w)], WorkerJob{type.order.data(), begin + w, end, workers});
+      hand_out(pool, *pool.workers[std::size_t(w)],
+               WorkerJob{type.order.data(), begin + w, end, workers});
     wait_for_idle_workers(pool, lock);
     rounds += (end - begin + workers - 1) / workers;
   }

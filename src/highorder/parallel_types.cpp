@@ -98,7 +98,8 @@ void build_passes(LoopType &type) {
     start[pass + 1] = start[pass] + pass_sizes[pass];
   Vector<std::int32_t> order(block_count, 0);
   Vector<std::int32_t> fill(start.begin(), start.end() - 1);
-  for (std::size_t i = 0; i < block_count; i++) order[std::size_t(fill[std::size_t(pass_of[i])]++)] = type.order[i];
+  for (std::size_t i = 0; i < block_count; i++)
+    order[std::size_t(fill[std::size_t(pass_of[i])]++)] = type.order[i];
   type.order.swap(order);
   type.pass_start.swap(start);
 }

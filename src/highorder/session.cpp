@@ -25,7 +25,8 @@ constexpr std::array<ConversionMessage, 4> conversion_messages = {{
     {code_parallel_failure, 7500, "highorder error: could not initialize multithreading \n"},
     {code_failure, 2010, "highorder error: wrong input volume mesh\n"},
     {code_surface_mismatch, 5301, "highorder error: surface is inconstistent with the volume\n"},
-    {code_generation_failure, 7000, "highorder error: failure of the high order mesh generation \n"},
+    {code_generation_failure, 7000,
+     "highorder error: failure of the high order mesh generation \n"},
 }};
 constexpr int other_failure_message_code = 7000;
 
@@ -74,8 +75,9 @@ int convert(gridlume_highorder_session &session, ConversionState &state) {
 }  // namespace
 
 void report_conversion_failure(gridlume_highorder_session *session, int code) noexcept {
-  const auto known = std::find_if(conversion_messages.begin(), conversion_messages.end(),
-                                  [&](const ConversionMessage &entry) { return entry.code == code; });
+  const auto known =
+      std::find_if(conversion_messages.begin(), conversion_messages.end(),
+                   [&](const ConversionMessage &entry) { return entry.code == code; });
   char *text = session->message_text;
   const std::size_t size = sizeof session->message_text;
   int message_code = other_failure_message_code;
@@ -121,8 +123,7 @@ void gridlume_highorder_session_delete(gridlume_highorder_session *session) {
 }
 
 int gridlume_highorder_set_message_callback(gridlume_highorder_session *session,
-                                            gridlume_message_callback callback,
-                                            void *user_data) {
+                                            gridlume_message_callback callback, void *user_data) {
   if (session == nullptr) return GRIDLUME_STATUS_ERROR;
   if (callback == nullptr) {
     callback = session->context->message_callback;

@@ -25,17 +25,18 @@ inline constexpr double default_jacobian_threshold = DBL_MIN;
 using BoundaryLayerRecord = std::array<std::int32_t, 3>;
 
 // The element kinds of the conversion, in the conversion's order, with their
-// names in the accessor family, their kind codes of the interface and their
-// names in the "Generated elements" report:
+// names in the accessor family, their kind codes of the interface (the
+// thousands of an extra-vertex type code) and their names in the "Generated
+// elements" report:
 // X(internal kind, accessor name, interface kind code, report name).
-#define GRIDLUME_HIGHORDER_KINDS(X)            \
-  X(kind_edge, edge, 1, "EDGE")                \
-  X(kind_triangle, triangle, 2, "TRIA")        \
-  X(kind_quadrangle, quadrangle, 3, "QUAD")    \
-  X(kind_tetrahedron, tetrahedron, 4, "TETRA") \
-  X(kind_pyramid, pyramid, 7, "PYRA")          \
-  X(kind_prism, prism, 6, "PRIS")              \
-  X(kind_hexahedron, hexahedron, 5, "HEXA")
+#define GRIDLUME_HIGHORDER_KINDS(X)                                            \
+  X(kind_edge, edge, GRIDLUME_ELEMENT_KIND_EDGE, "EDGE")                       \
+  X(kind_triangle, triangle, GRIDLUME_ELEMENT_KIND_TRIANGLE, "TRIA")           \
+  X(kind_quadrangle, quadrangle, GRIDLUME_ELEMENT_KIND_QUADRANGLE, "QUAD")     \
+  X(kind_tetrahedron, tetrahedron, GRIDLUME_ELEMENT_KIND_TETRAHEDRON, "TETRA") \
+  X(kind_pyramid, pyramid, GRIDLUME_ELEMENT_KIND_PYRAMID, "PYRA")              \
+  X(kind_prism, prism, GRIDLUME_ELEMENT_KIND_PRISM, "PRIS")                    \
+  X(kind_hexahedron, hexahedron, GRIDLUME_ELEMENT_KIND_HEXAHEDRON, "HEXA")
 
 // Installs the getters of the output mesh; 0, or the first failing status.
 int install_output_getters(gridlume_highorder_session *session, gridlume_mesh *mesh) noexcept;
@@ -49,7 +50,8 @@ void print_generated_elements(const gridlume_highorder_session *session) noexcep
 int import_volume_mesh(gridlume_mesh *mesh, ConversionState &state) noexcept;
 int import_surface_mesh(gridlume_mesh *mesh, ConversionState &state) noexcept;
 // Carries the boundary-layer records into the state's per-vertex pairs. 0 or -5.
-int import_boundary_layer(const Vector<BoundaryLayerRecord> &table, ConversionState &state) noexcept;
+int import_boundary_layer(const Vector<BoundaryLayerRecord> &table,
+                          ConversionState &state) noexcept;
 
 // Turns a non-zero internal code of the conversion into the session's message
 // (sender "HIGHORDER") and remembers its text.

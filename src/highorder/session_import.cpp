@@ -3,6 +3,7 @@
 #include <array>
 
 #include "highorder/session.hpp"
+#include "mesh/memory_storage.hpp"
 
 namespace gridlume::highorder {
 
@@ -15,15 +16,14 @@ struct KindReader {
   int (*tag)(gridlume_mesh *, int, int *);
 };
 
-#define GRIDLUME_HIGHORDER_KIND_READER(kind, name, code, report) \
-  {kind, gridlume_mesh_get_##name##_count, gridlume_mesh_get_##name##_vertices,      \
+#define GRIDLUME_HIGHORDER_KIND_READER(kind, name, code, report)                \
+  {kind, gridlume_mesh_get_##name##_count, gridlume_mesh_get_##name##_vertices, \
    gridlume_mesh_get_##name##_tag},
 constexpr KindReader kind_readers[] = {GRIDLUME_HIGHORDER_KINDS(GRIDLUME_HIGHORDER_KIND_READER)};
 #undef GRIDLUME_HIGHORDER_KIND_READER
 
 // The extra-vertex getters write as many values as their count says, up to
 // 999 (the count modulo the kind factor).
-constexpr int extra_vertex_kind_factor = 1000;
 using ExtraVertexBuffer = std::array<int, extra_vertex_kind_factor>;
 
 bool valid_vertices(const std::int32_t *vertices, int count, std::int32_t vertex_count) {
@@ -64,18 +64,38 @@ int read_elements(gridlume_mesh *mesh, const KindReader &reader, std::int32_t co
   return GRIDLUME_STATUS_OK;
 }
 
-// Reads the extra vertices of surface element i after its corners; -1 when
-// the getter fails or does not give the `extra` vertices of a second-order
-// element.
-template <class ExtraGetter>
-int read_extra_vertices(gridlume_mesh *mesh, ExtraGetter getter, std::int32_t i, int corners,
-                        int extra, std::int32_t *nodes) {
+// The kinds of a second-order surface mesh, read with their extra vertices.
+struct SurfaceKindReader {
+  KindReader linear;
+  int (*extra_vertices)(gridlume_mesh *, int, int *, int *);
+};
+constexpr SurfaceKindReader surface_readers[] = {
+    {kind_readers[kind_triangle - 1], gridlume_mesh_get_triangle_extra_vertices},
+    {kind_readers[kind_quadrangle - 1], gridlume_mesh_get_quadrangle_extra_vertices},
+};
+static_assert(surface_readers[0].linear.kind == kind_triangle &&
+              surface_readers[1].linear.kind == kind_quadrangle);
+
+// Reads element i of a surface kind: its corners, then its extra vertices
+// (-1 unless the getter gives exactly those of a second-order element), then
+// its tag; every node must be one of the vertices.
+int read_surface_element(gridlume_mesh *mesh, const SurfaceKindReader &reader, std::int32_t i,
+                         InternalMesh &surface) {
+  ElementArray &elements = surface.elements[reader.linear.kind];
+  std::int32_t *nodes = elements.element(i);
+  const int corners = corner_counts[reader.linear.kind];
+  const int extra = elements.nodes_per_element - corners;
   ExtraVertexBuffer buffer{};
   int code = 0;
-  if (getter(mesh, i, &code, buffer.data()) != GRIDLUME_STATUS_OK) return GRIDLUME_STATUS_ERROR;
-  if (code % extra_vertex_kind_factor != extra) return GRIDLUME_STATUS_ERROR;
+  if (reader.linear.vertices(mesh, i, nodes) != GRIDLUME_STATUS_OK ||
+      reader.extra_vertices(mesh, i, &code, buffer.data()) != GRIDLUME_STATUS_OK ||
+      code % extra_vertex_kind_factor != extra ||
+      reader.linear.tag(mesh, i, &elements.tags[std::size_t(i)]) != GRIDLUME_STATUS_OK)
+    return GRIDLUME_STATUS_ERROR;
   for (int j = 0; j < extra; j++) nodes[corners + j] = buffer[std::size_t(j)];
-  return GRIDLUME_STATUS_OK;
+  return valid_vertices(nodes, elements.nodes_per_element, surface.vertex_count)
+             ? GRIDLUME_STATUS_OK
+             : GRIDLUME_STATUS_ERROR;
 }
 
 }  // namespace
@@ -109,49 +129,32 @@ int import_volume_mesh(gridlume_mesh *mesh, ConversionState &state) noexcept {
 }
 
 int import_surface_mesh(gridlume_mesh *mesh, ConversionState &state) noexcept {
-  int vertex_count = 0, triangle_count = 0, quadrangle_count = 0;
-  if (gridlume_mesh_get_vertex_count(mesh, &vertex_count) != GRIDLUME_STATUS_OK ||
-      gridlume_mesh_get_triangle_count(mesh, &triangle_count) != GRIDLUME_STATUS_OK ||
-      gridlume_mesh_get_quadrangle_count(mesh, &quadrangle_count) != GRIDLUME_STATUS_OK)
+  int vertex_count = 0;
+  std::array<int, std::size(surface_readers)> counts{};
+  if (gridlume_mesh_get_vertex_count(mesh, &vertex_count) != GRIDLUME_STATUS_OK || vertex_count < 0)
     return GRIDLUME_STATUS_ERROR;
-  if (vertex_count < 0 || triangle_count < 0 || quadrangle_count < 0 ||
-      vertex_count + std::int64_t(triangle_count) + quadrangle_count == 0)
-    return GRIDLUME_STATUS_ERROR;
+  std::int64_t entity_count = vertex_count;
+  for (std::size_t k = 0; k < counts.size(); k++) {
+    if (surface_readers[k].linear.count(mesh, &counts[k]) != GRIDLUME_STATUS_OK || counts[k] < 0)
+      return GRIDLUME_STATUS_ERROR;
+    entity_count += counts[k];
+  }
+  if (entity_count == 0) return GRIDLUME_STATUS_ERROR;
   int status = allocate_input_surface(state);
   if (status != GRIDLUME_STATUS_OK) return status;
+  // The surface record is of order 2: its elements take their extra vertices.
   InternalMesh &surface = *state.surface;
   status = read_vertices(mesh, vertex_count, surface);
-  if (status == GRIDLUME_STATUS_OK) status = allocate_elements(surface, kind_triangle, triangle_count);
-  if (status == GRIDLUME_STATUS_OK)
-    status = allocate_elements(surface, kind_quadrangle, quadrangle_count);
-  if (status != GRIDLUME_STATUS_OK) return status;
-
-  ElementArray &triangles = surface.elements[kind_triangle];
-  for (std::int32_t i = 1; i <= triangle_count && status == GRIDLUME_STATUS_OK; i++) {
-    std::int32_t *nodes = triangles.element(i);
-    if (gridlume_mesh_get_triangle_vertices(mesh, i, nodes) != GRIDLUME_STATUS_OK ||
-        read_extra_vertices(mesh, gridlume_mesh_get_triangle_extra_vertices, i, 3, 3, nodes) !=
-            GRIDLUME_STATUS_OK ||
-        gridlume_mesh_get_triangle_tag(mesh, i, &triangles.tags[std::size_t(i)]) !=
-            GRIDLUME_STATUS_OK ||
-        !valid_vertices(nodes, 6, vertex_count))
-      status = GRIDLUME_STATUS_ERROR;
-  }
-  ElementArray &quadrangles = surface.elements[kind_quadrangle];
-  for (std::int32_t i = 1; i <= quadrangle_count && status == GRIDLUME_STATUS_OK; i++) {
-    std::int32_t *nodes = quadrangles.element(i);
-    if (gridlume_mesh_get_quadrangle_vertices(mesh, i, nodes) != GRIDLUME_STATUS_OK ||
-        read_extra_vertices(mesh, gridlume_mesh_get_quadrangle_extra_vertices, i, 4, 5, nodes) !=
-            GRIDLUME_STATUS_OK ||
-        gridlume_mesh_get_quadrangle_tag(mesh, i, &quadrangles.tags[std::size_t(i)]) !=
-            GRIDLUME_STATUS_OK ||
-        !valid_vertices(nodes, 9, vertex_count))
-      status = GRIDLUME_STATUS_ERROR;
+  for (std::size_t k = 0; k < counts.size() && status == GRIDLUME_STATUS_OK; k++) {
+    status = allocate_elements(surface, surface_readers[k].linear.kind, counts[k]);
+    for (std::int32_t i = 1; i <= counts[k] && status == GRIDLUME_STATUS_OK; i++)
+      status = read_surface_element(mesh, surface_readers[k], i, surface);
   }
   return status;
 }
 
-int import_boundary_layer(const Vector<BoundaryLayerRecord> &table, ConversionState &state) noexcept {
+int import_boundary_layer(const Vector<BoundaryLayerRecord> &table,
+                          ConversionState &state) noexcept {
   const std::int32_t vertex_count = state.mesh.vertex_count;
   const int status = allocate_boundary_layer_pairs(state, vertex_count);
   if (status != GRIDLUME_STATUS_OK) return status;

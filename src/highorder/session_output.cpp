@@ -11,12 +11,10 @@ namespace gridlume::highorder {
 
 namespace {
 
-constexpr int api_kind_factor = 1000;
-
 // The order of the extra vertices of a 27-node hexahedron as the interface
 // lists them: positions in the internal node list.
-constexpr std::array<int, 19> hexahedron_extra_positions = {
-    8, 15, 9, 12, 11, 14, 10, 13, 16, 17, 18, 19, 24, 25, 22, 21, 23, 20, 26};
+constexpr std::array<int, 19> hexahedron_extra_positions = {8,  15, 9,  12, 11, 14, 10, 13, 16, 17,
+                                                            18, 19, 24, 25, 22, 21, 23, 20, 26};
 constexpr int hexahedron_second_order_nodes = 27;
 
 const InternalMesh *served_mesh(void *session) {
@@ -79,14 +77,14 @@ int serve_tag(int i, int *tag, void *session) {
 }
 
 // Extra vertices: the node-list entries after the corners, with the type
-// code 1000 × the interface kind code + their number.
-template <int kind, int api_kind>
+// code of the interface kind (1000 × its number) + their number.
+template <int kind, int api_kind_code>
 int serve_extra_vertices(int i, int *code, int *vertices, void *session) {
   const std::int32_t *nodes = served_element(session, kind, i);
   if (nodes == nullptr || code == nullptr) return GRIDLUME_STATUS_ERROR;
   const int node_count = served_mesh(session)->elements[kind].nodes_per_element;
   const int extra = node_count - corner_counts[kind];
-  *code = api_kind * api_kind_factor + extra;
+  *code = api_kind_code + extra;
   if (extra == 0) return GRIDLUME_STATUS_OK;
   if (vertices == nullptr) return GRIDLUME_STATUS_ERROR;
   if (kind == kind_hexahedron && node_count == hexahedron_second_order_nodes) {
@@ -111,16 +109,16 @@ struct KindServer {
   gridlume_mesh_extra_vertices_getter extra;
 };
 
-#define GRIDLUME_HIGHORDER_KIND_SERVER(kind, name, code, report)                              \
-  {kind,                                                                                       \
-   report,                                                                                     \
-   gridlume_mesh_set_get_##name##_count,                                                       \
-   gridlume_mesh_set_get_##name##_vertices,                                                    \
-   gridlume_mesh_set_get_##name##_tag,                                                         \
-   gridlume_mesh_set_get_##name##_extra_vertices,                                              \
-   serve_count<kind>,                                                                          \
-   serve_corners<kind>,                                                                        \
-   serve_tag<kind>,                                                                            \
+#define GRIDLUME_HIGHORDER_KIND_SERVER(kind, name, code, report) \
+  {kind,                                                         \
+   report,                                                       \
+   gridlume_mesh_set_get_##name##_count,                         \
+   gridlume_mesh_set_get_##name##_vertices,                      \
+   gridlume_mesh_set_get_##name##_tag,                           \
+   gridlume_mesh_set_get_##name##_extra_vertices,                \
+   serve_count<kind>,                                            \
+   serve_corners<kind>,                                          \
+   serve_tag<kind>,                                              \
    serve_extra_vertices<kind, code>},
 constexpr KindServer kind_servers[] = {GRIDLUME_HIGHORDER_KINDS(GRIDLUME_HIGHORDER_KIND_SERVER)};
 #undef GRIDLUME_HIGHORDER_KIND_SERVER
@@ -135,7 +133,8 @@ int install_output_getters(gridlume_highorder_session *session, gridlume_mesh *m
     status = gridlume_mesh_set_get_vertex_tag(mesh, serve_vertex_tag, session);
   for (const KindServer &server : kind_servers) {
     if (status == GRIDLUME_STATUS_OK) status = server.install_count(mesh, server.count, session);
-    if (status == GRIDLUME_STATUS_OK) status = server.install_vertices(mesh, server.vertices, session);
+    if (status == GRIDLUME_STATUS_OK)
+      status = server.install_vertices(mesh, server.vertices, session);
     if (status == GRIDLUME_STATUS_OK) status = server.install_tag(mesh, server.tag, session);
     if (status == GRIDLUME_STATUS_OK) status = server.install_extra(mesh, server.extra, session);
   }

@@ -33,9 +33,8 @@ struct BooleanWord {
   const char *word;
   std::int32_t value;
 };
-constexpr std::array<BooleanWord, 6> boolean_words = {{
-    {"yes", 1}, {"true", 1}, {"1", 1}, {"no", 0}, {"false", 0}, {"0", 0},
-}};
+constexpr std::array<BooleanWord, 6> boolean_words = {
+    {{"yes", 1}, {"true", 1}, {"1", 1}, {"no", 0}, {"false", 0}, {"0", 0}}};
 
 bool read_boolean(const char *text, std::int32_t &value) {
   for (const BooleanWord &entry : boolean_words)

@@ -1,13 +1,14 @@
 // The parallel loop library: blocking of loop types, launches with and without
 // dependencies in both schedulings, options, and the promise that two running
 // blocks never share a group of the dependent type.
+#include "highorder/parallel_loops.hpp"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <random>
 #include <vector>
 
-#include "highorder/parallel_loops.hpp"
 #include "support/allocation_failure.hpp"
 
 using namespace gridlume;
@@ -57,7 +58,9 @@ struct Visits {
   }
 };
 
-void never_called(int, int, int, void *user) { static_cast<std::atomic<int> *>(user)->fetch_add(1); }
+void never_called(int, int, int, void *user) {
+  static_cast<std::atomic<int> *>(user)->fetch_add(1);
+}
 
 }  // namespace
 
@@ -89,7 +92,8 @@ TEST(ParallelLoops, TypesTakeSlotsOneToHundredAndRefuseBadCounts) {
   Pool pool(2);
   EXPECT_EQ(parallel_new_type(pool, 0), 0);
   EXPECT_EQ(parallel_new_type(nullptr, 10), 0);
-  for (int slot = 1; slot <= parallel_max_types; slot++) EXPECT_EQ(parallel_new_type(pool, 5), slot);
+  for (int slot = 1; slot <= parallel_max_types; slot++)
+    EXPECT_EQ(parallel_new_type(pool, 5), slot);
   EXPECT_EQ(parallel_new_type(pool, 5), 0);
 }
 
@@ -159,8 +163,7 @@ TEST(ParallelLoops, OptionsCountTheKeysAppliedAndAreRefusedInsideALoop) {
   EXPECT_EQ(parallel_set_options(pool, parallel_option_block_factor, 0,
                                  parallel_option_worker_limit, -3, parallel_option_static, 0),
             1);
-  EXPECT_EQ(parallel_set_options(pool, parallel_option_dynamic, 42, parallel_option_static, 0),
-            1);
+  EXPECT_EQ(parallel_set_options(pool, parallel_option_dynamic, 42, parallel_option_static, 0), 1);
   EXPECT_EQ(parallel_set_options(nullptr, parallel_option_static, 0), 0);
 
   struct Inside {
@@ -298,7 +301,8 @@ float run_on_shared_vertices(ParallelPool *pool, int vertex_count,
   const int vertex_type = parallel_new_type(pool, vertex_count);
   EXPECT_EQ(parallel_begin_dependency(pool, element_type, vertex_type), 1);
   for (int e = 1; e <= element_count; e++)
-    EXPECT_EQ(parallel_add_dependency(pool, 1, &e, 4, shared.elements[std::size_t(e - 1)].data()), 1);
+    EXPECT_EQ(parallel_add_dependency(pool, 1, &e, 4, shared.elements[std::size_t(e - 1)].data()),
+              1);
   EXPECT_EQ(parallel_end_dependency(pool, nullptr), 1);
   float concurrency = 0;
   for (int launch = 0; launch < launches; launch++)
@@ -316,6 +320,11 @@ TEST(ParallelLoops, DynamicBlocksSharingAVertexNeverRunTogether) {
   EXPECT_GE(run_on_shared_vertices(pool, 1500, random_elements(6000, 1500, 1), 5), 1.0f);
   EXPECT_GE(run_on_shared_vertices(pool, 9000, random_elements(20000, 9000, 2), 5), 1.0f);
   EXPECT_GE(run_on_shared_vertices(pool, 20003, strip_elements(20000), 5), 1.0f);
+  // More workers than cores, so that blocks are interrupted in the middle.
+  Pool crowded(9);
+  EXPECT_GE(run_on_shared_vertices(crowded, 30003, strip_elements(30000), 5), 1.0f);
+  ASSERT_EQ(parallel_set_options(crowded, parallel_option_worker_limit, 5, 0), 1);
+  EXPECT_GE(run_on_shared_vertices(crowded, 9000, random_elements(20000, 9000, 6), 3), 1.0f);
 }
 
 TEST(ParallelLoops, StaticPassesNeverRunBlocksSharingAVertexTogether) {

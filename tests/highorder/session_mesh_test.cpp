@@ -69,7 +69,8 @@ void serve_second_order_elements(gridlume_highorder_session *session) {
   for (int kind = kind_edge; kind <= kind_hexahedron; kind++) {
     ASSERT_EQ(allocate_elements(mesh, kind, 2), 0);
     for (int e = 1; e <= 2; e++) {
-      for (int j = 0; j < mesh.elements[kind].nodes_per_element; j++) mesh.elements[kind].element(e)[j] = j + e;
+      for (int j = 0; j < mesh.elements[kind].nodes_per_element; j++)
+        mesh.elements[kind].element(e)[j] = j + e;
       mesh.elements[kind].tags[std::size_t(e)] = 10 * kind + e;
     }
   }
@@ -115,15 +116,16 @@ TEST_F(HighorderSessionMeshes, VolumeImportCopiesVerticesTagsAndEveryKindsCorner
 TEST_F(HighorderSessionMeshes, BoundaryLayerRecordsOutsideTheVerticesAreSkipped) {
   ConversionState *state = conversion_state_new();
   ASSERT_EQ(import_volume_mesh(in_memory(context, mixed_mesh()), *state), 0);
-  gridlume::Vector<BoundaryLayerRecord> table = {
-      {0, 0, 0}, {3, 1, 2}, {0, 1, 5}, {4, 0, 5}, {13, 1, 5}, {5, 13, 5}, {12, 12, -4}};
+  gridlume::Vector<BoundaryLayerRecord> table = {{0, 0, 0},  {3, 1, 2},  {0, 1, 5},   {4, 0, 5},
+                                                 {13, 1, 5}, {5, 13, 5}, {12, 12, -4}};
   ASSERT_EQ(import_boundary_layer(table, *state), 0);
   EXPECT_EQ(state->boundary_layer_mode, 1);
   ASSERT_EQ(state->boundary_layer_pairs.size(), 13u);
   for (int vertex = 0; vertex <= 12; vertex++) {
-    const std::array<std::int32_t, 2> expected =
-        vertex == 3 ? std::array<std::int32_t, 2>{1, 2}
-                    : vertex == 12 ? std::array<std::int32_t, 2>{12, -4} : std::array<std::int32_t, 2>{0, 0};
+    const std::array<std::int32_t, 2> expected = vertex == 3 ? std::array<std::int32_t, 2>{1, 2}
+                                                 : vertex == 12
+                                                     ? std::array<std::int32_t, 2>{12, -4}
+                                                     : std::array<std::int32_t, 2>{0, 0};
     EXPECT_EQ(state->boundary_layer_pairs[std::size_t(vertex)], expected) << vertex;
   }
   conversion_state_delete(state);
@@ -154,8 +156,10 @@ TEST_F(HighorderSessionMeshes, SurfaceWithoutEntitiesOrSecondOrderTrianglesIsNot
     conversion_state_delete(state);
   }
   // Through compute: -1 and no message.
-  ASSERT_EQ(gridlume_highorder_set_volume_mesh(session, in_memory(context, unit_cube_tetrahedra())), 0);
-  ASSERT_EQ(gridlume_highorder_set_surface_mesh(session, in_memory(context, unit_cube_tetrahedra())), 0);
+  ASSERT_EQ(gridlume_highorder_set_volume_mesh(session, in_memory(context, unit_cube_tetrahedra())),
+            0);
+  ASSERT_EQ(
+      gridlume_highorder_set_surface_mesh(session, in_memory(context, unit_cube_tetrahedra())), 0);
   EXPECT_EQ(gridlume_highorder_compute_mesh(session), -1);
   EXPECT_TRUE(capture.messages().empty());
 }
@@ -182,7 +186,8 @@ TEST_F(HighorderSessionMeshes, OutputServesVerticesCornersAndTagsOfTheConversion
   gridlume_mesh *mesh = nullptr;
   ASSERT_EQ(gridlume_highorder_get_mesh(session, &mesh), 0);
   EXPECT_EQ(value_of(gridlume_mesh_get_vertex_count, mesh), 30);
-  EXPECT_EQ((values_of<3>(gridlume_mesh_get_vertex_coordinates, mesh, 4)), (std::array<double, 3>{4, 8, 12}));
+  EXPECT_EQ((values_of<3>(gridlume_mesh_get_vertex_coordinates, mesh, 4)),
+            (std::array<double, 3>{4, 8, 12}));
   EXPECT_EQ(value_of(gridlume_mesh_get_vertex_tag, mesh, 30), 1030);
   double xyz[3];
   int value = 0;
@@ -192,8 +197,10 @@ TEST_F(HighorderSessionMeshes, OutputServesVerticesCornersAndTagsOfTheConversion
   EXPECT_EQ(value_of(gridlume_mesh_get_edge_count, mesh), 2);
   EXPECT_EQ(value_of(gridlume_mesh_get_prism_count, mesh), 2);
   EXPECT_EQ((values_of<2>(gridlume_mesh_get_edge_vertices, mesh, 2)), (std::array<int, 2>{2, 3}));
-  EXPECT_EQ((values_of<4>(gridlume_mesh_get_quadrangle_vertices, mesh, 1)), (std::array<int, 4>{1, 2, 3, 4}));
-  EXPECT_EQ((values_of<5>(gridlume_mesh_get_pyramid_vertices, mesh, 2)), (std::array<int, 5>{2, 3, 4, 5, 6}));
+  EXPECT_EQ((values_of<4>(gridlume_mesh_get_quadrangle_vertices, mesh, 1)),
+            (std::array<int, 4>{1, 2, 3, 4}));
+  EXPECT_EQ((values_of<5>(gridlume_mesh_get_pyramid_vertices, mesh, 2)),
+            (std::array<int, 5>{2, 3, 4, 5, 6}));
   EXPECT_EQ((values_of<8>(gridlume_mesh_get_hexahedron_vertices, mesh, 1)),
             (std::array<int, 8>{1, 2, 3, 4, 5, 6, 7, 8}));
   EXPECT_EQ(value_of(gridlume_mesh_get_triangle_tag, mesh, 2), 22);
@@ -220,12 +227,15 @@ TEST_F(HighorderSessionMeshes, ExtraVerticesCarryTheInterfaceCodesAndHexahedraAr
       {"triangle", gridlume_mesh_get_triangle_extra_vertices, 2003, {4, 5, 6}},
       {"quadrangle", gridlume_mesh_get_quadrangle_extra_vertices, 3005, {5, 6, 7, 8, 9}},
       {"tetrahedron", gridlume_mesh_get_tetrahedron_extra_vertices, 4006, {5, 6, 7, 8, 9, 10}},
-      {"hexahedron", gridlume_mesh_get_hexahedron_extra_vertices, 5019,
+      {"hexahedron",
+       gridlume_mesh_get_hexahedron_extra_vertices,
+       5019,
        {9, 16, 10, 13, 12, 15, 11, 14, 17, 18, 19, 20, 25, 26, 23, 22, 24, 21, 27}},
-      {"prism", gridlume_mesh_get_prism_extra_vertices, 6012,
+      {"prism",
+       gridlume_mesh_get_prism_extra_vertices,
+       6012,
        {7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18}},
-      {"pyramid", gridlume_mesh_get_pyramid_extra_vertices, 7009,
-       {6, 7, 8, 9, 10, 11, 12, 13, 14}},
+      {"pyramid", gridlume_mesh_get_pyramid_extra_vertices, 7009, {6, 7, 8, 9, 10, 11, 12, 13, 14}},
   };
   for (const Expected &expected : table) {
     SCOPED_TRACE(expected.kind);
@@ -271,42 +281,45 @@ TEST_F(HighorderSessionMeshes, VerboseOutputListsTheGeneratedElementsOfTheOrder)
 }
 
 TEST(HighorderSessionMemory, OutputMeshReportsEachFailingAllocation) {
-  expect_each_allocation_failure_reported([](gridlume_context *context, AllocationFailure &failure) {
-    gridlume_highorder_session *session = gridlume_highorder_session_new(context);
-    gridlume_mesh *volume = in_memory(context, unit_cube_tetrahedra());
-    gridlume_mesh_create_tag_system_from_existing_tags(volume);
-    gridlume_highorder_set_volume_mesh(session, volume);
-    gridlume_mesh *mesh = reinterpret_cast<gridlume_mesh *>(context);
-    failure.arm();
-    const int status = gridlume_highorder_get_mesh(session, &mesh);
-    failure.disarm();
-    EXPECT_EQ(mesh == nullptr, status != 0);
-    return status;
-  });
+  expect_each_allocation_failure_reported(
+      [](gridlume_context *context, AllocationFailure &failure) {
+        gridlume_highorder_session *session = gridlume_highorder_session_new(context);
+        gridlume_mesh *volume = in_memory(context, unit_cube_tetrahedra());
+        gridlume_mesh_create_tag_system_from_existing_tags(volume);
+        gridlume_highorder_set_volume_mesh(session, volume);
+        gridlume_mesh *mesh = reinterpret_cast<gridlume_mesh *>(context);
+        failure.arm();
+        const int status = gridlume_highorder_get_mesh(session, &mesh);
+        failure.disarm();
+        EXPECT_EQ(mesh == nullptr, status != 0);
+        return status;
+      });
 }
 
 TEST(HighorderSessionMemory, SessionAndTablesReportEachFailingAllocation) {
-  expect_each_allocation_failure_reported([](gridlume_context *context, AllocationFailure &failure) {
-    failure.arm();
-    gridlume_highorder_session *session = gridlume_highorder_session_new(context);
-    failure.disarm();
-    return session;
-  });
-  expect_each_allocation_failure_reported([](gridlume_context *context, AllocationFailure &failure) {
-    gridlume_highorder_session *session = gridlume_highorder_session_new(context);
-    gridlume_highorder_set_boundary_layer_vertex_count(session, 4);
-    const int info[3] = {1, 2, 3};
-    gridlume_highorder_set_boundary_layer_vertex_info(session, 2, info);
-    failure.arm();
-    const int status = gridlume_highorder_set_boundary_layer_vertex_count(session, 100);
-    failure.disarm();
-    // The earlier table stays when the new one cannot be had.
-    EXPECT_EQ(session->boundary_layer_vertex_count, status == 0 ? 100 : 4);
-    if (status != 0) {
-      EXPECT_EQ(session->boundary_layer_table[2][1], 2);
-    }
-    return status;
-  });
+  expect_each_allocation_failure_reported(
+      [](gridlume_context *context, AllocationFailure &failure) {
+        failure.arm();
+        gridlume_highorder_session *session = gridlume_highorder_session_new(context);
+        failure.disarm();
+        return session;
+      });
+  expect_each_allocation_failure_reported(
+      [](gridlume_context *context, AllocationFailure &failure) {
+        gridlume_highorder_session *session = gridlume_highorder_session_new(context);
+        gridlume_highorder_set_boundary_layer_vertex_count(session, 4);
+        const int info[3] = {1, 2, 3};
+        gridlume_highorder_set_boundary_layer_vertex_info(session, 2, info);
+        failure.arm();
+        const int status = gridlume_highorder_set_boundary_layer_vertex_count(session, 100);
+        failure.disarm();
+        // The earlier table stays when the new one cannot be had.
+        EXPECT_EQ(session->boundary_layer_vertex_count, status == 0 ? 100 : 4);
+        if (status != 0) {
+          EXPECT_EQ(session->boundary_layer_table[2][1], 2);
+        }
+        return status;
+      });
 }
 
 TEST(HighorderSessionMemory, ComputeFailsWithoutLeakingWhateverAllocationFails) {

@@ -1,15 +1,16 @@
 // The high-order session: its record and defaults, parameters by name, inputs
 // set once, the boundary-layer table, and what compute reports for inputs it
 // cannot take.
+#include "highorder/session.hpp"
+
 #include <gtest/gtest.h>
 
 #include <cfloat>
 #include <string>
 
+#include "core/context.hpp"
 #include "gridlume.h"
 #include "highorder/linear_meshes.hpp"
-#include "core/context.hpp"
-#include "highorder/session.hpp"
 #include "support/message_capture.hpp"
 #include "support/test_helpers.hpp"
 
@@ -118,11 +119,10 @@ TEST_F(HighorderSessionCalls, IntegerParametersReadOneItemAsPercentD) {
     const char *name;
     std::int32_t gridlume_highorder_session::*field;
   };
-  for (const Case &parameter : {Case{"verbose", &gridlume_highorder_session::verbose},
-                                Case{"max_number_of_threads",
-                                     &gridlume_highorder_session::max_number_of_threads},
-                                Case{"curve_propagation_mode",
-                                     &gridlume_highorder_session::curve_propagation_mode}}) {
+  for (const Case &parameter :
+       {Case{"verbose", &gridlume_highorder_session::verbose},
+        Case{"max_number_of_threads", &gridlume_highorder_session::max_number_of_threads},
+        Case{"curve_propagation_mode", &gridlume_highorder_session::curve_propagation_mode}}) {
     SCOPED_TRACE(parameter.name);
     EXPECT_EQ(gridlume_highorder_set_param(session, parameter.name, "-1"), 0);
     EXPECT_EQ(session->*parameter.field, -1);
@@ -150,7 +150,8 @@ TEST_F(HighorderSessionCalls, JacobianThresholdReadsARealAndKeepsTheOldValueOnGa
 TEST_F(HighorderSessionCalls, BooleansTakeExactlySixWords) {
   for (const char *name : {"curve", "use_C3D10M_jacobian"}) {
     SCOPED_TRACE(name);
-    std::int32_t &field = std::string(name) == "curve" ? session->curve : session->use_c3d10m_jacobian;
+    std::int32_t &field =
+        std::string(name) == "curve" ? session->curve : session->use_c3d10m_jacobian;
     for (const char *word : {"yes", "true", "1"}) {
       field = 0;
       EXPECT_EQ(gridlume_highorder_set_param(session, name, word), 0);

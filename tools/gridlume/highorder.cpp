@@ -48,8 +48,8 @@ int run_highorder(const Command &command, const Arguments &arguments) {
   const std::string &output = arguments.positionals[1];
   for (const std::string *path : {&input, &output})
     if (find_mesh_format(*path) == nullptr)
-      return usage_error(command, "unknown mesh format of '" + *path + "' (known: " +
-                                      known_mesh_extensions() + ")");
+      return usage_error(command, "unknown mesh format of '" + *path +
+                                      "' (known: " + known_mesh_extensions() + ")");
   std::vector<Parameter> parameters;
   if (auto error = collect_parameters(arguments, parameters)) return usage_error(command, *error);
 
@@ -58,10 +58,10 @@ int run_highorder(const Command &command, const Arguments &arguments) {
   gridlume_highorder_session *conversion = gridlume_highorder_session_new(session.context());
   if (conversion == nullptr) return session.fail("not enough memory");
   for (const Parameter &parameter : parameters)
-    if (gridlume_highorder_set_param(conversion, parameter.name.c_str(),
-                                     parameter.value.c_str()) != GRIDLUME_STATUS_OK)
-      return usage_error(command, "unknown parameter or unreadable value '" + parameter.name +
-                                      "=" + parameter.value + "'");
+    if (gridlume_highorder_set_param(conversion, parameter.name.c_str(), parameter.value.c_str()) !=
+        GRIDLUME_STATUS_OK)
+      return usage_error(command, "unknown parameter or unreadable value '" + parameter.name + "=" +
+                                      parameter.value + "'");
 
   gridlume_mesh *mesh = read_mesh(session, input, nullptr);
   if (mesh == nullptr) return session.fail_unless_reported("cannot read '" + input + "'");
