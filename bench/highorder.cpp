@@ -57,7 +57,8 @@ void import_ball(ConversionState &state) {
           }
           std::int32_t *t = mesh.elements[kind_tetrahedron].element(++tetrahedron);
           for (int v = 0; v < 4; ++v) t[v] = index(at[v][0], at[v][1], at[v][2]);
-          if (six_volume(mesh.vertex(t[0]), mesh.vertex(t[1]), mesh.vertex(t[2]), mesh.vertex(t[3])) < 0) {
+          if (six_volume(mesh.vertex(t[0]), mesh.vertex(t[1]), mesh.vertex(t[2]),
+                         mesh.vertex(t[3])) < 0) {
             std::swap(t[2], t[3]);
             std::swap(at[2], at[3]);
           }

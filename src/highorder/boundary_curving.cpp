@@ -38,7 +38,8 @@ struct Surface {
   const Topology &topology;
   std::int32_t face_count() const { return topology.triangle_count + topology.quadrangle_count; }
   FaceView face(std::int32_t f) const {
-    if (f < topology.triangle_count) return {topology.triangle_nodes.data() + 6 * std::size_t(f), 3};
+    if (f < topology.triangle_count)
+      return {topology.triangle_nodes.data() + 6 * std::size_t(f), 3};
     return {topology.quadrangle_nodes.data() + 9 * std::size_t(f - topology.triangle_count), 4};
   }
   std::int32_t tag(std::int32_t f) const {
@@ -49,8 +50,10 @@ struct Surface {
   Vec normal(std::int32_t f) const {
     const FaceView v = face(f);
     if (v.corners == 3)
-      return unit(cross(point(v.nodes[1]) - point(v.nodes[0]), point(v.nodes[2]) - point(v.nodes[0])));
-    return unit(cross(point(v.nodes[2]) - point(v.nodes[0]), point(v.nodes[3]) - point(v.nodes[1])));
+      return unit(
+          cross(point(v.nodes[1]) - point(v.nodes[0]), point(v.nodes[2]) - point(v.nodes[0])));
+    return unit(
+        cross(point(v.nodes[2]) - point(v.nodes[0]), point(v.nodes[3]) - point(v.nodes[1])));
   }
 };
 
@@ -129,9 +132,9 @@ void derive_curved_boundary(ConversionState &state) {
       const std::int32_t node = view.nodes[view.corners + i];
       const std::size_t slot = std::size_t(node - first_node) + 1;
       const auto &pair = edge_face[slot];
-      const bool ridge = edge_faces[slot] != 2 || surface.tag(pair[0]) != surface.tag(pair[1]) ||
-                         dot(face_normal[std::size_t(pair[0])], face_normal[std::size_t(pair[1])]) <
-                             ridge_cosine;
+      const bool ridge =
+          edge_faces[slot] != 2 || surface.tag(pair[0]) != surface.tag(pair[1]) ||
+          dot(face_normal[std::size_t(pair[0])], face_normal[std::size_t(pair[1])]) < ridge_cosine;
       if (!ridge) continue;
       topology.node_flags[std::size_t(node)] |= ridge_node;
       ridge_vertex[std::size_t(view.nodes[i])] = 1;
@@ -175,7 +178,8 @@ void derive_curved_boundary(ConversionState &state) {
   // ridge angle from the faces along the edge.
   auto side_normal = [&](std::int32_t vertex, Vec side) {
     Vec n{0, 0, 0};
-    for (std::int64_t k = first_face[std::size_t(vertex)]; k < first_face[std::size_t(vertex) + 1]; ++k) {
+    for (std::int64_t k = first_face[std::size_t(vertex)]; k < first_face[std::size_t(vertex) + 1];
+         ++k) {
       const std::int32_t f = ridge_faces[std::size_t(k)];
       if (dot(face_normal[std::size_t(f)], side) < ridge_cosine) continue;
       const FaceView view = surface.face(f);

@@ -1,10 +1,10 @@
 // The main sequence of the conversion.
 #include "highorder/conversion.hpp"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <new>
-#include <algorithm>
 
 #include "highorder/boundary_curving.hpp"
 #include "highorder/boundary_layer.hpp"
@@ -45,6 +45,20 @@ int check_surface_numbering(const ConversionState &state) {
   return code_success;
 }
 
+// Every element of an order-1 mesh names vertices that exist.
+bool elements_name_vertices(const InternalMesh &mesh) {
+  for (int kind = kind_edge; kind <= last_kind; ++kind) {
+    const ElementArray &array = mesh.elements[kind];
+    if (array.count > 0 && array.nodes_per_element != corner_counts[kind]) return false;
+    for (std::int32_t e = 1; e <= array.count; ++e)
+      for (int n = 0; n < corner_counts[kind]; ++n) {
+        const std::int32_t vertex = array.element(e)[n];
+        if (vertex < 1 || vertex > mesh.vertex_count) return false;
+      }
+  }
+  return true;
+}
+
 // Stops the workers however the steps end.
 struct WorkerGuard {
   ConversionState &state;
@@ -76,9 +90,11 @@ int curve_and_optimise(ConversionState &state) {
   int code = propagate_displacement(state);
   if (code != code_success) return code;
   const InternalMesh &mesh = state.mesh;
-  if (mesh.count(kind_tetrahedron) > tetrahedron_share_without_rejection * mesh.volume_element_count)
+  if (mesh.count(kind_tetrahedron) >
+      tetrahedron_share_without_rejection * mesh.volume_element_count)
     state.rejection = 0;
-  if (state.boundary_layer_mode && (code = curve_boundary_layer(state)) != code_success) return code;
+  if (state.boundary_layer_mode && (code = curve_boundary_layer(state)) != code_success)
+    return code;
   evaluate_all_qualities(state);
   if (state.verbose) print_quality(state, report::initial_quality);
   if (state.curve) {
@@ -111,7 +127,8 @@ int run_steps(ConversionState &state) {
   if (std::getenv(report::debug_variable) != nullptr) state.verbose = 1;
   if (state.verbose) report::print_banner();
   if (state.verbose) report::print_input_summary(state);
-  if (state.mesh.order != 1 || state.mesh.vertex_count < 1 || state.mesh.volume_element_count < 1)
+  if (state.mesh.order != 1 || state.mesh.vertex_count < 1 || state.mesh.volume_element_count < 1 ||
+      !elements_name_vertices(state.mesh))
     return code_failure;
   int code = code_success;
   if (state.surface != nullptr && (code = check_surface_numbering(state)) != code_success)

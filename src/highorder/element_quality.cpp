@@ -61,13 +61,11 @@ constexpr BernsteinTable bernstein_table = make_bernstein_table();
 
 // Control points of the quadratic tetrahedron: P[i][j] for corners i, j.
 inline void control_points(const double (*p)[3], double (&control)[4][4][3]) noexcept {
-  static constexpr int edge_of[4][4] = {
-      {-1, 4, 6, 7}, {4, -1, 5, 8}, {6, 5, -1, 9}, {7, 8, 9, -1}};
+  static constexpr int edge_of[4][4] = {{-1, 4, 6, 7}, {4, -1, 5, 8}, {6, 5, -1, 9}, {7, 8, 9, -1}};
   for (int i = 0; i < 4; ++i)
     for (int j = 0; j < 4; ++j)
       for (int c = 0; c < 3; ++c)
-        control[i][j][c] = i == j ? p[i][c]
-                                  : 2.0 * p[edge_of[i][j]][c] - 0.5 * (p[i][c] + p[j][c]);
+        control[i][j][c] = i == j ? p[i][c] : 2.0 * p[edge_of[i][j]][c] - 0.5 * (p[i][c] + p[j][c]);
 }
 
 void bernstein_extremes(const double (*p)[3], double &smallest, double &largest) noexcept {
@@ -142,9 +140,8 @@ double tetrahedron_bernstein_quality(const double (*p)[3], double threshold) noe
 }
 
 double tetrahedron_c3d10m_quality(const double (*p)[3], double threshold) noexcept {
-  static constexpr std::int8_t sub[8][4] = {{0, 4, 6, 7}, {4, 1, 5, 8}, {6, 5, 2, 9},
-                                            {7, 8, 9, 3}, {4, 9, 5, 6}, {4, 9, 6, 7},
-                                            {4, 9, 7, 8}, {4, 9, 8, 5}};
+  static constexpr std::int8_t sub[8][4] = {{0, 4, 6, 7}, {4, 1, 5, 8}, {6, 5, 2, 9}, {7, 8, 9, 3},
+                                            {4, 9, 5, 6}, {4, 9, 6, 7}, {4, 9, 7, 8}, {4, 9, 8, 5}};
   double smallest = 0.0, largest = 0.0;
   for (int t = 0; t < 8; ++t) {
     const double volume = six_volume(p[sub[t][0]], p[sub[t][1]], p[sub[t][2]], p[sub[t][3]]);
@@ -250,8 +247,8 @@ bool straight_tetrahedron_quality(const ConversionState &state, const std::int32
     const double *x = mesh.vertex(nodes[n]), *s = straight + 3 * std::size_t(nodes[n]);
     if (x[0] != s[0] || x[1] != s[1] || x[2] != s[2]) return false;
   }
-  const double volume =
-      six_volume(mesh.vertex(nodes[0]), mesh.vertex(nodes[1]), mesh.vertex(nodes[2]), mesh.vertex(nodes[3]));
+  const double volume = six_volume(mesh.vertex(nodes[0]), mesh.vertex(nodes[1]),
+                                   mesh.vertex(nodes[2]), mesh.vertex(nodes[3]));
   quality = volume > 0.0 ? ratio_quality(1.0, 1.0, state.jacobian_threshold) : -1.0;
   return true;
 }
@@ -278,10 +275,14 @@ double element_quality(const ConversionState &state, int kind, std::int32_t elem
     case kind_tetrahedron:
       return state.use_c3d10m_jacobian ? tetrahedron_c3d10m_quality(p, threshold)
                                        : tetrahedron_bernstein_quality(p, threshold);
-    case kind_pyramid: return pyramid_quality(p, threshold);
-    case kind_prism: return prism_quality(p, threshold);
-    case kind_hexahedron: return hexahedron_quality(p, threshold);
-    default: return 1.0;
+    case kind_pyramid:
+      return pyramid_quality(p, threshold);
+    case kind_prism:
+      return prism_quality(p, threshold);
+    case kind_hexahedron:
+      return hexahedron_quality(p, threshold);
+    default:
+      return 1.0;
   }
 }
 

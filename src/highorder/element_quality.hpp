@@ -1,6 +1,14 @@
 // The jacobian quality of the second-order elements: Q <= 0 marks an
 // invalid element, 1 an element whose jacobian determinant is constant (a
 // straight-sided element).
+//
+// Q is the smallest over the largest jacobian value (bound or sample) of the
+// element, a ratio that does not depend on the element's size. The jacobian
+// threshold applies to that ratio: an element whose ratio does not exceed
+// it gets Q = min(ratio, 0), so it counts as invalid. The default threshold,
+// the smallest positive normal double, asks for a positive jacobian only; a
+// threshold of 0.1 asks for a jacobian nowhere below a tenth of its largest
+// value.
 #pragma once
 
 #include <cstdint>

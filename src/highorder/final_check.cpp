@@ -26,8 +26,8 @@ int check_curvature(ConversionState &state, CurvatureReport &result) noexcept {
       const double v[3] = {c[0] - a[0], c[1] - a[1], c[2] - a[2]};
       double normal[3] = {u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2],
                           u[0] * v[1] - u[1] * v[0]};
-      const double normal_length = std::sqrt(normal[0] * normal[0] + normal[1] * normal[1] +
-                                             normal[2] * normal[2]);
+      const double normal_length =
+          std::sqrt(normal[0] * normal[0] + normal[1] * normal[1] + normal[2] * normal[2]);
       for (int i = 0; i < corners; ++i) {
         const std::int32_t node = face[corners + i];
         if (seen[std::size_t(node)]) continue;

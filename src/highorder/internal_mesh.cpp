@@ -57,9 +57,8 @@ int allocate_elements(InternalMesh &mesh, int kind, std::int32_t count) noexcept
 std::int32_t append_vertex(InternalMesh &mesh, const double *xyz) noexcept {
   if (mesh.vertex_count == INT32_MAX - 1) return 0;
   if (mesh.vertex_count >= mesh.vertex_capacity) {
-    const std::int64_t grown =
-        std::min<std::int64_t>(std::max<std::int64_t>(2 * std::int64_t(mesh.vertex_capacity), 16),
-                               INT32_MAX - 1);
+    const std::int64_t grown = std::min<std::int64_t>(
+        std::max<std::int64_t>(2 * std::int64_t(mesh.vertex_capacity), 16), INT32_MAX - 1);
     try {
       mesh.coordinates.resize(3 * std::size_t(grown + 1), 0.0);
       mesh.vertex_tags.resize(std::size_t(grown + 1), 0);

@@ -49,14 +49,22 @@ inline constexpr std::array<int, kind_slots> corner_counts = {0, 2, 3, 4, 4, 5, 
 constexpr std::int64_t nodes_per_element(int kind, std::int64_t order) noexcept {
   const std::int64_t k = order;
   switch (kind) {
-    case kind_edge: return k + 1;
-    case kind_triangle: return (k + 1) * (k + 2) / 2;
-    case kind_quadrangle: return (k + 1) * (k + 1);
-    case kind_tetrahedron: return (k + 1) * (k + 2) * (k + 3) / 6;
-    case kind_pyramid: return (k + 1) * (k + 2) * (2 * k + 3) / 6;
-    case kind_prism: return (k + 1) * (k + 1) * (k + 2) / 2;
-    case kind_hexahedron: return (k + 1) * (k + 1) * (k + 1);
-    default: return 0;
+    case kind_edge:
+      return k + 1;
+    case kind_triangle:
+      return (k + 1) * (k + 2) / 2;
+    case kind_quadrangle:
+      return (k + 1) * (k + 1);
+    case kind_tetrahedron:
+      return (k + 1) * (k + 2) * (k + 3) / 6;
+    case kind_pyramid:
+      return (k + 1) * (k + 2) * (2 * k + 3) / 6;
+    case kind_prism:
+      return (k + 1) * (k + 1) * (k + 2) / 2;
+    case kind_hexahedron:
+      return (k + 1) * (k + 1) * (k + 1);
+    default:
+      return 0;
   }
 }
 
@@ -93,7 +101,9 @@ struct InternalMesh {
   Vector<std::int32_t> vertex_tags;
   std::array<ElementArray, kind_slots> elements;
 
-  double *vertex(std::int32_t index) noexcept { return coordinates.data() + 3 * std::size_t(index); }
+  double *vertex(std::int32_t index) noexcept {
+    return coordinates.data() + 3 * std::size_t(index);
+  }
   const double *vertex(std::int32_t index) const noexcept {
     return coordinates.data() + 3 * std::size_t(index);
   }

@@ -10,6 +10,7 @@
 
 #include "core/hash_table.hpp"
 #include "highorder/element_shapes.hpp"
+#include "highorder/report.hpp"
 
 namespace gridlume::highorder {
 
@@ -160,7 +161,7 @@ int generate_nodes(ConversionState &state, std::int64_t pool_size) noexcept {
       for (std::int32_t element = 1; element <= array.count; ++element) {
         if (!fill_element(generator, kind, array.element(element),
                           nodes.data() + std::size_t(element) * width)) {
-          std::printf("%s\n", collision_table_message);
+          std::printf("%s\n", report::collision_table);
           return code_generation_failure;
         }
       }

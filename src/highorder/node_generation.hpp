@@ -8,8 +8,6 @@
 
 namespace gridlume::highorder {
 
-inline constexpr char collision_table_message[] = "The collision table ran out of buckets";
-
 // The key of a sub-entity from its corner vertex numbers: an edge (min, max,
 // 0); a triangle its three vertices ascending; a quadrangle, from its
 // smallest vertex, (smallest, the smaller of its two neighbours in the
@@ -27,7 +25,7 @@ std::int64_t sub_entity_pool_size(const InternalMesh &mesh) noexcept;
 // the vertices at their straight positions: edge and face nodes in order of
 // first appearance along the node lists, then the element centres. Returns code_success,
 // code_failure (memory) or code_generation_failure (pool exhausted, with
-// collision_table_message printed). `pool_size` < 1 means
+// report::collision_table printed). `pool_size` < 1 means
 // sub_entity_pool_size(); tests pass a small one.
 int generate_nodes(ConversionState &state, std::int64_t pool_size = 0) noexcept;
 

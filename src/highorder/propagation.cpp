@@ -58,7 +58,8 @@ void place_face_and_centre_nodes(ConversionState &state) noexcept {
       // quarter of the edges, plus an eighth of the corners.
       double centre[3] = {0, 0, 0};
       for (int f = 0; f < 6; ++f)
-        for (int c = 0; c < 3; ++c) centre[c] += 0.5 * mesh.vertex(list[shape.first_face_node + f])[c];
+        for (int c = 0; c < 3; ++c)
+          centre[c] += 0.5 * mesh.vertex(list[shape.first_face_node + f])[c];
       for (int edge = 0; edge < 12; ++edge)
         for (int c = 0; c < 3; ++c) centre[c] -= 0.25 * mesh.vertex(list[8 + edge])[c];
       for (int corner = 0; corner < 8; ++corner)
@@ -119,8 +120,8 @@ int propagate_displacement(ConversionState &state) noexcept {
         // straight and does not carry the displacement further, so the
         // propagation stops where the boundary curvature no longer matters
         // (on fine meshes, at once).
-        if (count && std::sqrt(length) <
-                         state.deviation_threshold * edge_length(state, node, *topology.begin(node)))
+        if (count && std::sqrt(length) < state.deviation_threshold *
+                                             edge_length(state, node, *topology.begin(node)))
           count = 0;
         for (int c = 0; c < 3; ++c)
           moved[3 * i + c] = straight[3 * std::size_t(node) + c] + (count ? shift[c] : 0.0);

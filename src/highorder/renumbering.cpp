@@ -34,7 +34,8 @@ void counting_sort(const Vector<std::int32_t> &key, std::int32_t count, std::int
   Vector<std::int32_t> start(std::size_t(key_count) + 1, 0);
   for (std::int32_t i = 1; i <= count; ++i) ++start[std::size_t(key[std::size_t(i)]) + 1];
   for (std::int32_t k = 1; k <= key_count; ++k) start[std::size_t(k)] += start[std::size_t(k - 1)];
-  for (std::int32_t i = 1; i <= count; ++i) order[std::size_t(++start[std::size_t(key[std::size_t(i)])])] = i;
+  for (std::int32_t i = 1; i <= count; ++i)
+    order[std::size_t(++start[std::size_t(key[std::size_t(i)])])] = i;
 }
 
 // Permutes the per-element arrays of `kind`: new element i is old element
@@ -49,7 +50,8 @@ void permute_elements(ConversionState &state, int kind, const Vector<std::int32_
   for (std::int32_t i = 1; i <= array.count; ++i) {
     const std::int32_t from = inverse ? i : origin[std::size_t(i)];
     const std::int32_t to = inverse ? origin[std::size_t(i)] : i;
-    std::copy(array.element(from), array.element(from) + width, nodes.data() + std::size_t(to) * width);
+    std::copy(array.element(from), array.element(from) + width,
+              nodes.data() + std::size_t(to) * width);
     tags[std::size_t(to)] = array.tags[std::size_t(from)];
     if (!quality.empty()) quality[std::size_t(to)] = state.quality[kind][std::size_t(from)];
   }
@@ -91,6 +93,20 @@ void apply_vertex_numbers(ConversionState &state, const Vector<std::int32_t> &ne
     for (std::size_t i = std::size_t(array.nodes_per_element); i < array.nodes.size(); ++i)
       array.nodes[i] = new_of_old[std::size_t(array.nodes[i])];
   }
+  // Boundary-layer pairs name a vertex and the wall vertex it comes from.
+  auto &pairs = state.boundary_layer_pairs;
+  if (!pairs.empty()) {
+    Vector<std::array<std::int32_t, 2>> moved(pairs.size(), {0, 0});
+    const auto last = std::min<std::int64_t>(std::int64_t(pairs.size()) - 1, count);
+    for (std::int32_t v = 1; v <= last; ++v) {
+      const std::int32_t target = new_of_old[std::size_t(v)];
+      if (target < 1 || std::size_t(target) >= pairs.size()) continue;
+      auto pair = pairs[std::size_t(v)];
+      if (pair[0] >= 1 && pair[0] <= count) pair[0] = new_of_old[std::size_t(pair[0])];
+      moved[std::size_t(target)] = pair;
+    }
+    pairs.swap(moved);
+  }
   for (auto *list : {&state.topology.triangle_nodes, &state.topology.quadrangle_nodes})
     for (auto &node : *list) node = new_of_old[std::size_t(node)];
   // The node-to-element adjacency is not renumbered: it is rebuilt when
@@ -125,7 +141,8 @@ int renumber_for_workers(ConversionState &state, WorkerNumbering &numbering) noe
     numbering.vertex_origin.assign(std::size_t(count) + 1, 0);
     counting_sort(cell, count, morton_cells, numbering.vertex_origin);
     Vector<std::int32_t> new_of_old(std::size_t(count) + 1, 0);
-    for (std::int32_t i = 1; i <= count; ++i) new_of_old[std::size_t(numbering.vertex_origin[std::size_t(i)])] = i;
+    for (std::int32_t i = 1; i <= count; ++i)
+      new_of_old[std::size_t(numbering.vertex_origin[std::size_t(i)])] = i;
     apply_vertex_numbers(state, new_of_old);
     // Elements by their smallest new vertex number.
     for (int kind = kind_edge; kind <= last_kind; ++kind) {

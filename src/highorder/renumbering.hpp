@@ -12,16 +12,15 @@ namespace gridlume::highorder {
 // What renumber_for_workers changed, for restore_numbering.
 struct WorkerNumbering {
   bool active = false;
-  Vector<std::int32_t> vertex_origin;                        // new vertex -> input vertex
+  Vector<std::int32_t> vertex_origin;                           // new vertex -> input vertex
   std::array<Vector<std::int32_t>, kind_slots> element_origin;  // new element -> input element
 };
 
 // Renumbers the linear mesh (before node generation) so that nearby
 // vertices and elements have nearby numbers: vertices along the Morton
-// (Z-order) curve of a grid of 64^3 cells over the vertices' bounding box, the elements of each kind
-// by their smallest new vertex number. Neighbouring elements then fall in
-// the same blocks of the loops and share cache lines. code_success or
-// code_failure.
+// (Z-order) curve of a grid of 64^3 cells over the vertices' bounding box, the elements of each
+// kind by their smallest new vertex number. Neighbouring elements then fall in the same blocks of
+// the loops and share cache lines. code_success or code_failure.
 int renumber_for_workers(ConversionState &state, WorkerNumbering &numbering) noexcept;
 
 // Gives the input vertices and elements their numbers back and numbers the

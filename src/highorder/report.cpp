@@ -20,10 +20,10 @@ void print_banner() noexcept {
 void print_input_summary(const ConversionState &state) noexcept {
   const InternalMesh &mesh = state.mesh;
   std::printf("%s\n", converting);
-  const long long counts[] = {mesh.vertex_count,           mesh.count(kind_edge),
-                              mesh.count(kind_triangle),   mesh.count(kind_quadrangle),
-                              mesh.count(kind_tetrahedron), mesh.count(kind_pyramid),
-                              mesh.count(kind_prism),      mesh.count(kind_hexahedron)};
+  const long long counts[] = {
+      mesh.vertex_count,           mesh.count(kind_edge),        mesh.count(kind_triangle),
+      mesh.count(kind_quadrangle), mesh.count(kind_tetrahedron), mesh.count(kind_pyramid),
+      mesh.count(kind_prism),      mesh.count(kind_hexahedron)};
   for (int i = 0; i < 8; ++i)
     if (counts[i] != 0) std::printf(count_line, counts[i], entity_words[i]);
   std::printf("%s\n", provided);
@@ -58,7 +58,8 @@ void print_quality_table(const ConversionState &state) noexcept {
   for (int bin = 0; bin < quality_bin_count; ++bin) {
     long long counts[volume_kind_count] = {};
     for (const auto &histogram : state.histograms)
-      for (int k = 0; k < volume_kind_count; ++k) counts[k] += histogram[std::size_t(k)][std::size_t(bin)];
+      for (int k = 0; k < volume_kind_count; ++k)
+        counts[k] += histogram[std::size_t(k)][std::size_t(bin)];
     const long long sum = counts[0] + counts[1] + counts[2] + counts[3];
     std::printf(table_line, (bin - 1) / 10.0, bin / 10.0, counts[0], counts[1], counts[2],
                 counts[3], volume > 0 ? 100 * sum / volume : 0LL);

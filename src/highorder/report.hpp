@@ -14,9 +14,9 @@ inline constexpr int rule_width = 72;
 
 inline constexpr char converting[] = " Converting the P1 volume mesh made of:";
 inline constexpr char count_line[] = " %8lld %s\n";
-inline constexpr const char *entity_words[] = {"Vertices",   "Edges",    "Triangles",
+inline constexpr const char *entity_words[] = {"Vertices",       "Edges",      "Triangles",
                                                "Quadrilaterals", "Tetrahedra", "Pyramids",
-                                               "Prisms",     "Hexahedra"};
+                                               "Prisms",         "Hexahedra"};
 inline constexpr char provided[] = " Provided by the API call";
 inline constexpr char conforming[] = " Conforming to input 2nd-order surface mesh made of:";
 inline constexpr char surface_vertices[] = " %8lld Vertices\n";
@@ -35,14 +35,17 @@ inline constexpr char volume_triangle[] =
     " triangle %d from the P1 volume  mesh is made of %8d %8d %8d\n";
 inline constexpr char surface_triangle[] =
     " triangle %d from the P2 surface mesh is made of %8d %8d %8d\n";
+inline constexpr char collision_table[] = "The collision table ran out of buckets";
 inline constexpr char no_threads[] = "Cannot initialize th VO3diz";
 inline constexpr char static_scheduling[] = " --> use static scheduling with nbth = %d \n";
 
-inline constexpr char initial_quality[] = " Initial Quality statistics before the mid-nodes smoothing";
+inline constexpr char initial_quality[] =
+    " Initial Quality statistics before the mid-nodes smoothing";
 inline constexpr char optimized_quality[] = " Optimized Quality statistics";
 inline constexpr char table_title[] =
     "     Quality    |    Tet   |    Pyr   |    Pri   |    Hex   | Combined  ";
-inline constexpr char table_line[] = "% .1f < Q <= %.1f | %8lld | %8lld | %8lld | %8lld |      %3lld%%  \n";
+inline constexpr char table_line[] =
+    "% .1f < Q <= %.1f | %8lld | %8lld | %8lld | %8lld |      %3lld%%  \n";
 
 inline constexpr char smoothing_line[] = "       %3lld |%18lld |%18lld | %18lld\n";
 inline constexpr char rejected_line[] = "Final quality check: %lld elements rejected\n";
@@ -51,14 +54,18 @@ inline constexpr char boundary_layer_threads[] = " Running boundary layer curvin
 inline constexpr char boundary_layer_relaxing[] =
     "\n BL mid-nodes moving: relaxing invalid elements coordinates\n";
 inline constexpr char boundary_layer_step[] = " parallel step: %3d, relax: %1.2f, rejected: %8d\n";
-inline constexpr char boundary_layer_final[] = "\n serial stack-based final step,   rejected: %8d\n\n";
+inline constexpr char boundary_layer_final[] =
+    "\n serial stack-based final step,   rejected: %8d\n\n";
 
 inline constexpr char curvature_title[] = " Curvature evaluation";
 inline constexpr char middle_count[] = " Number of surface middle vertices: %d\n";
-inline constexpr char distance_line[] = " Distance from curved position    : mean = %-10g, max = %-10g\n";
-inline constexpr char chordal_line[] = " Chordal deviation                : mean = %-10g, max = %-10g\n";
+inline constexpr char distance_line[] =
+    " Distance from curved position    : mean = %-10g, max = %-10g\n";
+inline constexpr char chordal_line[] =
+    " Chordal deviation                : mean = %-10g, max = %-10g\n";
 inline constexpr char deviation_count[] = " Nodes with deviation > %-6g    : %d\n";
-inline constexpr char rejection_line[] = " Rejection constraints            : volume = %d, surface = %d\n";
+inline constexpr char rejection_line[] =
+    " Rejection constraints            : volume = %d, surface = %d\n";
 inline constexpr char off_geometry[] = "the quadratic node %d is not exactly on the geometry\n";
 
 void print_rule() noexcept;

@@ -67,7 +67,8 @@ struct Smoother {
       const std::int32_t *list = mesh.elements[kind].element(reference_index(*r));
       for (int n = corner_counts[kind]; n < mesh.elements[kind].nodes_per_element; ++n) {
         if (list[n] == node) continue;
-        for (int c = 0; c < 3; ++c) sum[c] += mesh.vertex(list[n])[c] - straight[3 * std::size_t(list[n]) + c];
+        for (int c = 0; c < 3; ++c)
+          sum[c] += mesh.vertex(list[n])[c] - straight[3 * std::size_t(list[n]) + c];
         ++count;
       }
     }
@@ -83,7 +84,8 @@ struct Smoother {
     for (int c = 0; c < 3; ++c) target[c] = 0.0;
     if (slot == shape.centre_node) {
       for (int f = 0; f < 6; ++f)
-        for (int c = 0; c < 3; ++c) target[c] += 0.5 * mesh.vertex(list[shape.first_face_node + f])[c];
+        for (int c = 0; c < 3; ++c)
+          target[c] += 0.5 * mesh.vertex(list[shape.first_face_node + f])[c];
       for (int e = 0; e < 12; ++e)
         for (int c = 0; c < 3; ++c) target[c] -= 0.25 * mesh.vertex(list[8 + e])[c];
       for (int v = 0; v < 8; ++v)
@@ -178,6 +180,9 @@ std::int64_t repair_elements(ConversionState &state, RepairRule rule) noexcept {
   InternalMesh &mesh = state.mesh;
   const Topology &topology = state.topology;
   const double *straight = state.straight_coordinates.data();
+  // marks[1] of an element: bit 0 while it is on the stack, above it how far
+  // it was straightened (0, halfway, straight).
+  constexpr std::uint8_t on_stack = 1, halfway = 2, straightened = 4;
   std::int64_t popped = 0;
   try {
     Vector<std::int64_t> stack;
@@ -186,7 +191,7 @@ std::int64_t repair_elements(ConversionState &state, RepairRule rule) noexcept {
       std::fill(marks.begin(), marks.end(), 0);
       for (std::int32_t e = 1; e <= mesh.count(kind); ++e)
         if (taken(state, rule, kind, e)) {
-          marks[std::size_t(e)] = 1;
+          marks[std::size_t(e)] = on_stack;
           stack.push_back(std::int64_t(e) * 8 + kind);
         }
     }
@@ -197,20 +202,32 @@ std::int64_t repair_elements(ConversionState &state, RepairRule rule) noexcept {
       const int kind = int(packed % 8);
       const auto element = std::int32_t(packed / 8);
       const ElementArray &array = mesh.elements[kind];
+      std::uint8_t &mark = mesh.elements[kind].marks[1][std::size_t(element)];
       const std::int32_t *list = array.element(element);
-      for (int n = corner_counts[kind]; n < array.nodes_per_element; ++n)
-        for (int c = 0; c < 3; ++c)
-          mesh.vertex(list[n])[c] = straight[3 * std::size_t(list[n]) + c];
-      state.quality[kind][std::size_t(element)] = element_quality(state, kind, element);
+      // First halfway back to the straight element, which keeps half the
+      // curvature and often suffices; then, popped again or still invalid,
+      // all the way. Nodes only ever move towards their straight positions,
+      // so a straightened element stays straight, hence valid.
+      for (double keep : {0.5, 0.0}) {
+        if (keep > 0.0 && (mark & halfway)) continue;
+        for (int n = corner_counts[kind]; n < array.nodes_per_element; ++n)
+          for (int c = 0; c < 3; ++c) {
+            double &x = mesh.vertex(list[n])[c];
+            x = keep * x + (1.0 - keep) * straight[3 * std::size_t(list[n]) + c];
+          }
+        mark = std::uint8_t((mark & ~on_stack) | (keep > 0.0 ? halfway : straightened));
+        state.quality[kind][std::size_t(element)] = element_quality(state, kind, element);
+        if (!taken(state, rule, kind, element)) break;
+      }
       for (int n = corner_counts[kind]; n < array.nodes_per_element; ++n)
         for (const std::uint32_t *r = topology.begin(list[n]); r != topology.end(list[n]); ++r) {
           const int other_kind = reference_kind(*r);
           const std::int32_t other = reference_index(*r);
-          auto &marks = mesh.elements[other_kind].marks[1];
-          if (marks[std::size_t(other)]) continue;
+          std::uint8_t &other_mark = mesh.elements[other_kind].marks[1][std::size_t(other)];
+          if (other_mark & (on_stack | straightened)) continue;
           state.quality[other_kind][std::size_t(other)] = element_quality(state, other_kind, other);
           if (!taken(state, rule, other_kind, other)) continue;
-          marks[std::size_t(other)] = 1;
+          other_mark |= on_stack;
           stack.push_back(std::int64_t(other) * 8 + other_kind);
         }
     }

@@ -35,11 +35,13 @@ int smooth_mid_nodes(ConversionState &state) noexcept;
 enum class RepairRule { invalid, worse_than_before };
 
 // The stack-based repair: every element the rule takes goes on a stack; an
-// element popped gets its high-order nodes back at their straight
-// positions, and each element sharing one of those nodes, re-evaluated, goes
-// on the stack when the rule now takes it. Since a straight-sided element of
-// a valid linear mesh is valid, every element the repair leaves is valid.
-// Returns the number of elements popped, or -1 when memory fails.
+// element popped gets its high-order nodes halfway back to their straight
+// positions (the first time it is popped, when that makes it valid) or all
+// the way, and each element sharing one of those nodes and not straightened
+// yet, re-evaluated, goes on the stack when the rule now takes it. Since a
+// straight-sided element of a valid linear mesh is valid, every element the
+// repair leaves is valid. Returns the number of pops, or -1 when memory
+// fails.
 std::int64_t repair_elements(ConversionState &state, RepairRule rule) noexcept;
 
 }  // namespace gridlume::highorder

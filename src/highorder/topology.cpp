@@ -106,7 +106,8 @@ void extract_skin(const InternalMesh &mesh, Topology &topology) {
       for (const auto &t : shape.triangles) {
         std::int32_t face[6] = {list[t[0]], list[t[1]], list[t[2]]};
         for (int i = 0; i < 3; ++i)
-          face[3 + i] = list[shapes::edge_node(kind, shapes::find_edge(kind, t[i], t[(i + 1) % 3]))];
+          face[3 + i] =
+              list[shapes::edge_node(kind, shapes::find_edge(kind, t[i], t[(i + 1) % 3]))];
         std::uint32_t found[2];
         if (elements_of_face(mesh, topology, face, 3, found) != 1) continue;
         topology.triangle_nodes.insert(topology.triangle_nodes.end(), face, face + 6);
@@ -168,7 +169,8 @@ void build_topology(const InternalMesh &mesh, Topology &topology) {
   orient_faces(mesh, topology, topology.triangle_nodes, topology.triangle_count, 3, 6);
   orient_faces(mesh, topology, topology.quadrangle_nodes, topology.quadrangle_count, 4, 9);
   topology.node_flags.assign(std::size_t(mesh.vertex_count) + 1, 0);
-  for (std::int32_t node : topology.triangle_nodes) topology.node_flags[std::size_t(node)] |= boundary_node;
+  for (std::int32_t node : topology.triangle_nodes)
+    topology.node_flags[std::size_t(node)] |= boundary_node;
   for (std::int32_t node : topology.quadrangle_nodes)
     topology.node_flags[std::size_t(node)] |= boundary_node;
   topology.curved.assign(mesh.coordinates.begin(),

@@ -1,5 +1,7 @@
 // The conversion as users judge it: valid elements, curved boundaries,
 // straight mode, numbering independent of the thread count, failures.
+#include "highorder/conversion.hpp"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -8,7 +10,6 @@
 #include <memory>
 #include <set>
 
-#include "highorder/conversion.hpp"
 #include "highorder/element_quality.hpp"
 #include "highorder/element_shapes.hpp"
 #include "support/allocation_failure.hpp"
@@ -137,7 +138,8 @@ TEST(HighOrderConversion, CurvedNumberingDoesNotDependOnTheThreadCount) {
   const TetMesh mesh = shell(8);
   State one = converted(mesh, 1);
   State four = converted(mesh, 4);
-  EXPECT_EQ(four->mesh.elements[kind_tetrahedron].nodes, one->mesh.elements[kind_tetrahedron].nodes);
+  EXPECT_EQ(four->mesh.elements[kind_tetrahedron].nodes,
+            one->mesh.elements[kind_tetrahedron].nodes);
   EXPECT_EQ(four->mesh.elements[kind_triangle].nodes, one->mesh.elements[kind_triangle].nodes);
   // The boundary is curved alike; inner nodes may be smoothed in another
   // order, but stay valid.
@@ -145,6 +147,16 @@ TEST(HighOrderConversion, CurvedNumberingDoesNotDependOnTheThreadCount) {
     for (int c = 0; c < 3; ++c)
       EXPECT_NEAR(four->mesh.vertex(node)[c], one->mesh.vertex(node)[c], 1e-12);
   EXPECT_GT(smallest_jacobian(*four, kind_tetrahedron), 0.0);
+  // Hexahedra, whose centres are numbered after the edge and face nodes.
+  State hexes_one(conversion_state_new()), hexes_two(conversion_state_new());
+  import(hexahedra(3, true), *hexes_one);
+  import(hexahedra(3, true), *hexes_two);
+  hexes_one->thread_count = 1;
+  hexes_two->thread_count = 2;
+  ASSERT_EQ(run_conversion(*hexes_one), code_success);
+  ASSERT_EQ(run_conversion(*hexes_two), code_success);
+  EXPECT_EQ(hexes_one->mesh.elements[kind_hexahedron].nodes,
+            hexes_two->mesh.elements[kind_hexahedron].nodes);
 }
 
 TEST(HighOrderConversion, CurveOffStillLeavesNoInvalidElement) {
@@ -156,79 +168,106 @@ TEST(HighOrderConversion, CurveOffStillLeavesNoInvalidElement) {
   EXPECT_GT(smallest_jacobian(*state, kind_tetrahedron), 0.0);
 }
 
-TEST(HighOrderConversion, BoundaryLayerModeRelaxesToValidElements) {
-  const TetMesh mesh = shell(8);
-  State state(conversion_state_new());
-  import(mesh, *state);
-  state->thread_count = 1;
-  ASSERT_EQ(allocate_boundary_layer_pairs(*state, state->mesh.vertex_count), 0);
-  state->boundary_layer_mode = 1;
-  // Vertices just off the outer sphere were extruded from the sphere vertex
-  // on the same ray.
-  std::map<std::array<long, 3>, std::int32_t> on_sphere;
-  auto direction = [](const double *x) {
-    const double r = radius(x);
-    return std::array<long, 3>{std::lround(x[0] / r * 1e6), std::lround(x[1] / r * 1e6),
-                               std::lround(x[2] / r * 1e6)};
-  };
-  for (std::int32_t v = 1; v <= state->mesh.vertex_count; ++v)
-    if (std::fabs(radius(state->mesh.vertex(v)) - 1) < 1e-9) on_sphere[direction(state->mesh.vertex(v))] = v;
-  int layered = 0;
-  for (std::int32_t v = 1; v <= state->mesh.vertex_count; ++v) {
-    auto found = on_sphere.find(direction(state->mesh.vertex(v)));
-    if (found == on_sphere.end()) continue;
-    state->boundary_layer_pairs[v] = {found->second, found->second == v ? 0 : 1};
-    ++layered;
+TEST(HighOrderConversion, BoundaryLayerModeBendsTheLayersAndRelaxesToValidElements) {
+  // The ball of 6 cells a side; the vertices one cell below the face z = 1
+  // of the cube form a layer extruded from the vertices of that face.
+  constexpr int n = 6;
+  const TetMesh mesh = ball(n);
+  auto index = [](int i, int j, int k) { return (k * (n + 1) + j) * (n + 1) + i + 1; };
+  for (int threads : {1, 2}) {
+    State state(conversion_state_new());
+    import(mesh, *state);
+    state->thread_count = threads;
+    ASSERT_EQ(allocate_boundary_layer_pairs(*state, state->mesh.vertex_count), 0);
+    state->boundary_layer_mode = 1;
+    for (int i = 0; i <= n; ++i)
+      for (int j = 0; j <= n; ++j)
+        state->boundary_layer_pairs[index(i, j, n - 1)] = {index(i, j, n), 1};
+    ASSERT_EQ(run_conversion(*state), code_success);
+    EXPECT_GT(smallest_jacobian(*state, kind_tetrahedron), 0.0) << threads;
+    // The inner edges of the layer (off the sphere) bend exactly as the wall
+    // edges they were extruded from.
+    const ElementArray &tets = state->mesh.elements[kind_tetrahedron];
+    static const int edges[6][2] = {{0, 1}, {1, 2}, {2, 0}, {0, 3}, {1, 3}, {2, 3}};
+    std::map<std::pair<std::int32_t, std::int32_t>, std::int32_t> edge_node;
+    for (std::int32_t t = 1; t <= tets.count; ++t)
+      for (int e = 0; e < 6; ++e)
+        edge_node[std::minmax(tets.element(t)[edges[e][0]], tets.element(t)[edges[e][1]])] =
+            tets.element(t)[4 + e];
+    auto shift = [&](std::int32_t a, std::int32_t b, int c) {
+      const std::int32_t node = edge_node.at(std::minmax(a, b));
+      return state->mesh.vertex(node)[c] -
+             (state->mesh.vertex(a)[c] + state->mesh.vertex(b)[c]) / 2;
+    };
+    int followed = 0, layer_edges = 0;
+    for (int i = 1; i < n - 1; ++i)
+      for (int j = 1; j < n; ++j) {
+        const std::int32_t a = index(i, j, n - 1), b = index(i + 1, j, n - 1);
+        ++layer_edges;
+        bool same = true;
+        for (int c = 0; c < 3; ++c)
+          same = same &&
+                 std::fabs(shift(a, b, c) - shift(index(i, j, n), index(i + 1, j, n), c)) < 1e-12;
+        if (same && std::fabs(shift(a, b, 2)) > 1e-6) ++followed;
+      }
+    EXPECT_GT(followed, layer_edges / 2) << threads << ": " << followed << " of " << layer_edges;
   }
-  ASSERT_GT(layered, 0);
-  ASSERT_EQ(run_conversion(*state), code_success);
-  EXPECT_GT(smallest_jacobian(*state, kind_tetrahedron), 0.0);
 }
 
 TEST(HighOrderConversion, GivenSurfaceNodesAreTakenAndTheirNumbersKept) {
-  const TetMesh mesh = ball(3);
-  // The surface: the boundary triangles with mid-nodes on the sphere,
-  // numbered after the volume's vertices in reverse order of creation.
-  State state(conversion_state_new());
-  import(mesh, *state);
-  state->thread_count = 1;
-  ASSERT_EQ(allocate_input_surface(*state), 0);
-  InternalMesh &surface = *state->surface;
-  const auto vertices = std::int32_t(mesh.vertices.size());
-  std::map<std::pair<int, int>, std::int32_t> middle;
-  for (const auto &t : mesh.triangles)
-    for (int e = 0; e < 3; ++e) {
-      auto key = std::minmax(t[e], t[(e + 1) % 3]);
-      if (!middle.count(key)) middle[key] = 0;
+  for (bool clash : {false, true}) {
+    const TetMesh mesh = ball(3);
+    // The surface: the boundary triangles with mid-nodes on the sphere,
+    // numbered after the volume's vertices in reverse order of creation.
+    State state(conversion_state_new());
+    import(mesh, *state);
+    state->thread_count = 1;
+    ASSERT_EQ(allocate_input_surface(*state), 0);
+    InternalMesh &surface = *state->surface;
+    const auto vertices = std::int32_t(mesh.vertices.size());
+    std::map<std::pair<int, int>, std::int32_t> middle;
+    for (const auto &t : mesh.triangles)
+      for (int e = 0; e < 3; ++e) {
+        auto key = std::minmax(t[e], t[(e + 1) % 3]);
+        if (!middle.count(key)) middle[key] = 0;
+      }
+    ASSERT_EQ(allocate_vertices(surface, vertices + std::int32_t(middle.size())), 0);
+    std::int32_t next = surface.vertex_count;
+    for (auto &[key, number] : middle) {
+      number = next--;
+      const auto &a = mesh.vertices[key.first - 1], &b = mesh.vertices[key.second - 1];
+      double x[3] = {(a[0] + b[0]) / 2, (a[1] + b[1]) / 2, (a[2] + b[2]) / 2};
+      const double r = radius(x);
+      for (int c = 0; c < 3; ++c) surface.vertex(number)[c] = x[c] / r;
     }
-  ASSERT_EQ(allocate_vertices(surface, vertices + std::int32_t(middle.size())), 0);
-  std::int32_t next = surface.vertex_count;
-  for (auto &[key, number] : middle) {
-    number = next--;
-    const auto &a = mesh.vertices[key.first - 1], &b = mesh.vertices[key.second - 1];
-    double x[3] = {(a[0] + b[0]) / 2, (a[1] + b[1]) / 2, (a[2] + b[2]) / 2};
-    const double r = radius(x);
-    for (int c = 0; c < 3; ++c) surface.vertex(number)[c] = x[c] / r;
-  }
-  for (std::int32_t v = 1; v <= vertices; ++v)
-    std::copy(mesh.vertices[v - 1].begin(), mesh.vertices[v - 1].end(), surface.vertex(v));
-  ASSERT_EQ(allocate_elements(surface, kind_triangle, std::int32_t(mesh.triangles.size())), 0);
-  for (std::size_t t = 0; t < mesh.triangles.size(); ++t) {
-    std::int32_t *list = surface.elements[kind_triangle].element(std::int32_t(t + 1));
-    for (int e = 0; e < 3; ++e) {
-      list[e] = mesh.triangles[t][e];
-      list[3 + e] = middle[std::minmax(mesh.triangles[t][e], mesh.triangles[t][(e + 1) % 3])];
+    for (std::int32_t v = 1; v <= vertices; ++v)
+      std::copy(mesh.vertices[v - 1].begin(), mesh.vertices[v - 1].end(), surface.vertex(v));
+    ASSERT_EQ(allocate_elements(surface, kind_triangle, std::int32_t(mesh.triangles.size())), 0);
+    for (std::size_t t = 0; t < mesh.triangles.size(); ++t) {
+      std::int32_t *list = surface.elements[kind_triangle].element(std::int32_t(t + 1));
+      for (int e = 0; e < 3; ++e) {
+        list[e] = mesh.triangles[t][e];
+        list[3 + e] = middle[std::minmax(mesh.triangles[t][e], mesh.triangles[t][(e + 1) % 3])];
+      }
     }
+    if (clash) {
+      // Two edges of one triangle given one surface node: no numbering can
+      // give both nodes that number.
+      std::int32_t *first = surface.elements[kind_triangle].element(1);
+      first[4] = first[3];
+      EXPECT_EQ(run_conversion(*state), code_failure);
+      continue;
+    }
+    ASSERT_EQ(run_conversion(*state), code_success);
+    const ElementArray &triangles = state->mesh.elements[kind_triangle];
+    for (std::int32_t t = 1; t <= triangles.count; ++t)
+      EXPECT_EQ(std::vector<std::int32_t>(triangles.element(t), triangles.element(t) + 6),
+                std::vector<std::int32_t>(surface.elements[kind_triangle].element(t),
+                                          surface.elements[kind_triangle].element(t) + 6));
+    for (const auto &[key, number] : middle)
+      EXPECT_NEAR(radius(state->mesh.vertex(number)), 1.0, 1e-12);
+    EXPECT_GT(smallest_jacobian(*state, kind_tetrahedron), 0.0);
   }
-  ASSERT_EQ(run_conversion(*state), code_success);
-  const ElementArray &triangles = state->mesh.elements[kind_triangle];
-  for (std::int32_t t = 1; t <= triangles.count; ++t)
-    EXPECT_EQ(std::vector<std::int32_t>(triangles.element(t), triangles.element(t) + 6),
-              std::vector<std::int32_t>(surface.elements[kind_triangle].element(t),
-                                        surface.elements[kind_triangle].element(t) + 6));
-  for (const auto &[key, number] : middle)
-    EXPECT_NEAR(radius(state->mesh.vertex(number)), 1.0, 1e-12);
-  EXPECT_GT(smallest_jacobian(*state, kind_tetrahedron), 0.0);
 }
 
 TEST(HighOrderConversion, SurfaceWithOtherTriangleNumberingFailsWithCode4) {
@@ -256,11 +295,17 @@ TEST(HighOrderConversion, SurfaceWithOtherTriangleNumberingFailsWithCode4) {
             std::string::npos);
 }
 
-TEST(HighOrderConversion, MeshWithoutVolumeElementsFailsWithCode2) {
+TEST(HighOrderConversion, MeshWithoutVolumeElementsOrWithUnknownVerticesFailsWithCode2) {
   State state(conversion_state_new());
   ASSERT_EQ(allocate_vertices(state->mesh, 3), 0);
   ASSERT_EQ(allocate_elements(state->mesh, kind_triangle, 1), 0);
   EXPECT_EQ(run_conversion(*state), code_failure);
+  for (std::int32_t bad : {0, -2, 126}) {
+    State other(conversion_state_new());
+    import(ball(4), *other);
+    other->mesh.elements[kind_tetrahedron].element(17)[2] = bad;
+    EXPECT_EQ(run_conversion(*other), code_failure) << bad;
+  }
 }
 
 TEST(HighOrderConversion, MemoryFailureAnywhereAnswersCode2AndLeaksNothing) {
@@ -268,8 +313,8 @@ TEST(HighOrderConversion, MemoryFailureAnywhereAnswersCode2AndLeaksNothing) {
   // boundary-layer run: every step's allocations are reached.
   enum Run { tetrahedra, hexahedra_skin, boundary_layer };
   for (Run run : {tetrahedra, hexahedra_skin, boundary_layer}) {
-    const long failures = gridlume_test::for_each_allocation_failure(
-        [&](gridlume_test::AllocationFailure &failure) {
+    const long failures =
+        gridlume_test::for_each_allocation_failure([&](gridlume_test::AllocationFailure &failure) {
           ConversionState *state = conversion_state_new();
           ASSERT_NE(state, nullptr);
           if (run == hexahedra_skin) {
@@ -322,8 +367,9 @@ TEST(HighOrderConversion, PrismAndPyramidMeshesConvertToValidElements) {
         const std::int32_t *list = array.element(e);
         const double *a = state->mesh.vertex(list[edges[i][0]]);
         const double *b = state->mesh.vertex(list[edges[i][1]]);
-        if (std::fabs(std::hypot(a[0], a[1]) - 2) > 1e-9 || std::fabs(std::hypot(b[0], b[1]) - 2) > 1e-9 ||
-            a[2] != b[2] || a[2] == 0.0 || a[2] == 1.0 || (a[0] == b[0] && a[1] == b[1]))
+        if (std::fabs(std::hypot(a[0], a[1]) - 2) > 1e-9 ||
+            std::fabs(std::hypot(b[0], b[1]) - 2) > 1e-9 || a[2] != b[2] || a[2] == 0.0 ||
+            a[2] == 1.0 || (a[0] == b[0] && a[1] == b[1]))
           continue;
         const double *x = state->mesh.vertex(list[shapes::edge_node(kind, int(i))]);
         EXPECT_NEAR(std::hypot(x[0], x[1]), 2.0, 0.005);

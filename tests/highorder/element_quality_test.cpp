@@ -1,10 +1,11 @@
 // Jacobian qualities: ideal for straight elements, non-positive for folded
 // ones, the bins of the table, the threshold.
+#include "highorder/element_quality.hpp"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 
-#include "highorder/element_quality.hpp"
 #include "test_meshes.hpp"
 
 using namespace gridlume::highorder;
@@ -20,7 +21,8 @@ struct Tetrahedron {
     for (int n = 0; n < 4; ++n)
       for (int c = 0; c < 3; ++c) p[n][c] = corners[n][c];
     for (int e = 0; e < 6; ++e)
-      for (int c = 0; c < 3; ++c) p[4 + e][c] = (corners[edges[e][0]][c] + corners[edges[e][1]][c]) / 2;
+      for (int c = 0; c < 3; ++c)
+        p[4 + e][c] = (corners[edges[e][0]][c] + corners[edges[e][1]][c]) / 2;
   }
 };
 
@@ -77,9 +79,9 @@ TEST(HighOrderQuality, ThresholdRaisesWhatCountsAsValid) {
 TEST(HighOrderQuality, StraightPyramidPrismAndHexahedronAreValid) {
   // The unit cube's 27 nodes in the node order of the hexahedron.
   static const double lattice[27][3] = {
-      {0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}, {0, 0, 1}, {1, 0, 1}, {1, 1, 1},
-      {0, 1, 1}, {.5, 0, 0}, {1, .5, 0}, {.5, 1, 0}, {0, .5, 0}, {.5, 0, 1}, {1, .5, 1},
-      {.5, 1, 1}, {0, .5, 1}, {0, 0, .5}, {1, 0, .5}, {1, 1, .5}, {0, 1, .5}, {0, .5, .5},
+      {0, 0, 0},   {1, 0, 0},   {1, 1, 0},   {0, 1, 0},   {0, 0, 1},   {1, 0, 1},   {1, 1, 1},
+      {0, 1, 1},   {.5, 0, 0},  {1, .5, 0},  {.5, 1, 0},  {0, .5, 0},  {.5, 0, 1},  {1, .5, 1},
+      {.5, 1, 1},  {0, .5, 1},  {0, 0, .5},  {1, 0, .5},  {1, 1, .5},  {0, 1, .5},  {0, .5, .5},
       {1, .5, .5}, {.5, 0, .5}, {.5, 1, .5}, {.5, .5, 0}, {.5, .5, 1}, {.5, .5, .5}};
   EXPECT_NEAR(hexahedron_quality(lattice, threshold), 1.0, 1e-12);
   double folded[27][3];
@@ -89,7 +91,8 @@ TEST(HighOrderQuality, StraightPyramidPrismAndHexahedronAreValid) {
   // Prism: the bottom triangle (0,0) (1,0) (0,1) extruded by 1.
   double prism[18][3];
   const double base[6][2] = {{0, 0}, {1, 0}, {0, 1}, {.5, 0}, {.5, .5}, {0, .5}};
-  static const int at[6][3] = {{0, 12, 3}, {1, 13, 4}, {2, 14, 5}, {6, 15, 9}, {7, 16, 10}, {8, 17, 11}};
+  static const int at[6][3] = {{0, 12, 3}, {1, 13, 4},  {2, 14, 5},
+                               {6, 15, 9}, {7, 16, 10}, {8, 17, 11}};
   for (int t = 0; t < 6; ++t)
     for (int level = 0; level < 3; ++level) {
       prism[at[t][level]][0] = base[t][0];
@@ -101,7 +104,8 @@ TEST(HighOrderQuality, StraightPyramidPrismAndHexahedronAreValid) {
   double pyramid[14][3] = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}, {.5, .5, 1}};
   static const int edges[8][2] = {{0, 1}, {1, 2}, {2, 3}, {3, 0}, {0, 4}, {1, 4}, {2, 4}, {3, 4}};
   for (int e = 0; e < 8; ++e)
-    for (int c = 0; c < 3; ++c) pyramid[5 + e][c] = (pyramid[edges[e][0]][c] + pyramid[edges[e][1]][c]) / 2;
+    for (int c = 0; c < 3; ++c)
+      pyramid[5 + e][c] = (pyramid[edges[e][0]][c] + pyramid[edges[e][1]][c]) / 2;
   pyramid[13][0] = pyramid[13][1] = 0.5;
   pyramid[13][2] = 0.0;
   EXPECT_GT(pyramid_quality(pyramid, threshold), 0.0);

@@ -3,6 +3,7 @@
 // valid, boundary mid-nodes on the sphere far better than straight
 // midpoints, on one and two threads.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -11,8 +12,6 @@
 #include <functional>
 #include <string>
 #include <vector>
-
-#include <unistd.h>
 
 #include "gridlume.h"
 #include "test_meshes.hpp"
@@ -29,8 +28,9 @@ constexpr char cavity_geometry[] =
 // Meshes a geometry at size h into a ".mesh" file; empty when gmsh failed.
 std::string gmsh_mesh(const char *shape, double h) {
   // The process number keeps test programs run side by side apart.
-  const std::string base = testing::TempDir() + "gridlume_highorder_" + std::to_string(getpid()) + "_" +
-                           std::to_string(std::hash<std::string>{}(shape)) + "_" + std::to_string(h);
+  const std::string base = testing::TempDir() + "gridlume_highorder_" + std::to_string(getpid()) +
+                           "_" + std::to_string(std::hash<std::string>{}(shape)) + "_" +
+                           std::to_string(h);
   FILE *geometry = std::fopen((base + ".geo").c_str(), "w");
   if (geometry == nullptr) return "";
   std::fprintf(geometry,
@@ -38,7 +38,8 @@ std::string gmsh_mesh(const char *shape, double h) {
                "Mesh.CharacteristicLengthMin = %g;\nMesh.CharacteristicLengthMax = %g;\n",
                shape, h, h);
   std::fclose(geometry);
-  const std::string command = "gmsh -3 -v 0 -format mesh -o " + base + ".mesh " + base + ".geo > /dev/null 2>&1";
+  const std::string command =
+      "gmsh -3 -v 0 -format mesh -o " + base + ".mesh " + base + ".geo > /dev/null 2>&1";
   if (std::system(command.c_str()) != 0) return "";
   return base + ".mesh";
 }

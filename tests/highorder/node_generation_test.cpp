@@ -1,5 +1,7 @@
 // Node generation: sub-entity keys and buckets, shared nodes, straight
 // positions, the overflow pool.
+#include "highorder/node_generation.hpp"
+
 #include <gtest/gtest.h>
 
 #include <map>
@@ -8,7 +10,6 @@
 
 #include "core/hash_keys.hpp"
 #include "highorder/conversion.hpp"
-#include "highorder/node_generation.hpp"
 #include "test_meshes.hpp"
 
 using namespace gridlume::highorder;

@@ -45,17 +45,19 @@ ConversionState *ball_state(int verbose) {
 
 TEST(HighOrderReport, VerboseRunPrintsBannerSummaryAndParameters) {
   const std::string output = report_of(ball_state(1));
-  const std::string expected_start = "\n" + rule + "\n Module Z1erEd,  v1.53,  january 03 2023,  VASKEN\n" +
-                                     rule + "\n Converting the P1 volume mesh made of:\n      125 Vertices\n"
-                                     "      192 Triangles\n      384 Tetrahedra\n Provided by the API call\n" +
-                                     rule + "\nDeriving high-order mid-nodes from the P1 input surface.\n" + rule +
-                                     "\n Into an order 2 volume mesh\n To return to the API call\n" + rule +
-                                     "\n\n Parameters:\n * jacobian threshold = 0.000000 \n"
-                                     " * jacobian quality mode = standart \n";
+  const std::string expected_start =
+      "\n" + rule + "\n Module Z1erEd,  v1.53,  january 03 2023,  VASKEN\n" + rule +
+      "\n Converting the P1 volume mesh made of:\n      125 Vertices\n"
+      "      192 Triangles\n      384 Tetrahedra\n Provided by the API call\n" +
+      rule + "\nDeriving high-order mid-nodes from the P1 input surface.\n" + rule +
+      "\n Into an order 2 volume mesh\n To return to the API call\n" + rule +
+      "\n\n Parameters:\n * jacobian threshold = 0.000000 \n"
+      " * jacobian quality mode = standart \n";
   EXPECT_EQ(output.substr(0, expected_start.size()), expected_start);
-  EXPECT_NE(output.find(rule + "\n Initial Quality statistics before the mid-nodes smoothing\n" + rule +
-                        "\n     Quality    |    Tet   |    Pyr   |    Pri   |    Hex   | Combined  \n"),
-            std::string::npos);
+  EXPECT_NE(
+      output.find(rule + "\n Initial Quality statistics before the mid-nodes smoothing\n" + rule +
+                  "\n     Quality    |    Tet   |    Pyr   |    Pri   |    Hex   | Combined  \n"),
+      std::string::npos);
   EXPECT_NE(output.find(" Optimized Quality statistics\n"), std::string::npos);
   EXPECT_NE(output.find(" Curvature evaluation\n Number of surface middle vertices: 288\n"),
             std::string::npos);
@@ -77,8 +79,8 @@ TEST(HighOrderReport, QualityTableHasElevenBinsWithIntegerPercentages) {
                   bin / 10.0);
     EXPECT_EQ(line.substr(0, std::string(expected_bounds).size()), expected_bounds);
     long long tet = 0, pyr = 0, pri = 0, hex = 0, percent = 0;
-    ASSERT_EQ(std::sscanf(line.c_str() + line.find('|'), "| %lld | %lld | %lld | %lld | %lld%%", &tet, &pyr, &pri,
-                          &hex, &percent),
+    ASSERT_EQ(std::sscanf(line.c_str() + line.find('|'), "| %lld | %lld | %lld | %lld | %lld%%",
+                          &tet, &pyr, &pri, &hex, &percent),
               5)
         << line;
     EXPECT_EQ(percent, 100 * tet / 384);
@@ -111,10 +113,27 @@ TEST(HighOrderReport, MixedMeshesReportTheRejectedElements) {
 TEST(HighOrderReport, SeveralThreadsAnnounceStaticSchedulingOneThreadStartsNoPool) {
   ConversionState *state = ball_state(1);
   state->thread_count = 3;
-  EXPECT_NE(report_of(state).find(" --> use static scheduling with nbth = 3 \n"), std::string::npos);
+  EXPECT_NE(report_of(state).find(" --> use static scheduling with nbth = 3 \n"),
+            std::string::npos);
   state = ball_state(1);
   state->thread_count = 1000;
-  EXPECT_NE(report_of(state).find(" --> use static scheduling with nbth = 256 \n"), std::string::npos);
+  EXPECT_NE(report_of(state).find(" --> use static scheduling with nbth = 256 \n"),
+            std::string::npos);
   state = ball_state(1);
   EXPECT_EQ(report_of(state).find("static scheduling"), std::string::npos);
+}
+
+TEST(HighOrderReport, BoundaryLayerRunReportsItsRelaxationSteps) {
+  ConversionState *state = ball_state(1);
+  ASSERT_EQ(allocate_boundary_layer_pairs(*state, state->mesh.vertex_count), 0);
+  state->boundary_layer_mode = 1;
+  const std::string output = report_of(state);
+  EXPECT_NE(output.find(rule + "\n Running boundary layer curving on 1 threads\n" + rule +
+                        "\n\n BL mid-nodes moving: relaxing invalid elements coordinates\n"
+                        " parallel step:   1, relax: 0.95, rejected: "),
+            std::string::npos);
+  EXPECT_NE(output.find(" parallel step:  20, relax: 0.00, rejected: "), std::string::npos);
+  EXPECT_NE(output.find("\n serial stack-based final step,   rejected: "), std::string::npos);
+  // The relaxation replaces the smoothing.
+  EXPECT_EQ(output.find("Final quality check"), std::string::npos);
 }

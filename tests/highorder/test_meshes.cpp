@@ -313,7 +313,8 @@ void import(const MixedMesh &mesh, ConversionState &state) {
     std::copy(mesh.vertices[v].begin(), mesh.vertices[v].end(), m.vertex(std::int32_t(v + 1)));
   allocate_elements(m, kind_prism, std::int32_t(mesh.prisms.size()));
   for (std::size_t e = 0; e < mesh.prisms.size(); ++e)
-    std::copy(mesh.prisms[e].begin(), mesh.prisms[e].end(), m.elements[kind_prism].element(std::int32_t(e + 1)));
+    std::copy(mesh.prisms[e].begin(), mesh.prisms[e].end(),
+              m.elements[kind_prism].element(std::int32_t(e + 1)));
   allocate_elements(m, kind_pyramid, std::int32_t(mesh.pyramids.size()));
   for (std::size_t e = 0; e < mesh.pyramids.size(); ++e)
     std::copy(mesh.pyramids[e].begin(), mesh.pyramids[e].end(),

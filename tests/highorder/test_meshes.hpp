@@ -11,7 +11,7 @@
 namespace highorder_test {
 
 struct TetMesh {
-  std::vector<std::array<double, 3>> vertices;       // 0-based
+  std::vector<std::array<double, 3>> vertices;          // 0-based
   std::vector<std::array<std::int32_t, 4>> tetrahedra;  // 1-based vertex numbers
   std::vector<std::array<std::int32_t, 3>> triangles;   // boundary, 1-based
 };
@@ -37,7 +37,8 @@ struct HexMesh {
 HexMesh hexahedra(int n, bool bend);
 
 // Fills a state with the mesh (tags 1 on the volume, 2 on the boundary).
-void import(const TetMesh &mesh, gridlume::highorder::ConversionState &state, bool with_triangles = true);
+void import(const TetMesh &mesh, gridlume::highorder::ConversionState &state,
+            bool with_triangles = true);
 void import(const HexMesh &mesh, gridlume::highorder::ConversionState &state);
 
 // The smallest jacobian determinant of the quadratic (Lagrange) map of a
