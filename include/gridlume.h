@@ -14,6 +14,7 @@
 #include "gridlume/cad_accessors.h"
 #include "gridlume/cad_edge.h"
 #include "gridlume/cad_face.h"
+#include "gridlume/cad_periodicity.h"
 #include "gridlume/cad_wire.h"
 #include "gridlume/context.h"
 #include "gridlume/mesh.h"
