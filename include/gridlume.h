@@ -17,6 +17,7 @@
 #include "gridlume/cad_periodicity.h"
 #include "gridlume/cad_wire.h"
 #include "gridlume/context.h"
+#include "gridlume/dcad.h"
 #include "gridlume/mesh.h"
 #include "gridlume/mesh_checks.h"
 #include "gridlume/mesh_io.h"
