@@ -12,6 +12,7 @@
 #include "gridlume/common.h"
 #include "gridlume/cad.h"
 #include "gridlume/cad_accessors.h"
+#include "gridlume/cad_domain.h"
 #include "gridlume/cad_edge.h"
 #include "gridlume/cad_face.h"
 #include "gridlume/cad_periodicity.h"
