@@ -4,9 +4,12 @@
 #include <algorithm>
 #include <cmath>
 
+#include "cad/cad.hpp"
+#include "cad/cad_messages.hpp"
 #include "cad/objects.hpp"
 #include "cad/triangulation.hpp"
 #include "core/allocator.hpp"
+#include "core/context.hpp"
 #include "core/hash_table.hpp"
 #include "gridlume/cad_domain.h"
 
@@ -85,6 +88,10 @@ class DomainBuilder {
  public:
   explicit DomainBuilder(gridlume_cad_face *face) noexcept : face_(face) {}
 
+  // What refused the face's boundary; nullptr when nothing did.
+  int problem_code() const noexcept { return problem_code_; }
+  const char *problem_text() const noexcept { return problem_text_; }
+
   // 0 with `domain` made, -1 or -5.
   int build(FaceDomain *&domain) noexcept {
     int status = gather();
@@ -101,7 +108,11 @@ class DomainBuilder {
         return status;
       }
       destroy(attempt);
-      if (status != GRIDLUME_STATUS_ERROR || last) return status;
+      if (status != GRIDLUME_STATUS_ERROR) return status;
+      if (last) {
+        refuse(message_domain_boundary_crossing, text_domain_boundary_crossing);
+        return status;
+      }
     }
   }
 
@@ -116,22 +127,28 @@ class DomainBuilder {
       int count = 0;
       double *t = nullptr, *uv = nullptr, *xyz = nullptr;
       int status = edge_support_vertices(edge, count, t, uv, xyz);
-      if (status != GRIDLUME_STATUS_OK) return status;
-      if (count < 1 || t == nullptr || uv == nullptr || xyz == nullptr)
-        return GRIDLUME_STATUS_ERROR;
+      if (status == GRIDLUME_STATUS_OK &&
+          (count < 1 || t == nullptr || uv == nullptr || xyz == nullptr))
+        status = GRIDLUME_STATUS_ERROR;
+      if (status != GRIDLUME_STATUS_OK) {
+        refuse(message_domain_missing_support_vertices, text_domain_missing_support_vertices);
+        return status;
+      }
       for (int i = 0; i < count; ++i)
         for (int k = 0; k < 2; ++k) {
-          if (!std::isfinite(uv[2 * i + k])) return GRIDLUME_STATUS_ERROR;
+          if (!std::isfinite(uv[2 * i + k]))
+            return refuse(message_domain_degenerate, text_domain_degenerate);
           lower[k] = std::min(lower[k], uv[2 * i + k]);
           upper[k] = std::max(upper[k], uv[2 * i + k]);
         }
       edges_.append({count, uv});
       total_vertices_ += count;
     }
-    if (edge_count == 0) return GRIDLUME_STATUS_ERROR;
+    if (edge_count == 0) return refuse(message_domain_degenerate, text_domain_degenerate);
     const double dx = upper[0] - lower[0], dy = upper[1] - lower[1];
     diagonal2_ = dx * dx + dy * dy;
-    if (!(diagonal2_ > 0) || !std::isfinite(diagonal2_)) return GRIDLUME_STATUS_ERROR;
+    if (!(diagonal2_ > 0) || !std::isfinite(diagonal2_))
+      return refuse(message_domain_degenerate, text_domain_degenerate);
     diagonal_ = std::sqrt(diagonal2_);
     for (int k = 0; k < 2; ++k) lower_[k] = lower[k], upper_[k] = upper[k];
     return GRIDLUME_STATUS_OK;
@@ -222,7 +239,15 @@ class DomainBuilder {
     return status;
   }
 
+  int refuse(int code, const char *text) noexcept {
+    problem_code_ = code;
+    problem_text_ = text;
+    return GRIDLUME_STATUS_ERROR;
+  }
+
   gridlume_cad_face *face_;
+  int problem_code_ = 0;
+  const char *problem_text_ = nullptr;
   GrowableArray<EdgeVertices> edges_;
   std::int32_t total_vertices_ = 0;
   double lower_[2] = {0, 0}, upper_[2] = {0, 0};
@@ -260,9 +285,14 @@ int gridlume_cad_face_check_uv(gridlume_cad_face *face, const double *uv, int *i
   if ((face->flags & gridlume::face_domain_failed_bit) != 0) return GRIDLUME_STATUS_ERROR;
   if (face->domain_structure == nullptr) {
     gridlume::FaceDomain *domain = nullptr;
-    int status = gridlume::DomainBuilder(face).build(domain);
+    gridlume::DomainBuilder builder(face);
+    int status = builder.build(domain);
     if (status != GRIDLUME_STATUS_OK) {
       face->flags |= gridlume::face_domain_failed_bit;
+      gridlume_cad *cad = gridlume::owning_cad(face);
+      if (builder.problem_text() != nullptr && cad != nullptr)
+        gridlume::send_formatted_message(cad->context, builder.problem_code(),
+                                         gridlume::cad_sender, builder.problem_text(), face->id);
       return status;
     }
     face->domain_structure = domain;

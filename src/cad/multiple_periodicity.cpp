@@ -5,8 +5,10 @@
 #include <cstring>
 
 #include "cad/cad.hpp"
+#include "cad/cad_messages.hpp"
 #include "cad/point_pair_transformation.hpp"
 #include "core/allocator.hpp"
+#include "core/context.hpp"
 #include "gridlume/cad_periodicity.h"
 
 namespace {
@@ -57,9 +59,9 @@ int add_with_function(gridlume_cad *cad, Entries gridlume_cad::*entries, const i
   return append_entry(cad, cad->*entries, ids1, size1, ids2, size2, transformation, user_data);
 }
 
-int add_by_points(gridlume_cad *cad, Entries gridlume_cad::*entries, const int *ids1, int size1,
-                  const int *ids2, int size2, const double *points1, int point_count1,
-                  const double *points2, int point_count2) {
+int add_by_points(const char *operation, gridlume_cad *cad, Entries gridlume_cad::*entries,
+                  const int *ids1, int size1, const int *ids2, int size2, const double *points1,
+                  int point_count1, const double *points2, int point_count2) {
   if (cad == nullptr || !valid_lists(ids1, size1, ids2, size2) || points1 == nullptr ||
       points2 == nullptr)
     return GRIDLUME_STATUS_ERROR;
@@ -73,8 +75,13 @@ int add_by_points(gridlume_cad *cad, Entries gridlume_cad::*entries, const int *
   }
   PeriodicityRecord &entry = (cad->*entries)[(cad->*entries).count() - 1];
   entry.owns_user_data = 1;
-  return gridlume::compute_entry_transformation(entry, points1, point_count1, points2,
-                                                point_count2);
+  status = gridlume::compute_entry_transformation(entry, points1, point_count1, points2,
+                                                  point_count2);
+  if (status != GRIDLUME_STATUS_OK)
+    gridlume::send_formatted_message(cad->context, gridlume::message_point_pairs_refused,
+                                     gridlume::cad_sender, gridlume::text_point_pairs_refused,
+                                     operation);
+  return status;
 }
 
 int get_count(gridlume_cad *cad, Entries gridlume_cad::*entries, int *count) {
@@ -115,8 +122,10 @@ extern "C" {
   int gridlume_cad_add_##kind##_multiple_periodicity_with_transformation_function_by_points(    \
       gridlume_cad *cad, const int *ids1, int size1, const int *ids2, int size2,               \
       const double *points1, int point_count1, const double *points2, int point_count2) {      \
-    return add_by_points(cad, &gridlume_cad::kind##_multiple_periodicity, ids1, size1, ids2,   \
-                         size2, points1, point_count1, points2, point_count2);                 \
+    return add_by_points(                                                                      \
+        "gridlume_cad_add_" #kind "_multiple_periodicity_with_transformation_function_by_points", \
+        cad, &gridlume_cad::kind##_multiple_periodicity, ids1, size1, ids2, size2, points1,     \
+        point_count1, points2, point_count2);                                                  \
   }                                                                                            \
   int gridlume_cad_get_##kind##_multiple_periodicity_count(gridlume_cad *cad, int *count) {     \
     return get_count(cad, &gridlume_cad::kind##_multiple_periodicity, count);                  \

@@ -6,7 +6,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "cad/cad_messages.hpp"
 #include "cad/point_pair_transformation.hpp"
+#include "core/context.hpp"
 #include "core/allocator.hpp"
 #include "gridlume/tag_system.h"
 
@@ -214,8 +216,14 @@ int gridlume_mesh_add_face_multiple_periodicity_with_transformation_function_by_
   gridlume::PeriodicityRecord &record = mesh->periodicity_records[mesh->periodicity_count - 1];
   record.owns_user_data = 1;
   raise_generic_buffer_minimum(mesh, size1, size2);
-  return gridlume::compute_entry_transformation(record, points1, point_count1, points2,
-                                                point_count2);
+  status = gridlume::compute_entry_transformation(record, points1, point_count1, points2,
+                                                  point_count2);
+  if (status != GRIDLUME_STATUS_OK)
+    gridlume::send_formatted_message(
+        mesh->context, gridlume::message_point_pairs_refused, gridlume::cad_sender,
+        gridlume::text_point_pairs_refused,
+        "gridlume_mesh_add_face_multiple_periodicity_with_transformation_function_by_points");
+  return status;
 }
 
 int gridlume_mesh_get_face_multiple_periodicity_count(gridlume_mesh *mesh, int *count) {

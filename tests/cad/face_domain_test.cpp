@@ -10,6 +10,7 @@
 #include "cad/cad_fixtures.hpp"
 #include "cad/objects.hpp"
 #include "gridlume/cad_domain.h"
+#include "support/message_capture.hpp"
 
 using namespace gridlume_test;
 using namespace cad_test;
@@ -20,7 +21,9 @@ constexpr double pi = 3.14159265358979323846;
 
 struct FaceDomain : ::testing::Test {
   Context context;
+  MessageCapture messages;
   gridlume_cad *cad = gridlume_cad_new(context);
+  void SetUp() override { messages.install(context); }
   gridlume_cad_face *face = gridlume_cad_face_new(cad, 1, quadratic_surface, nullptr);
   int next_id = 1;
 
@@ -208,6 +211,11 @@ TEST_F(FaceDomain, EdgesWithoutSupportVerticesFailOnceAndForAll) {
   EXPECT_EQ(gridlume_cad_face_check_uv(face, uv, &answer), -1);
   EXPECT_EQ(gridlume_cad_face_check_uv(face, uv, &answer), -1);
   EXPECT_EQ(answer, -7);
+  ASSERT_EQ(messages.messages().size(), 1u);  // the later call does not try again
+  EXPECT_EQ(messages.messages()[0].code, -5301);
+  EXPECT_EQ(messages.messages()[0].sender, "CAD");
+  EXPECT_EQ(messages.text(),
+            "gridlume_cad_face_check_uv : An edge of face 1 has no support vertices.\n");
   EXPECT_NE(face->flags & gridlume::face_domain_failed_bit, 0);
   EXPECT_EQ(face->domain_structure, nullptr);
 }
@@ -222,6 +230,9 @@ TEST_F(FaceDomain, FacesWithoutBoundaryOrWithADegenerateOneFail) {
   EXPECT_EQ(gridlume_cad_face_check_uv(point_face, uv, &answer), -1);
   EXPECT_EQ(gridlume_cad_face_check_uv(nullptr, uv, &answer), -1);
   EXPECT_EQ(answer, -7);
+  EXPECT_EQ(messages.text(),
+            "gridlume_cad_face_check_uv : Face 1 has no boundary enclosing a domain.\n"
+            "gridlume_cad_face_check_uv : Face 2 has no boundary enclosing a domain.\n");
 }
 
 TEST_F(FaceDomain, SelfCrossingBoundaryIsRefused) {
@@ -231,6 +242,8 @@ TEST_F(FaceDomain, SelfCrossingBoundaryIsRefused) {
   int answer = -7;
   EXPECT_EQ(gridlume_cad_face_check_uv(face, uv, &answer), -1);
   EXPECT_EQ(gridlume_cad_face_check_uv(face, uv, &answer), -1);
+  EXPECT_EQ(messages.text(), "gridlume_cad_face_check_uv : The boundary of face 1 crosses itself.\n");
+  EXPECT_EQ(messages.messages()[0].code, -5303);
 }
 
 TEST_F(FaceDomain, LaterEdgesDoNotRebuildTheStructure) {

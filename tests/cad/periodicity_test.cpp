@@ -12,6 +12,7 @@
 #include "cad/cad_fixtures.hpp"
 #include "cad/point_pair_transformation.hpp"
 #include "gridlume/cad_periodicity.h"
+#include "support/message_capture.hpp"
 
 using namespace gridlume_test;
 
@@ -205,6 +206,8 @@ TEST_F(Periodicity, EntryArrayGrowsBySevenPastItsTen) {
 }
 
 TEST_F(Periodicity, ByPointsEntriesOwnTheirTransformationAndKeepRejectedEntries) {
+  MessageCapture messages;
+  messages.install(context);
   int ids[2] = {1, 2};
   const double source[9] = {0, 0, 0, 1, 0, 0, 0, 1, 0};
   const double turned[9] = {5, 0, 0, 5, 1, 0, 4, 0, 0};  // a quarter turn about z, moved by 5
@@ -219,6 +222,12 @@ TEST_F(Periodicity, ByPointsEntriesOwnTheirTransformationAndKeepRejectedEntries)
                 cad, ids, 2, ids, 2, nullptr, 3, turned, 3), -1);
   EXPECT_EQ(value_of(gridlume_cad_get_face_multiple_periodicity_count, cad), 2);
   EXPECT_EQ(value_of(gridlume_cad_get_edge_multiple_periodicity_count, cad), 1);
+  ASSERT_EQ(messages.messages().size(), 2u);  // not for the null points, refused at once
+  EXPECT_EQ(messages.messages()[1].code, -5201);
+  EXPECT_EQ(messages.messages()[1].description,
+            "gridlume_cad_add_edge_multiple_periodicity_with_transformation_function_by_points : "
+            "The point pairs do not describe a rigid motion; the declaration has no "
+            "transformation.\n");
 
   int *ids1 = static_cast<int *>(gridlume_cad_calloc_generic_buffer(cad));
   int *ids2 = static_cast<int *>(gridlume_cad_calloc_generic_buffer(cad));
