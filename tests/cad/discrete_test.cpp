@@ -6,6 +6,7 @@
 
 #include "cad/cad.hpp"
 #include "cad/cad_fixtures.hpp"
+#include "cad/dcad.hpp"
 #include "cad/objects.hpp"
 #include "gridlume/dcad.h"
 #include "gridlume/mesh_memory.h"
@@ -196,8 +197,14 @@ TEST_F(Dcad, ObjectsOfAnotherCadAreRefused) {
 TEST_F(Dcad, TablesAreSizedFromTheCad) {
   gridlume_cad *empty = gridlume_cad_new(context);
   gridlume_dcad *fresh = gridlume_dcad_new(empty);
+  EXPECT_EQ(fresh->edges.keys.bucket_count(), 50000);
+  EXPECT_EQ(fresh->edges.keys.capacity(), 50000);
+  EXPECT_EQ(fresh->wires.keys.bucket_count(), 23);
   gridlume_dcad_delete(fresh);
-  // A cad with one edge and one wire: both tables sized for 2.
+  // One edge and one wire: both tables sized for 2 edges.
+  EXPECT_EQ(dcad->edges.keys.bucket_count(), 2);
+  EXPECT_EQ(dcad->wires.keys.bucket_count(), 2);
+  // Registering past the table's first capacity grows the value array.
   std::vector<gridlume_cad_edge *> edges;
   for (int k = 2; k <= 10; ++k) edges.push_back(gridlume_cad_edge_new(face, k, 0, 1, line_curve, nullptr));
   gridlume_dcad *sized = gridlume_dcad_new(cad);

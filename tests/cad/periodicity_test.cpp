@@ -337,6 +337,7 @@ TEST(MeshPeriodicity, ByPointsRecordsFollowTheCadRules) {
   EXPECT_EQ(gridlume_mesh_add_face_multiple_periodicity_with_transformation_function_by_points(
                 nullptr, faces, 3, faces, 1, source, 1, target, 1), -1);
   EXPECT_EQ(value_of(gridlume_mesh_get_face_multiple_periodicity_count, mesh), 2);
+  EXPECT_EQ(mesh->generic_buffer_minimum, 12);  // 4 bytes for each of 3 faces
   int *list1 = static_cast<int *>(gridlume_mesh_calloc_generic_buffer(mesh));
   int *list2 = static_cast<int *>(gridlume_mesh_calloc_generic_buffer(mesh));
   int size1, size2;
