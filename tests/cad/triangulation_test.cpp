@@ -219,3 +219,41 @@ TEST_F(Box, ClassificationFollowsParityOfCrossedSegments) {
   EXPECT_TRUE(triangulation.inside(corner));
   EXPECT_FALSE(triangulation.inside(beyond));
 }
+
+TEST_F(Box, GridPointsWithNestedRectanglesAreClassifiedExactly) {
+  // Every point of a 31 x 31 grid (all collinear and cocircular in many
+  // ways) and three nested rectangles along grid lines, the middle one
+  // reversed: the ring between the outer two and the inside of the inner
+  // one are the domain.
+  const int n = 31;
+  std::vector<std::int32_t> vertex(n * n);
+  for (int j = 0; j < n; ++j)
+    for (int i = 0; i < n; ++i) vertex[j * n + i] = insert(i / 30.0, j / 30.0);
+  expect_delaunay(triangulation);
+  const int rectangles[3][4] = {{2, 2, 28, 27}, {6, 5, 24, 22}, {10, 11, 15, 16}};
+  for (int r = 0; r < 3; ++r) {
+    const int *box = rectangles[r];
+    std::int32_t corner[4] = {vertex[box[1] * n + box[0]], vertex[box[1] * n + box[2]],
+                              vertex[box[3] * n + box[2]], vertex[box[3] * n + box[0]]};
+    for (int k = 0; k < 4; ++k) {
+      int from = r == 1 ? (4 - k) % 4 : k, to = r == 1 ? (3 - k) % 4 : (k + 1) % 4;
+      ASSERT_EQ(triangulation.insert_segment(corner[from], corner[to]), 0) << r << k;
+    }
+  }
+  expect_valid(triangulation);
+  ASSERT_EQ(triangulation.classify(), 0);
+  ASSERT_EQ(triangulation.build_locator(), 0);
+  auto within = [](const int *box, double x, double y) {
+    return x > box[0] && x < box[2] && y > box[1] && y < box[3];
+  };
+  int wrong = 0;
+  for (int j = 0; j < 4 * n; ++j)
+    for (int i = 0; i < 4 * n; ++i) {
+      double x = (i + 0.37) / 4, y = (j + 0.61) / 4;  // in grid units, off the grid lines
+      bool expected = (within(rectangles[0], x, y) && !within(rectangles[1], x, y)) ||
+                      within(rectangles[2], x, y);
+      const double xy[2] = {x / 30, y / 30};
+      wrong += triangulation.inside(xy) != expected;
+    }
+  EXPECT_EQ(wrong, 0);
+}
