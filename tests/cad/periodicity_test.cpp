@@ -327,6 +327,8 @@ TEST(PointPairTransformation, RejectsDegenerateAndIncongruentPairs) {
 
 TEST(MeshPeriodicity, ByPointsRecordsFollowTheCadRules) {
   Context context;
+  MessageCapture messages;
+  messages.install(context);
   gridlume_mesh *mesh = gridlume_mesh_new(context);
   int faces[3] = {1, 2, 3};
   const double source[3] = {0, 0, 0}, target[3] = {0, 0, 2};
@@ -338,6 +340,8 @@ TEST(MeshPeriodicity, ByPointsRecordsFollowTheCadRules) {
                 nullptr, faces, 3, faces, 1, source, 1, target, 1), -1);
   EXPECT_EQ(value_of(gridlume_mesh_get_face_multiple_periodicity_count, mesh), 2);
   EXPECT_EQ(mesh->generic_buffer_minimum, 12);  // 4 bytes for each of 3 faces
+  ASSERT_EQ(messages.messages().size(), 1u);
+  EXPECT_EQ(messages.messages()[0].code, -5201);
   int *list1 = static_cast<int *>(gridlume_mesh_calloc_generic_buffer(mesh));
   int *list2 = static_cast<int *>(gridlume_mesh_calloc_generic_buffer(mesh));
   int size1, size2;
