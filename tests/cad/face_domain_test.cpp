@@ -3,6 +3,7 @@
 // of edges and thousands of support vertices, and boundaries it must refuse.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <random>
 #include <vector>
@@ -279,4 +280,56 @@ TEST(FaceDomainAllocation, BuildingAnswersFiveAndLeaksNothing) {
     }
     return status;
   });
+}
+
+TEST_F(FaceDomain, SpikyStarMatchesRayCastingAwayFromItsBoundary) {
+  // 300 edges of 11 support vertices at random radii: spikes the
+  // simplification must keep, so the domain is the polygon itself.
+  std::mt19937 random(17);
+  std::uniform_real_distribution<double> radius(0.2, 0.5);
+  const int edges = 300, per_edge = 10;
+  std::vector<double> polygon;
+  for (int k = 0; k < edges * per_edge; ++k) {
+    double angle = 2 * pi * k / (edges * per_edge), r = radius(random);
+    polygon.push_back(0.5 + r * std::cos(angle));
+    polygon.push_back(0.5 + r * std::sin(angle));
+  }
+  const int n = int(polygon.size() / 2);
+  for (int e = 0; e < edges; ++e) {
+    std::vector<double> uv;
+    for (int i = 0; i <= per_edge; ++i) {
+      int k = (e * per_edge + i) % n;
+      uv.push_back(polygon[2 * k]);
+      uv.push_back(polygon[2 * k + 1]);
+    }
+    polyline(uv, e + 1, (e + 1) % edges + 1);
+  }
+  auto ray_casting = [&](double u, double v) {
+    bool in = false;
+    for (int k = 0, l = n - 1; k < n; l = k++) {
+      double uk = polygon[2 * k], vk = polygon[2 * k + 1], ul = polygon[2 * l], vl = polygon[2 * l + 1];
+      if ((vk > v) != (vl > v) && u < (ul - uk) * (v - vk) / (vl - vk) + uk) in = !in;
+    }
+    return in;
+  };
+  auto distance_to_boundary = [&](double u, double v) {
+    double best = 1;
+    for (int k = 0, l = n - 1; k < n; l = k++) {
+      double ax = polygon[2 * l], ay = polygon[2 * l + 1];
+      double dx = polygon[2 * k] - ax, dy = polygon[2 * k + 1] - ay;
+      double s = std::clamp(((u - ax) * dx + (v - ay) * dy) / (dx * dx + dy * dy), 0.0, 1.0);
+      best = std::min(best, std::hypot(u - ax - s * dx, v - ay - s * dy));
+    }
+    return best;
+  };
+  std::uniform_real_distribution<double> unit(0, 1);
+  int wrong = 0, checked = 0;
+  for (int q = 0; q < 1500; ++q) {
+    double u = unit(random), v = unit(random);
+    if (distance_to_boundary(u, v) < 2e-3) continue;
+    ++checked;
+    wrong += inside(u, v) != (ray_casting(u, v) ? 1 : 0);
+  }
+  EXPECT_GT(checked, 700);
+  EXPECT_EQ(wrong, 0);
 }
