@@ -17,8 +17,8 @@ GRIDLUME_BEGIN_DECLS
    on each axis. count (when not NULL) receives the number of clampings, 0
    to 2. When the range is not known nothing changes and count is not
    written. -1 for a NULL face or uv. */
-GRIDLUME_API int gridlume_cad_face_check_point_parametric_range(gridlume_cad_face *face,
-                                                                double *uv, int *count);
+GRIDLUME_API int gridlume_cad_face_check_point_parametric_range(gridlume_cad_face *face, double *uv,
+                                                                int *count);
 /* inside receives 1 when uv lies in the face's trimmed domain (on its
    boundary included), else 0. The first call builds the face's domain
    structure from the support vertices of its edges; when that fails (an
@@ -26,8 +26,7 @@ GRIDLUME_API int gridlume_cad_face_check_point_parametric_range(gridlume_cad_fac
    that crosses itself even with every support vertex kept) the face is
    marked, the failure's status (-1, or -5 when memory fails) is returned
    and every later call answers -1. -1 for a NULL pointer. */
-GRIDLUME_API int gridlume_cad_face_check_uv(gridlume_cad_face *face, const double *uv,
-                                            int *inside);
+GRIDLUME_API int gridlume_cad_face_check_uv(gridlume_cad_face *face, const double *uv, int *inside);
 
 GRIDLUME_END_DECLS
 

@@ -31,16 +31,20 @@ GRIDLUME_API int gridlume_dcad_get_cad(gridlume_dcad *dcad, gridlume_cad **cad);
    -1 with a NULL result when the edge's face is not of the dcad's cad, -5
    with a NULL result when memory fails. */
 GRIDLUME_API int gridlume_dcad_get_edge_discretization(
-    gridlume_dcad *dcad, gridlume_cad_edge *edge, gridlume_dcad_edge_discretization **discretization);
+    gridlume_dcad *dcad, gridlume_cad_edge *edge,
+    gridlume_dcad_edge_discretization **discretization);
 /* The edge's discretisation if one was made, else NULL; never makes one.
    0, or -1 when a pointer is NULL. */
 GRIDLUME_API int gridlume_dcad_query_edge_discretization(
-    gridlume_dcad *dcad, gridlume_cad_edge *edge, gridlume_dcad_edge_discretization **discretization);
+    gridlume_dcad *dcad, gridlume_cad_edge *edge,
+    gridlume_dcad_edge_discretization **discretization);
 /* The same for a wire of the dcad's cad. */
 GRIDLUME_API int gridlume_dcad_get_wire_discretization(
-    gridlume_dcad *dcad, gridlume_cad_wire *wire, gridlume_dcad_wire_discretization **discretization);
+    gridlume_dcad *dcad, gridlume_cad_wire *wire,
+    gridlume_dcad_wire_discretization **discretization);
 GRIDLUME_API int gridlume_dcad_query_wire_discretization(
-    gridlume_dcad *dcad, gridlume_cad_wire *wire, gridlume_dcad_wire_discretization **discretization);
+    gridlume_dcad *dcad, gridlume_cad_wire *wire,
+    gridlume_dcad_wire_discretization **discretization);
 
 /* ---- Edge discretisations (vertex index i from 1 to the count) ------------- */
 /* Every accessor returns -1 without effect for a NULL discretisation or an

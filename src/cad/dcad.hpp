@@ -47,8 +47,7 @@ struct DiscretizationTable {
 
   int grow_values(std::int32_t capacity) noexcept {
     if (capacity <= value_capacity) return GRIDLUME_STATUS_OK;
-    void *grown =
-        gridlume_realloc(values, sizeof(D *) * (static_cast<std::size_t>(capacity) + 1));
+    void *grown = gridlume_realloc(values, sizeof(D *) * (static_cast<std::size_t>(capacity) + 1));
     if (grown == nullptr) return GRIDLUME_STATUS_NO_MEMORY;
     values = static_cast<D **>(grown);
     std::memset(values + value_capacity + 1, 0,

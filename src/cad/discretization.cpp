@@ -125,30 +125,30 @@ int query_property(D *d, int mask, int *flag) noexcept {
 
 extern "C" {
 
-#define GRIDLUME_DISCRETIZATION_ACCESSORS(kind)                                                  \
-  int gridlume_dcad_##kind##_discretization_set_vertex_count(                                   \
-      gridlume_dcad_##kind##_discretization *d, int n) {                                        \
-    return gridlume::set_vertex_count(d, n);                                                    \
-  }                                                                                             \
-  int gridlume_dcad_##kind##_discretization_get_vertex_count(                                   \
-      gridlume_dcad_##kind##_discretization *d, int *n) {                                       \
-    return gridlume::get_vertex_count(d, n);                                                    \
-  }                                                                                             \
-  int gridlume_dcad_##kind##_discretization_set_vertex_tag(                                     \
-      gridlume_dcad_##kind##_discretization *d, int i, int tag) {                               \
-    return gridlume::set_tag(d, i, tag);                                                        \
-  }                                                                                             \
-  int gridlume_dcad_##kind##_discretization_get_vertex_tag(                                     \
-      gridlume_dcad_##kind##_discretization *d, int i, int *tag) {                              \
-    return gridlume::get_tag(d, i, tag);                                                        \
-  }                                                                                             \
-  int gridlume_dcad_##kind##_discretization_set_property(                                       \
-      gridlume_dcad_##kind##_discretization *d, int mask) {                                     \
-    return gridlume::set_property(d, mask);                                                     \
-  }                                                                                             \
-  int gridlume_dcad_##kind##_discretization_query_property(                                     \
-      gridlume_dcad_##kind##_discretization *d, int mask, int *flag) {                          \
-    return gridlume::query_property(d, mask, flag);                                             \
+#define GRIDLUME_DISCRETIZATION_ACCESSORS(kind)                                                    \
+  int gridlume_dcad_##kind##_discretization_set_vertex_count(                                      \
+      gridlume_dcad_##kind##_discretization *d, int n) {                                           \
+    return gridlume::set_vertex_count(d, n);                                                       \
+  }                                                                                                \
+  int gridlume_dcad_##kind##_discretization_get_vertex_count(                                      \
+      gridlume_dcad_##kind##_discretization *d, int *n) {                                          \
+    return gridlume::get_vertex_count(d, n);                                                       \
+  }                                                                                                \
+  int gridlume_dcad_##kind##_discretization_set_vertex_tag(                                        \
+      gridlume_dcad_##kind##_discretization *d, int i, int tag) {                                  \
+    return gridlume::set_tag(d, i, tag);                                                           \
+  }                                                                                                \
+  int gridlume_dcad_##kind##_discretization_get_vertex_tag(                                        \
+      gridlume_dcad_##kind##_discretization *d, int i, int *tag) {                                 \
+    return gridlume::get_tag(d, i, tag);                                                           \
+  }                                                                                                \
+  int gridlume_dcad_##kind##_discretization_set_property(gridlume_dcad_##kind##_discretization *d, \
+                                                         int mask) {                               \
+    return gridlume::set_property(d, mask);                                                        \
+  }                                                                                                \
+  int gridlume_dcad_##kind##_discretization_query_property(                                        \
+      gridlume_dcad_##kind##_discretization *d, int mask, int *flag) {                             \
+    return gridlume::query_property(d, mask, flag);                                                \
   }
 
 GRIDLUME_DISCRETIZATION_ACCESSORS(edge)

@@ -44,8 +44,8 @@ struct EdgeVertices {
 
 // Keeps in `keep` (one flag per vertex) the vertices of the recursive
 // splitting of a polyline at tolerance² = limit; the ends always stay.
-int simplify(const double *uv, std::int32_t count, double limit,
-             GrowableArray<std::int32_t> &keep, GrowableArray<std::int32_t> &stack) noexcept {
+int simplify(const double *uv, std::int32_t count, double limit, GrowableArray<std::int32_t> &keep,
+             GrowableArray<std::int32_t> &stack) noexcept {
   keep.clear();
   stack.clear();
   if (keep.reserve(count) != GRIDLUME_STATUS_OK) return GRIDLUME_STATUS_NO_MEMORY;
@@ -291,8 +291,8 @@ int gridlume_cad_face_check_uv(gridlume_cad_face *face, const double *uv, int *i
       face->flags |= gridlume::face_domain_failed_bit;
       gridlume_cad *cad = gridlume::owning_cad(face);
       if (builder.problem_text() != nullptr && cad != nullptr)
-        gridlume::send_formatted_message(cad->context, builder.problem_code(),
-                                         gridlume::cad_sender, builder.problem_text(), face->id);
+        gridlume::send_formatted_message(cad->context, builder.problem_code(), gridlume::cad_sender,
+                                         builder.problem_text(), face->id);
       return status;
     }
     face->domain_structure = domain;

@@ -56,8 +56,8 @@ int gridlume_cad_add_face_periodicity(gridlume_cad *cad, int face1, int face2) {
 
 // The faces are paired before the two sides are compared, so edge 7 of an
 // unknown face is not declared periodic with itself.
-int gridlume_cad_add_edge_periodicity(gridlume_cad *cad, int face1, int edge1, int face2,
-                                      int edge2, int orientation) {
+int gridlume_cad_add_edge_periodicity(gridlume_cad *cad, int face1, int edge1, int face2, int edge2,
+                                      int orientation) {
   if (cad == nullptr) return GRIDLUME_STATUS_ERROR;
   pair_faces(face1, face2);
   if (edge1 == 0 || edge2 == 0 || (edge1 == edge2 && face1 == face2)) return GRIDLUME_STATUS_OK;
@@ -69,8 +69,7 @@ int gridlume_cad_add_point_periodicity(gridlume_cad *cad, int face1, int point1,
                                        int point2) {
   if (cad == nullptr) return GRIDLUME_STATUS_ERROR;
   pair_faces(face1, face2);
-  if (point1 == 0 || point2 == 0 || (point1 == point2 && face1 == face2))
-    return GRIDLUME_STATUS_OK;
+  if (point1 == 0 || point2 == 0 || (point1 == point2 && face1 == face2)) return GRIDLUME_STATUS_OK;
   return insert_both(cad->point_periodicity, point1, {face1, face2, point2}, point2,
                      {face2, face1, point1});
 }

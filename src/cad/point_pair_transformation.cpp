@@ -32,15 +32,23 @@ constexpr double determinant_difference_limit = 0.2;
 // Only the first four pairs of a longer list are used.
 constexpr int frame_point_count = 4;
 
-Direction3 point(const double *points, int k) { return {points[3 * k], points[3 * k + 1], points[3 * k + 2]}; }
-Direction3 minus(const Direction3 &a, const Direction3 &b) { return {a[0] - b[0], a[1] - b[1], a[2] - b[2]}; }
-double dot(const Direction3 &a, const Direction3 &b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
+Direction3 point(const double *points, int k) {
+  return {points[3 * k], points[3 * k + 1], points[3 * k + 2]};
+}
+Direction3 minus(const Direction3 &a, const Direction3 &b) {
+  return {a[0] - b[0], a[1] - b[1], a[2] - b[2]};
+}
+double dot(const Direction3 &a, const Direction3 &b) {
+  return a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
+}
 double length(const Direction3 &a) { return std::hypot(a[0], a[1], a[2]); }
 Direction3 cross(const Direction3 &a, const Direction3 &b) {
   return {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
 }
 Direction3 scaled(const Direction3 &a, double s) { return {a[0] * s, a[1] * s, a[2] * s}; }
-double determinant(const Direction3 &a, const Direction3 &b, const Direction3 &c) { return dot(a, cross(b, c)); }
+double determinant(const Direction3 &a, const Direction3 &b, const Direction3 &c) {
+  return dot(a, cross(b, c));
+}
 
 bool lengths_differ(double a, double b) {
   return std::fabs(a - b) > length_tolerance * std::max(a, b);
@@ -49,7 +57,8 @@ bool lengths_differ(double a, double b) {
 // The unit direction from the first point to point k of each list, with the
 // two lengths; false when a length is exactly 0 or the lengths differ too
 // much.
-bool pair_directions(const double *source, const double *target, int k, Direction3 &a, Direction3 &b) {
+bool pair_directions(const double *source, const double *target, int k, Direction3 &a,
+                     Direction3 &b) {
   Direction3 from = minus(point(source, k), point(source, 0));
   Direction3 to = minus(point(target, k), point(target, 0));
   double from_length = length(from), to_length = length(to);
@@ -84,7 +93,8 @@ bool solve(Matrix3 a, Direction3 rhs, Direction3 &x) {
 }
 
 // M with M a_k = b_k: M = B A^-1, A^-1 found column by column.
-bool frame_map(const std::array<Direction3, 3> &a, const std::array<Direction3, 3> &b, double *matrix) {
+bool frame_map(const std::array<Direction3, 3> &a, const std::array<Direction3, 3> &b,
+               double *matrix) {
   Matrix3 columns_a{}, inverse{};
   for (int row = 0; row < 3; ++row)
     for (int k = 0; k < 3; ++k) columns_a[row][k] = a[k][row];
@@ -181,13 +191,12 @@ int transformation_from_point_pairs(const double *source, int source_count, cons
   return GRIDLUME_STATUS_OK;
 }
 
-int compute_entry_transformation(PeriodicityRecord &entry, const double *source,
-                                 int source_count, const double *target,
-                                 int target_count) noexcept {
+int compute_entry_transformation(PeriodicityRecord &entry, const double *source, int source_count,
+                                 const double *target, int target_count) noexcept {
   entry.transformation = nullptr;
-  int status = transformation_from_point_pairs(
-      source, source_count, target, target_count,
-      *static_cast<ComputedTransformation *>(entry.user_data));
+  int status =
+      transformation_from_point_pairs(source, source_count, target, target_count,
+                                      *static_cast<ComputedTransformation *>(entry.user_data));
   if (status == GRIDLUME_STATUS_OK) entry.transformation = apply_computed_transformation;
   return status;
 }

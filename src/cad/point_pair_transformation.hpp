@@ -34,8 +34,7 @@ int transformation_from_point_pairs(const double *source, int source_count, cons
 // Completes an entry whose data is an identity record from
 // new_identity_transformation: computes the record from the point pairs and,
 // on success, gives the entry the library's function. 0 or -1.
-int compute_entry_transformation(PeriodicityRecord &entry, const double *source,
-                                 int source_count, const double *target,
-                                 int target_count) noexcept;
+int compute_entry_transformation(PeriodicityRecord &entry, const double *source, int source_count,
+                                 const double *target, int target_count) noexcept;
 
 }  // namespace gridlume

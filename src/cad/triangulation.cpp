@@ -438,8 +438,10 @@ int Triangulation::classify() noexcept {
     }
   }
   for (std::int32_t t = 0; t < count; ++t) {
-    if (parity[t] == 0) triangles_[t].flags |= triangle_outside_bit;
-    else triangles_[t].flags &= ~triangle_outside_bit;
+    if (parity[t] == 0)
+      triangles_[t].flags |= triangle_outside_bit;
+    else
+      triangles_[t].flags &= ~triangle_outside_bit;
   }
   return GRIDLUME_STATUS_OK;
 }

@@ -2,6 +2,8 @@
 // samples of its curve, refined where probes find it bending. The probes
 // draw from the standard pseudo-random generator, seeded from the group and
 // the cad's wire count, so that the same wire always gives the same points.
+#include "cad/wire_sampling.hpp"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -9,7 +11,6 @@
 
 #include "cad/cad.hpp"
 #include "cad/objects.hpp"
-#include "cad/wire_sampling.hpp"
 #include "core/allocator.hpp"
 
 namespace gridlume {

@@ -66,7 +66,8 @@ TEST_F(Discrete, GeometryMappingIsSizedByTheGeometryMesh) {
   ASSERT_EQ(gridlume_cad_face_discrete_get_geometry_mapping(face, &vertices, &triangles), 0);
   EXPECT_EQ(vertices, nullptr);
   int vertex_mapping[3] = {30, 20, 10}, triangle_mapping[1] = {5};
-  ASSERT_EQ(gridlume_cad_face_discrete_set_geometry_mapping(face, vertex_mapping, triangle_mapping), 0);
+  ASSERT_EQ(gridlume_cad_face_discrete_set_geometry_mapping(face, vertex_mapping, triangle_mapping),
+            0);
   vertex_mapping[0] = 0;
   ASSERT_EQ(gridlume_cad_face_discrete_get_geometry_mapping(face, &vertices, nullptr), 0);
   EXPECT_EQ(vertices[0], 30);
@@ -74,7 +75,8 @@ TEST_F(Discrete, GeometryMappingIsSizedByTheGeometryMesh) {
   ASSERT_EQ(gridlume_cad_face_discrete_get_geometry_mapping(face, nullptr, &triangles), 0);
   EXPECT_EQ(triangles[0], 5);
   gridlume_cad_face *plain = gridlume_cad_face_new(cad, 2, quadratic_surface, nullptr);
-  EXPECT_EQ(gridlume_cad_face_discrete_set_geometry_mapping(plain, vertex_mapping, triangle_mapping), -1);
+  EXPECT_EQ(
+      gridlume_cad_face_discrete_set_geometry_mapping(plain, vertex_mapping, triangle_mapping), -1);
   EXPECT_EQ(gridlume_cad_face_discrete_get_geometry_mapping(plain, &vertices, &triangles), -1);
 }
 
@@ -171,13 +173,16 @@ TEST_F(Dcad, DiscretizationIsMadeOnceAndQueriedWithoutMaking) {
   gridlume_dcad_edge_discretization *queried = nullptr;
   EXPECT_EQ(gridlume_dcad_query_edge_discretization(dcad, edge, &queried), 0);
   EXPECT_EQ(queried, nullptr);
-  gridlume_dcad_edge_discretization *first = value_of(gridlume_dcad_get_edge_discretization, dcad, edge);
-  gridlume_dcad_edge_discretization *second = value_of(gridlume_dcad_get_edge_discretization, dcad, edge);
+  gridlume_dcad_edge_discretization *first =
+      value_of(gridlume_dcad_get_edge_discretization, dcad, edge);
+  gridlume_dcad_edge_discretization *second =
+      value_of(gridlume_dcad_get_edge_discretization, dcad, edge);
   ASSERT_NE(first, nullptr);
   EXPECT_EQ(first, second);
   EXPECT_EQ(value_of(gridlume_dcad_query_edge_discretization, dcad, edge), first);
   EXPECT_EQ(value_of(gridlume_dcad_edge_discretization_get_vertex_count, first), 0);
-  gridlume_dcad_wire_discretization *w = value_of(gridlume_dcad_get_wire_discretization, dcad, wire);
+  gridlume_dcad_wire_discretization *w =
+      value_of(gridlume_dcad_get_wire_discretization, dcad, wire);
   EXPECT_EQ(value_of(gridlume_dcad_query_wire_discretization, dcad, wire), w);
 }
 
@@ -206,17 +211,20 @@ TEST_F(Dcad, TablesAreSizedFromTheCad) {
   EXPECT_EQ(dcad->wires.keys.bucket_count(), 2);
   // Registering past the table's first capacity grows the value array.
   std::vector<gridlume_cad_edge *> edges;
-  for (int k = 2; k <= 10; ++k) edges.push_back(gridlume_cad_edge_new(face, k, 0, 1, line_curve, nullptr));
+  for (int k = 2; k <= 10; ++k)
+    edges.push_back(gridlume_cad_edge_new(face, k, 0, 1, line_curve, nullptr));
   gridlume_dcad *sized = gridlume_dcad_new(cad);
   for (gridlume_cad_edge *e : edges) {
-    gridlume_dcad_edge_discretization *d = value_of(gridlume_dcad_get_edge_discretization, sized, e);
+    gridlume_dcad_edge_discretization *d =
+        value_of(gridlume_dcad_get_edge_discretization, sized, e);
     EXPECT_NE(d, nullptr);
   }
   gridlume_dcad_delete(sized);
 }
 
 TEST_F(Dcad, ResizingKeepsOldVerticesAndZeroesNewOnes) {
-  gridlume_dcad_edge_discretization *d = value_of(gridlume_dcad_get_edge_discretization, dcad, edge);
+  gridlume_dcad_edge_discretization *d =
+      value_of(gridlume_dcad_get_edge_discretization, dcad, edge);
   ASSERT_EQ(gridlume_dcad_edge_discretization_set_vertex_count(d, 2), 0);
   const double uv[2] = {0.5, 0.25}, xyz[3] = {1, 2, 3};
   ASSERT_EQ(gridlume_dcad_edge_discretization_set_vertex_coordinates(d, 1, 0.1, uv, xyz), 0);
@@ -241,14 +249,16 @@ TEST_F(Dcad, ResizingKeepsOldVerticesAndZeroesNewOnes) {
   ASSERT_EQ(gridlume_dcad_edge_discretization_get_vertex_coordinates(d, 1, &t, out_uv, out_xyz), 0);
   EXPECT_EQ(t, 0);
   EXPECT_EQ(out_xyz[2], 0);
-  EXPECT_EQ(gridlume_dcad_edge_discretization_get_vertex_coordinates(d, 2, &t, out_uv, out_xyz), -1);
+  EXPECT_EQ(gridlume_dcad_edge_discretization_get_vertex_coordinates(d, 2, &t, out_uv, out_xyz),
+            -1);
   EXPECT_EQ(gridlume_dcad_edge_discretization_set_vertex_tag(d, 0, 1), -1);
   EXPECT_EQ(gridlume_dcad_edge_discretization_set_vertex_tag(nullptr, 1, 1), -1);
   EXPECT_EQ(gridlume_dcad_edge_discretization_set_vertex_count(d, -1), -1);
 }
 
 TEST_F(Dcad, WireDiscretizationHasNoUvAndPropertyBitsAccumulate) {
-  gridlume_dcad_wire_discretization *d = value_of(gridlume_dcad_get_wire_discretization, dcad, wire);
+  gridlume_dcad_wire_discretization *d =
+      value_of(gridlume_dcad_get_wire_discretization, dcad, wire);
   ASSERT_EQ(gridlume_dcad_wire_discretization_set_vertex_count(d, 3), 0);
   const double xyz[3] = {4, 5, 6};
   ASSERT_EQ(gridlume_dcad_wire_discretization_set_vertex_coordinates(d, 3, 2.5, xyz), 0);
@@ -279,9 +289,11 @@ TEST(DcadAllocation, CreationRegistrationAndResizingAnswerFiveAndLeakNothing) {
     gridlume_cad *cad = gridlume_cad_new(context);
     gridlume_cad_face *face = gridlume_cad_face_new(cad, 1, quadratic_surface, nullptr);
     std::vector<gridlume_cad_edge *> edges;
-    for (int k = 0; k < 4; ++k) edges.push_back(gridlume_cad_edge_new(face, k, 0, 1, line_curve, nullptr));
+    for (int k = 0; k < 4; ++k)
+      edges.push_back(gridlume_cad_edge_new(face, k, 0, 1, line_curve, nullptr));
     gridlume_dcad *dcad = gridlume_dcad_new(cad);  // sized for 4 edges
-    for (int k = 0; k < 8; ++k) edges.push_back(gridlume_cad_edge_new(face, k, 0, 1, line_curve, nullptr));
+    for (int k = 0; k < 8; ++k)
+      edges.push_back(gridlume_cad_edge_new(face, k, 0, 1, line_curve, nullptr));
     f.arm();
     int status = 0;
     for (gridlume_cad_edge *edge : edges) {

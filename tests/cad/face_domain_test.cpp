@@ -198,7 +198,9 @@ TEST_F(FaceDomain, ThinRingNeedsAFinerToleranceAndGetsIt) {
   circle(0.4999, 0.05, 2);
   for (int k = 0; k < 64; ++k) {
     double angle = 2 * pi * (k + 0.37) / 64;
-    auto at = [&](double r) { return inside(0.5 + r * std::cos(angle), 0.5 + r * std::sin(angle)); };
+    auto at = [&](double r) {
+      return inside(0.5 + r * std::cos(angle), 0.5 + r * std::sin(angle));
+    };
     EXPECT_EQ(at(0.49995), 1) << k;
     EXPECT_EQ(at(0.45), 0) << k;
     EXPECT_EQ(at(0.55), 0) << k;
@@ -243,7 +245,8 @@ TEST_F(FaceDomain, SelfCrossingBoundaryIsRefused) {
   int answer = -7;
   EXPECT_EQ(gridlume_cad_face_check_uv(face, uv, &answer), -1);
   EXPECT_EQ(gridlume_cad_face_check_uv(face, uv, &answer), -1);
-  EXPECT_EQ(messages.text(), "gridlume_cad_face_check_uv : The boundary of face 1 crosses itself.\n");
+  EXPECT_EQ(messages.text(),
+            "gridlume_cad_face_check_uv : The boundary of face 1 crosses itself.\n");
   EXPECT_EQ(messages.messages()[0].code, -5303);
 }
 
@@ -265,7 +268,8 @@ TEST(FaceDomainAllocation, BuildingAnswersFiveAndLeaksNothing) {
         uv.push_back(std::cos(angle));
         uv.push_back(std::sin(angle));
       }
-      gridlume_cad_edge *edge = gridlume_cad_edge_new_newton1(face, e + 1, 5, uv.data(), xyz.data());
+      gridlume_cad_edge *edge =
+          gridlume_cad_edge_new_newton1(face, e + 1, 5, uv.data(), xyz.data());
       gridlume_cad_edge_set_uv_extremities(edge, e + 1, (e + 1) % 12 + 1);
     }
     const double uv[2] = {0.1, 0.2};
@@ -307,7 +311,8 @@ TEST_F(FaceDomain, SpikyStarMatchesRayCastingAwayFromItsBoundary) {
   auto ray_casting = [&](double u, double v) {
     bool in = false;
     for (int k = 0, l = n - 1; k < n; l = k++) {
-      double uk = polygon[2 * k], vk = polygon[2 * k + 1], ul = polygon[2 * l], vl = polygon[2 * l + 1];
+      double uk = polygon[2 * k], vk = polygon[2 * k + 1], ul = polygon[2 * l],
+             vl = polygon[2 * l + 1];
       if ((vk > v) != (vl > v) && u < (ul - uk) * (v - vk) / (vl - vk) + uk) in = !in;
     }
     return in;

@@ -100,17 +100,20 @@ TEST_F(Periodicity, EdgeFacesCountOnlyAsAPair) {
   EXPECT_EQ(value_of(gridlume_cad_get_edge_id_periodicity_count, cad, 7), 2);
   EXPECT_EQ(gridlume_cad_add_edge_periodicity(cad, 4, 3, 0, 5, 1), 0);
   int own = -9, other_face = -9, other_edge = -9, orientation = -9;
-  EXPECT_EQ(gridlume_cad_get_edge_id_periodicity(cad, 3, 1, &own, &other_face, &other_edge,
-                                                 &orientation), 0);
+  EXPECT_EQ(
+      gridlume_cad_get_edge_id_periodicity(cad, 3, 1, &own, &other_face, &other_edge, &orientation),
+      0);
   EXPECT_EQ(own, 0);
   EXPECT_EQ(other_face, 0);
   EXPECT_EQ(other_edge, 5);
   EXPECT_EQ(orientation, 1);
-  EXPECT_EQ(gridlume_cad_get_edge_id_periodicity(cad, 5, 1, &own, &other_face, &other_edge,
-                                                 &orientation), 0);
+  EXPECT_EQ(
+      gridlume_cad_get_edge_id_periodicity(cad, 5, 1, &own, &other_face, &other_edge, &orientation),
+      0);
   EXPECT_EQ(other_edge, 3);
-  EXPECT_EQ(gridlume_cad_get_edge_id_periodicity(cad, 5, 2, &own, &other_face, &other_edge,
-                                                 &orientation), -1);
+  EXPECT_EQ(
+      gridlume_cad_get_edge_id_periodicity(cad, 5, 2, &own, &other_face, &other_edge, &orientation),
+      -1);
   EXPECT_EQ(other_edge, 0);
   EXPECT_EQ(orientation, 0);
 }
@@ -139,7 +142,8 @@ TEST_F(Periodicity, EnumerationOrderIsStableAndCoversEveryTuple) {
     for (int i = 1; i <= count; ++i) {
       int own, other_face, other_edge, orientation;
       ASSERT_EQ(gridlume_cad_get_edge_id_periodicity(cad, 1, i, &own, &other_face, &other_edge,
-                                                     &orientation), 0);
+                                                     &orientation),
+                0);
       EXPECT_EQ(other_face, own + 1);
       EXPECT_EQ(other_edge, 100 + own);
       walk->push_back(other_edge);
@@ -159,10 +163,12 @@ TEST_F(Periodicity, MultipleEntriesKeepCopiesAndRaiseTheGenericBufferSize) {
   };
   EXPECT_EQ(gridlume_cad_add_face_multiple_periodicity_with_transformation_function(
                 cad, std::vector<int>{1, 2, 3}.data(), 3, std::vector<int>{4, 5, 6, 7}.data(), 4,
-                function, &marker), 0);
+                function, &marker),
+            0);
   EXPECT_EQ(cad->generic_buffer_size, 35);
   EXPECT_EQ(gridlume_cad_add_face_multiple_periodicity_with_transformation_function(
-                cad, twenty.data(), 20, five.data(), 5, function, &marker), 0);
+                cad, twenty.data(), 20, five.data(), 5, function, &marker),
+            0);
   EXPECT_EQ(cad->generic_buffer_size, 80);
   twenty[0] = -1;  // the entry kept its own copy
   EXPECT_EQ(value_of(gridlume_cad_get_face_multiple_periodicity_count, cad), 2);
@@ -173,7 +179,8 @@ TEST_F(Periodicity, MultipleEntriesKeepCopiesAndRaiseTheGenericBufferSize) {
   gridlume_transformation_function answer = nullptr;
   void *data = nullptr;
   EXPECT_EQ(gridlume_cad_get_face_multiple_periodicity(cad, 2, &ids1, &size1, &ids2, &size2,
-                                                       &answer, &data), 0);
+                                                       &answer, &data),
+            0);
   EXPECT_EQ(size1, 20);
   EXPECT_EQ(size2, 5);
   EXPECT_EQ(ids1[0], 100);
@@ -182,25 +189,31 @@ TEST_F(Periodicity, MultipleEntriesKeepCopiesAndRaiseTheGenericBufferSize) {
   EXPECT_EQ(data, &marker);
   EXPECT_NE(answer, nullptr);
   EXPECT_EQ(gridlume_cad_get_face_multiple_periodicity(cad, 3, &ids1, &size1, &ids2, &size2,
-                                                       &answer, &data), -1);
+                                                       &answer, &data),
+            -1);
   EXPECT_EQ(gridlume_cad_get_edge_multiple_periodicity(cad, 1, &ids1, &size1, &ids2, &size2,
-                                                       &answer, &data), -1);
+                                                       &answer, &data),
+            -1);
   int *no_list = nullptr;
   EXPECT_EQ(gridlume_cad_get_face_multiple_periodicity(cad, 1, &no_list, &size1, &ids2, &size2,
-                                                       &answer, &data), -1);
+                                                       &answer, &data),
+            -1);
   gridlume_cad_free_generic_buffer(ids1);
   gridlume_cad_free_generic_buffer(ids2);
   EXPECT_EQ(gridlume_cad_add_edge_multiple_periodicity_with_transformation_function(
-                cad, nullptr, 0, five.data(), 5, function, nullptr), -1);
+                cad, nullptr, 0, five.data(), 5, function, nullptr),
+            -1);
   EXPECT_EQ(gridlume_cad_add_edge_multiple_periodicity_with_transformation_function(
-                nullptr, five.data(), 5, five.data(), 5, function, nullptr), -1);
+                nullptr, five.data(), 5, five.data(), 5, function, nullptr),
+            -1);
 }
 
 TEST_F(Periodicity, EntryArrayGrowsBySevenPastItsTen) {
   int ids[1] = {1};
   for (int k = 0; k < 11; ++k)
     ASSERT_EQ(gridlume_cad_add_edge_multiple_periodicity_with_transformation_function(
-                  cad, ids, 1, ids, 1, nullptr, nullptr), 0);
+                  cad, ids, 1, ids, 1, nullptr, nullptr),
+              0);
   EXPECT_EQ(cad->edge_multiple_periodicity.capacity(), 17);
   EXPECT_EQ(cad->face_multiple_periodicity.capacity(), 10);
 }
@@ -212,14 +225,18 @@ TEST_F(Periodicity, ByPointsEntriesOwnTheirTransformationAndKeepRejectedEntries)
   const double source[9] = {0, 0, 0, 1, 0, 0, 0, 1, 0};
   const double turned[9] = {5, 0, 0, 5, 1, 0, 4, 0, 0};  // a quarter turn about z, moved by 5
   EXPECT_EQ(gridlume_cad_add_face_multiple_periodicity_with_transformation_function_by_points(
-                cad, ids, 2, ids, 2, source, 3, turned, 3), 0);
+                cad, ids, 2, ids, 2, source, 3, turned, 3),
+            0);
   const double stretched[9] = {0, 0, 0, 1.1, 0, 0, 0, 1.1, 0};
   EXPECT_EQ(gridlume_cad_add_face_multiple_periodicity_with_transformation_function_by_points(
-                cad, ids, 2, ids, 2, source, 3, stretched, 3), -1);
+                cad, ids, 2, ids, 2, source, 3, stretched, 3),
+            -1);
   EXPECT_EQ(gridlume_cad_add_edge_multiple_periodicity_with_transformation_function_by_points(
-                cad, ids, 2, ids, 2, source, 3, turned, 2), -1);
+                cad, ids, 2, ids, 2, source, 3, turned, 2),
+            -1);
   EXPECT_EQ(gridlume_cad_add_edge_multiple_periodicity_with_transformation_function_by_points(
-                cad, ids, 2, ids, 2, nullptr, 3, turned, 3), -1);
+                cad, ids, 2, ids, 2, nullptr, 3, turned, 3),
+            -1);
   EXPECT_EQ(value_of(gridlume_cad_get_face_multiple_periodicity_count, cad), 2);
   EXPECT_EQ(value_of(gridlume_cad_get_edge_multiple_periodicity_count, cad), 1);
   ASSERT_EQ(messages.messages().size(), 2u);  // not for the null points, refused at once
@@ -235,7 +252,8 @@ TEST_F(Periodicity, ByPointsEntriesOwnTheirTransformationAndKeepRejectedEntries)
   gridlume_transformation_function function = nullptr;
   void *data = nullptr;
   ASSERT_EQ(gridlume_cad_get_face_multiple_periodicity(cad, 1, &ids1, &size1, &ids2, &size2,
-                                                       &function, &data), 0);
+                                                       &function, &data),
+            0);
   ASSERT_NE(function, nullptr);
   const double x[3] = {2, 3, 4};
   double y[3];
@@ -244,7 +262,8 @@ TEST_F(Periodicity, ByPointsEntriesOwnTheirTransformationAndKeepRejectedEntries)
   EXPECT_NEAR(y[1], 2, 1e-14);
   EXPECT_NEAR(y[2], 4, 1e-14);
   ASSERT_EQ(gridlume_cad_get_face_multiple_periodicity(cad, 2, &ids1, &size1, &ids2, &size2,
-                                                       &function, &data), 0);
+                                                       &function, &data),
+            0);
   EXPECT_EQ(function, nullptr);
   const auto *identity = static_cast<const gridlume::ComputedTransformation *>(data);
   EXPECT_EQ(identity->matrix[0], 1);
@@ -276,12 +295,12 @@ TEST(PointPairTransformation, CountsMustMatchAndBePositive) {
 
 TEST(PointPairTransformation, QuarterTurnsAboutAnyAxisAreRecoveredFromThreePairs) {
   const Points source = {0.3, -1.2, 2.0, 2.5, 0.1, 1.0, -0.7, 1.9, 0.4};
-  const std::array<std::array<double, 3>, 5> axes = {{{1, 0, 0},
-                                                      {0, 1, 0},
-                                                      {0, 0, 1},
-                                                      {1 / std::sqrt(3.0), 1 / std::sqrt(3.0),
-                                                       -1 / std::sqrt(3.0)},
-                                                      {0.6, 0, 0.8}}};
+  const std::array<std::array<double, 3>, 5> axes = {
+      {{1, 0, 0},
+       {0, 1, 0},
+       {0, 0, 1},
+       {1 / std::sqrt(3.0), 1 / std::sqrt(3.0), -1 / std::sqrt(3.0)},
+       {0.6, 0, 0.8}}};
   for (const auto &axis : axes) {
     Points target = rotated_quarter_turn(source, axis, {10, -4, 7});
     gridlume::ComputedTransformation t;
@@ -321,8 +340,9 @@ TEST(PointPairTransformation, RejectsDegenerateAndIncongruentPairs) {
   EXPECT_EQ(compute({0, 0, 0, 1, 0, 0, 0, 1, 0, 1, 1, 0}, {0, 0, 0, 1, 0, 0, 0, 1, 0, 1, 1, 0}, t),
             -1);
   // Frames whose |det| differ by more than 0.2.
-  EXPECT_EQ(compute({0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1},
-                    {0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0.8, 0.6}, t), -1);
+  EXPECT_EQ(
+      compute({0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1}, {0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0.8, 0.6}, t),
+      -1);
 }
 
 TEST(MeshPeriodicity, ByPointsRecordsFollowTheCadRules) {
@@ -333,11 +353,14 @@ TEST(MeshPeriodicity, ByPointsRecordsFollowTheCadRules) {
   int faces[3] = {1, 2, 3};
   const double source[3] = {0, 0, 0}, target[3] = {0, 0, 2};
   EXPECT_EQ(gridlume_mesh_add_face_multiple_periodicity_with_transformation_function_by_points(
-                mesh, faces, 3, faces, 1, source, 1, target, 1), 0);
+                mesh, faces, 3, faces, 1, source, 1, target, 1),
+            0);
   EXPECT_EQ(gridlume_mesh_add_face_multiple_periodicity_with_transformation_function_by_points(
-                mesh, faces, 3, faces, 1, source, 1, target, 0), -1);
+                mesh, faces, 3, faces, 1, source, 1, target, 0),
+            -1);
   EXPECT_EQ(gridlume_mesh_add_face_multiple_periodicity_with_transformation_function_by_points(
-                nullptr, faces, 3, faces, 1, source, 1, target, 1), -1);
+                nullptr, faces, 3, faces, 1, source, 1, target, 1),
+            -1);
   EXPECT_EQ(value_of(gridlume_mesh_get_face_multiple_periodicity_count, mesh), 2);
   EXPECT_EQ(mesh->generic_buffer_minimum, 12);  // 4 bytes for each of 3 faces
   ASSERT_EQ(messages.messages().size(), 1u);
@@ -348,7 +371,8 @@ TEST(MeshPeriodicity, ByPointsRecordsFollowTheCadRules) {
   gridlume_transformation_function function;
   void *data;
   ASSERT_EQ(gridlume_mesh_get_face_multiple_periodicity(mesh, 1, &list1, &size1, &list2, &size2,
-                                                        &function, &data), 0);
+                                                        &function, &data),
+            0);
   double out[3];
   ASSERT_NE(function, nullptr);
   function(source, out, data);

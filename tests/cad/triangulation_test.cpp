@@ -2,6 +2,8 @@
 // domain test: signs that match exact integer arithmetic on nearly
 // degenerate input, triangulations that stay valid and Delaunay, segments
 // that are recovered or refused when they cross.
+#include "cad/triangulation.hpp"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -9,7 +11,6 @@
 #include <vector>
 
 #include "cad/exact_predicates.hpp"
-#include "cad/triangulation.hpp"
 
 namespace {
 
@@ -24,8 +25,8 @@ Int orient_exact(const Int *a, const Int *b, const Int *c) {
 }
 
 Int incircle_exact(const Int *a, const Int *b, const Int *c, const Int *d) {
-  Int adx = a[0] - d[0], ady = a[1] - d[1], bdx = b[0] - d[0], bdy = b[1] - d[1],
-      cdx = c[0] - d[0], cdy = c[1] - d[1];
+  Int adx = a[0] - d[0], ady = a[1] - d[1], bdx = b[0] - d[0], bdy = b[1] - d[1], cdx = c[0] - d[0],
+      cdy = c[1] - d[1];
   return (adx * adx + ady * ady) * (bdx * cdy - cdx * bdy) +
          (bdx * bdx + bdy * bdy) * (cdx * ady - adx * cdy) +
          (cdx * cdx + cdy * cdy) * (adx * bdy - bdx * ady);
@@ -37,7 +38,8 @@ void expect_valid(const Triangulation &triangulation) {
     const auto &triangle = triangulation.triangle(t);
     ASSERT_GT(gridlume::orient2d(triangulation.point(triangle.vertex[0]),
                                  triangulation.point(triangle.vertex[1]),
-                                 triangulation.point(triangle.vertex[2])), 0)
+                                 triangulation.point(triangle.vertex[2])),
+              0)
         << "triangle " << t;
     for (int k = 0; k < 3; ++k) {
       std::int32_t u = triangle.neighbor[k];
@@ -62,7 +64,8 @@ void expect_delaunay(const Triangulation &triangulation) {
           EXPECT_LE(gridlume::incircle(triangulation.point(triangle.vertex[0]),
                                        triangulation.point(triangle.vertex[1]),
                                        triangulation.point(triangle.vertex[2]),
-                                       triangulation.point(other.vertex[j])), 0);
+                                       triangulation.point(other.vertex[j])),
+                    0);
         }
     }
   }
