@@ -109,6 +109,12 @@ GRIDLUME_API int gridlume_cad_edge_set_support_vertex(gridlume_cad_edge *edge, i
 GRIDLUME_API int gridlume_cad_edge_get_support_vertices(gridlume_cad_edge *edge, int *n,
                                                         double **t, double **uv, double **xyz);
 
+/* An edge of a discrete face: the chain of n vertex indices of the face's
+   definition mesh (copied), range, extremities and property bits 0. NULL
+   when the face is not discrete, n < 0, indices is NULL with n > 0, or
+   memory fails. */
+GRIDLUME_API gridlume_cad_edge *gridlume_cad_edge_new_discrete(gridlume_cad_face *face, int id,
+                                                               int n, const int *indices);
 /* 1 for an edge of a discrete face. */
 GRIDLUME_API int gridlume_cad_edge_has_discrete_definition(gridlume_cad_edge *edge, int *flag);
 /* The vertex indices of an edge of a discrete face (owned by the edge) and

@@ -117,6 +117,29 @@ GRIDLUME_API int gridlume_cad_face_has_tessellator(gridlume_cad_face *face, int 
 GRIDLUME_API int gridlume_cad_face_clone_points(gridlume_cad_face *face,
                                                 gridlume_cad_face *target);
 
+/* A discrete face of the cad: no surface function, a discrete definition
+   holding in-memory copies (owned by the face) of the non-NULL meshes
+   given, and the cad marked as holding discrete definitions. NULL when the
+   cad is NULL or memory fails. */
+GRIDLUME_API gridlume_cad_face *gridlume_cad_face_new_discrete(gridlume_cad *cad, int id,
+                                                               gridlume_mesh *definition_mesh,
+                                                               gridlume_mesh *geometry_mesh);
+/* Copies one integer per vertex and one per triangle of the face's geometry
+   mesh; the library keeps them without interpreting them. -1 when the face
+   is not discrete or has no geometry mesh, the mesh's status when its counts
+   cannot be read, -5 when memory fails (the previous mappings then stay). */
+GRIDLUME_API int gridlume_cad_face_discrete_set_geometry_mapping(gridlume_cad_face *face,
+                                                                 const int *vertex_mapping,
+                                                                 const int *triangle_mapping);
+/* The face's own mapping arrays (NULL until set); either output may be
+   NULL. -1 when the face is not discrete. */
+GRIDLUME_API int gridlume_cad_face_discrete_get_geometry_mapping(gridlume_cad_face *face,
+                                                                 int **vertex_mapping,
+                                                                 int **triangle_mapping);
+/* A point of a discrete face defined by a vertex index of its definition
+   mesh. NULL when the face is not discrete or memory fails. */
+GRIDLUME_API gridlume_cad_point *gridlume_cad_point_new_discrete(gridlume_cad_face *face, int id,
+                                                                 int index);
 /* 1 when the face is discrete (it has a discrete definition). */
 GRIDLUME_API int gridlume_cad_face_has_discrete_definition(gridlume_cad_face *face, int *flag);
 /* The two meshes of the face's discrete definition, owned by the face.

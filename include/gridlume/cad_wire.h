@@ -45,6 +45,11 @@ GRIDLUME_API int gridlume_cad_wire_get_original_geometry(gridlume_cad_wire *wire
 GRIDLUME_API int gridlume_cad_wire_get_support_vertices(gridlume_cad_wire *wire, int *n,
                                                         double **t, double **xyz);
 
+/* A wire of the cad defined by an in-memory copy of the mesh (owned by the
+   wire); the cad is marked as holding discrete definitions. NULL when the
+   cad or the mesh is NULL or memory fails. */
+GRIDLUME_API gridlume_cad_wire *gridlume_cad_wire_new_discrete(gridlume_cad *cad, int id,
+                                                               gridlume_mesh *mesh);
 /* 1 when the wire has a discrete definition (a mesh it owns). */
 GRIDLUME_API int gridlume_cad_wire_has_discrete_definition(gridlume_cad_wire *wire, int *flag);
 /* The wire's discrete definition; -1 when it has none. */

@@ -66,6 +66,16 @@ GRIDLUME_API int gridlume_mesh_set_tag_system(gridlume_mesh *mesh,
 GRIDLUME_API int gridlume_mesh_add_face_multiple_periodicity_with_transformation_function(
     gridlume_mesh *mesh, const int *faces1, int size1, const int *faces2, int size2,
     gridlume_transformation_function transformation, void *user_data);
+/* Appends a record with copies of both face lists whose transformation is
+   computed from point_count1 source points and point_count2 target points
+   (3 reals each): a translation from 1 or 2 pairs, the linear map between
+   the pairs' direction frames from 3 (or the first 4 of more). The record
+   owns the computed data. A rejected set of pairs keeps the record, with no
+   function, and gives -1. -1 when a pointer is NULL (nothing appended), -5
+   when memory fails. */
+GRIDLUME_API int gridlume_mesh_add_face_multiple_periodicity_with_transformation_function_by_points(
+    gridlume_mesh *mesh, const int *faces1, int size1, const int *faces2, int size2,
+    const double *points1, int point_count1, const double *points2, int point_count2);
 GRIDLUME_API int gridlume_mesh_get_face_multiple_periodicity_count(gridlume_mesh *mesh,
                                                                    int *count);
 /* Copies record i's lists into the buffers *faces1 and *faces2 (a generic

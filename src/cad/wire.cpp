@@ -1,6 +1,7 @@
 // Wires: curves in space that belong directly to the cad.
 #include "cad/cad.hpp"
 #include "cad/objects.hpp"
+#include "cad/wire_sampling.hpp"
 #include "core/allocator.hpp"
 
 namespace gridlume {
@@ -103,12 +104,16 @@ int gridlume_cad_wire_get_original_geometry(gridlume_cad_wire *wire, double t,
 }
 
 // The record of a wire without a support-vertices function is computed by
-// the face and wire domain checks on first use; until then there is none.
+// sampling its curve on first use.
 int gridlume_cad_wire_get_support_vertices(gridlume_cad_wire *wire, int *count, double **t,
                                            double **xyz) {
   if (wire == nullptr || count == nullptr) return GRIDLUME_STATUS_ERROR;
   double *t_array = nullptr, *xyz_array = nullptr;
   int status = GRIDLUME_STATUS_OK;
+  if (wire->support_vertices_function == nullptr && wire->support_vertices == nullptr) {
+    status = gridlume::sample_wire_support_vertices(wire);
+    if (status != GRIDLUME_STATUS_OK) return status;
+  }
   if (wire->support_vertices_function != nullptr) {
     status = wire->support_vertices_function(count, &t_array, &xyz_array, wire->user_data);
   } else if (const gridlume::SupportVertices *record = wire->support_vertices;

@@ -6,6 +6,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "cad/cad_messages.hpp"
+#include "cad/point_pair_transformation.hpp"
+#include "core/context.hpp"
 #include "core/allocator.hpp"
 #include "gridlume/tag_system.h"
 
@@ -52,6 +55,13 @@ int append_periodicity_record(gridlume_mesh *mesh, const int *faces1, int size1,
   mesh->periodicity_records[mesh->periodicity_count++] = {
       copy1, std::max(size1, 0), copy2, std::max(size2, 0), transformation, user_data, 0};
   return GRIDLUME_STATUS_OK;
+}
+
+// A generic buffer must be able to receive either list of any record.
+void raise_generic_buffer_minimum(gridlume_mesh *mesh, int size1, int size2) noexcept {
+  long long needed = 4LL * std::max(size1, size2);
+  if (needed > mesh->generic_buffer_minimum && needed <= INT32_MAX)
+    mesh->generic_buffer_minimum = static_cast<std::int32_t>(needed);
 }
 
 }  // namespace
@@ -185,11 +195,35 @@ int gridlume_mesh_add_face_multiple_periodicity_with_transformation_function(
   int status = append_periodicity_record(mesh, faces1, size1, faces2, size2, transformation,
                                          user_data);
   if (status != GRIDLUME_STATUS_OK) return status;
-  // A generic buffer must be able to receive either list.
-  long long needed = 4LL * std::max(size1, size2);
-  if (needed > mesh->generic_buffer_minimum && needed <= INT32_MAX)
-    mesh->generic_buffer_minimum = static_cast<std::int32_t>(needed);
+  raise_generic_buffer_minimum(mesh, size1, size2);
   return GRIDLUME_STATUS_OK;
+}
+
+int gridlume_mesh_add_face_multiple_periodicity_with_transformation_function_by_points(
+    gridlume_mesh *mesh, const int *faces1, int size1, const int *faces2, int size2,
+    const double *points1, int point_count1, const double *points2, int point_count2) {
+  if (mesh == nullptr || faces1 == nullptr || faces2 == nullptr || points1 == nullptr ||
+      points2 == nullptr)
+    return GRIDLUME_STATUS_ERROR;
+  gridlume::ComputedTransformation *transformation = gridlume::new_identity_transformation();
+  if (transformation == nullptr) return GRIDLUME_STATUS_NO_MEMORY;
+  int status =
+      append_periodicity_record(mesh, faces1, size1, faces2, size2, nullptr, transformation);
+  if (status != GRIDLUME_STATUS_OK) {
+    gridlume::destroy(transformation);
+    return status;
+  }
+  gridlume::PeriodicityRecord &record = mesh->periodicity_records[mesh->periodicity_count - 1];
+  record.owns_user_data = 1;
+  raise_generic_buffer_minimum(mesh, size1, size2);
+  status = gridlume::compute_entry_transformation(record, points1, point_count1, points2,
+                                                  point_count2);
+  if (status != GRIDLUME_STATUS_OK)
+    gridlume::send_formatted_message(
+        mesh->context, gridlume::message_point_pairs_refused, gridlume::cad_sender,
+        gridlume::text_point_pairs_refused,
+        "gridlume_mesh_add_face_multiple_periodicity_with_transformation_function_by_points");
+  return status;
 }
 
 int gridlume_mesh_get_face_multiple_periodicity_count(gridlume_mesh *mesh, int *count) {

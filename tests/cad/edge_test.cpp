@@ -244,7 +244,8 @@ TEST_F(Edge, WireCurveIsCalledWithoutZeroingAndNeedsAFunction) {
   EXPECT_EQ(gridlume_cad_wire_curve(wire, 2, xyz.data(), nullptr, nullptr), 4);
   EXPECT_EQ(gridlume_cad_wire_new(cad, 3, 0, 1, nullptr, nullptr), nullptr);
   int count = 0;
-  EXPECT_EQ(gridlume_cad_wire_get_support_vertices(wire, &count, nullptr, nullptr), -1);
+  // Sampling the failing curve answers its status and keeps no record.
+  EXPECT_EQ(gridlume_cad_wire_get_support_vertices(wire, &count, nullptr, nullptr), 4);
   gridlume_cad_wire_set_from_tesselation(wire, 1);
   EXPECT_EQ(value_of(gridlume_cad_wire_get_from_tesselation, wire), 1);
 }

@@ -274,6 +274,13 @@ const std::vector<Scenario> &scenarios() {
          return gridlume_mesh_add_face_multiple_periodicity_with_transformation_function(
              w.surface, faces1, 2, faces2, 1, nullptr, nullptr);
        }},
+      {"mesh_add_face_multiple_periodicity_by_points", Answer::no_memory,
+       [](World &w) {
+         const int faces1[2] = {1, 2}, faces2[1] = {3};
+         const double source[3] = {0, 0, 0}, target[3] = {1, 0, 0};
+         return gridlume_mesh_add_face_multiple_periodicity_with_transformation_function_by_points(
+             w.surface, faces1, 2, faces2, 1, source, 1, target, 1);
+       }},
       // Tag systems.
       {"tag_system_clone", Answer::null_handle,
        [](World &) {
