@@ -17,6 +17,7 @@
 #include "gridlume/mesh_io.h"
 #include "gridlume/mesh_memory.h"
 #include "gridlume/quality.h"
+#include "gridlume/sizemap_creator.h"
 #include "gridlume/statistics.h"
 #include "gridlume/tag_system.h"
 #include "gridlume/topological_statistics.h"
