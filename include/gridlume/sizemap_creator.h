@@ -73,6 +73,55 @@ GRIDLUME_API int gridlume_sizemap_creator_add_constraint_on_hexahedron(
     const double v2[3], const double v3[3], const double v4[3], const double v5[3],
     const double v6[3], const double v7[3], double size);
 
+/* A size map over the creator's constraints as they are now: type 7 (a size
+   at a point) for kind 1, type 9 (a metric at a point, (m, 0, m, 0, 0, m)
+   with m = 1 / size^2, or 1e-12 for a size of 0) for kind 2. The size map
+   owns a copy of everything it needs and is attached to the creator's
+   context; it may be evaluated from several threads at once. The creator is
+   left unchanged. NULL for a NULL creator or when memory fails. */
+GRIDLUME_API gridlume_sizemap *gridlume_sizemap_creator_generate_sizemap(
+    gridlume_sizemap_creator *creator);
+
+/* ---- Boundary-layer size map creator -------------------------------------- */
+
+/* The function of a boundary-layer size map (type 19): for triangle
+   `triangle` of the creator's mesh and layer `layer` (from 1), writes the
+   layer's height (0 when the layer is not to be grown) and whether it is
+   required. The first and fourth arguments are not used. Always answers 0. */
+typedef int (*gridlume_sizemap_boundary_layer_function)(void *unused_first, int triangle,
+                                                        int layer, void *unused_fourth,
+                                                        double *height, int *required,
+                                                        void *user_data);
+
+/* A creator of layer heights over the triangles of a surface mesh. It is not
+   attached to any context: the caller deletes it. NULL for a NULL mesh or
+   when memory fails. */
+GRIDLUME_API gridlume_boundary_layer_sizemap_creator *gridlume_boundary_layer_sizemap_creator_new(
+    gridlume_mesh *mesh);
+/* Frees the rules and the creator. NULL is ignored. Delete every size map
+   generated from it first. */
+GRIDLUME_API void gridlume_boundary_layer_sizemap_creator_delete(
+    gridlume_boundary_layer_sizemap_creator *creator);
+/* The rule for the triangles of a tag: first height h1 (a fraction of the
+   triangle's longest edge when `relative` is non-zero), growth ratio r1, the
+   ratio r2 used after the forced layers when above 1, forced_layers layers
+   always given (and required), at most maximum_layers layers when positive.
+   A tag keeps its first rule: adding another returns 0 and changes nothing.
+   -1 for a NULL creator, -5 when memory fails (no rule added). */
+GRIDLUME_API int gridlume_boundary_layer_sizemap_creator_add_constraint_on_tag(
+    gridlume_boundary_layer_sizemap_creator *creator, double h1, double r1, double r2,
+    int forced_layers, int maximum_layers, int relative, int tag);
+/* The number of rules (not a status); 0 for a NULL creator. */
+GRIDLUME_API int gridlume_boundary_layer_sizemap_creator_get_number_of_tags(
+    gridlume_boundary_layer_sizemap_creator *creator);
+/* A size map of type 19 on the creator's mesh whose function is
+   gridlume_sizemap_boundary_layer_function over the creator. It reads the
+   creator's rules, not a copy: keep the creator alive and unchanged while the
+   size map is used. NULL for a NULL creator or when the size map cannot be
+   made. */
+GRIDLUME_API gridlume_sizemap *gridlume_boundary_layer_sizemap_creator_generate_sizemap(
+    gridlume_boundary_layer_sizemap_creator *creator);
+
 GRIDLUME_END_DECLS
 
 #endif

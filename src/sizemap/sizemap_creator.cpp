@@ -5,6 +5,8 @@
 
 #include "core/allocator.hpp"
 #include "core/context.hpp"
+#include "gridlume/sizemap.h"
+#include "sizemap/sizemap_evaluation.hpp"
 
 namespace gridlume {
 namespace {
@@ -179,3 +181,29 @@ int gridlume_sizemap_creator_add_constraint_on_hexahedron(
 }
 
 }  // extern "C"
+
+extern "C" gridlume_sizemap *gridlume_sizemap_creator_generate_sizemap(
+    gridlume_sizemap_creator *creator) {
+  if (creator == nullptr) return nullptr;
+  const gridlume::Box box{creator->box_minimum, creator->box_maximum};
+  gridlume::EvaluationData *data =
+      gridlume::build_evaluation_data(creator->context, box, creator->first);
+  if (data == nullptr) return nullptr;
+  const bool isotropic = creator->kind == GRIDLUME_SIZEMAP_CREATOR_ISOTROPIC;
+  const gridlume_sizemap_3d_function function =
+      isotropic ? gridlume::point_size_function : gridlume::point_metric_function;
+  gridlume_sizemap *sizemap = gridlume_sizemap_new(
+      creator->context, isotropic ? GRIDLUME_SIZEMAP_TYPE_ISO_3D : GRIDLUME_SIZEMAP_TYPE_ANISO_3D,
+      reinterpret_cast<gridlume_map_function>(function), data);
+  if (sizemap == nullptr) {
+    gridlume::delete_evaluation_data(data);
+    return nullptr;
+  }
+  if (gridlume_sizemap_attach_object(sizemap, data, gridlume::delete_evaluation_data) !=
+      GRIDLUME_STATUS_OK) {
+    gridlume_sizemap_delete(sizemap);
+    gridlume::delete_evaluation_data(data);
+    return nullptr;
+  }
+  return sizemap;
+}
