@@ -122,18 +122,23 @@ EvaluationData *build_evaluation_data(gridlume_context *context, const Box &box,
     data->constraints[data->constraint_count].next = nullptr;
     ++data->constraint_count;
   }
-  NestedGrid &grid = data->grid;
-  grid.owner = data;
-  grid.constraint_count = shape_count;
-  bool built = grid.create_root(box) == GRIDLUME_STATUS_OK;
-  for (std::int32_t number = 1; built && number <= shape_count; ++number)
-    built = grid.insert(number, influence_box(*data, number), 0, 0) == GRIDLUME_STATUS_OK;
-  if (built) built = grid.compact_lists() == GRIDLUME_STATUS_OK;
-  if (!built) {
+  if (populate_grid(*data) != GRIDLUME_STATUS_OK) {
     destroy(data);
     return nullptr;
   }
   return data;
+}
+
+int populate_grid(EvaluationData &data) noexcept {
+  NestedGrid &grid = data.grid;
+  grid.owner = &data;
+  grid.constraint_count = data.constraint_count;
+  if (grid.create_root({data.box_minimum, data.box_maximum}) != GRIDLUME_STATUS_OK)
+    return GRIDLUME_STATUS_NO_MEMORY;
+  for (std::int32_t number = 1; number <= data.constraint_count; ++number)
+    if (grid.insert(number, influence_box(data, number), 0, 0) != GRIDLUME_STATUS_OK)
+      return GRIDLUME_STATUS_NO_MEMORY;
+  return grid.compact_lists();
 }
 
 void delete_evaluation_data(void *data) noexcept { destroy(static_cast<EvaluationData *>(data)); }

@@ -44,6 +44,10 @@ struct EvaluationData {
 EvaluationData *build_evaluation_data(gridlume_context *context, const Box &box,
                                       const Constraint *first) noexcept;
 void delete_evaluation_data(void *data) noexcept;
+// Builds the nested grid of evaluation data whose defaults and constraint
+// copies are in place: the root grid over the data's box, every constraint
+// inserted over its influence box, the lists laid out for reading. 0 or -5.
+int populate_grid(EvaluationData &data) noexcept;
 
 // How far the influence of a constraint reaches beyond its shape: (h0 - s) / λ
 // with a gradation and a size below the default, else 0.
