@@ -91,7 +91,7 @@ TEST(CellIndex, PointsOutsideTheGridFallInItsBorderCells) {
   EXPECT_EQ(gridlume::cell_number(root, 1, 2, 3), (1 * 50 + 2) * 50 + 3);
 }
 
-TEST(NestedGridGrowth, ArraysGrowByATwentiethAndElevenSlots) {
+TEST(NestedGridGrowth, ArraysGrowToOnePointTwoTimesTheirCapacityPlusEleven) {
   NestedGrid grid;
   ASSERT_EQ(grid.create_root(unit_box), 0);
   const Box one_cell{{0.001, 0.001, 0.001}, {0.002, 0.002, 0.002}};
