@@ -47,10 +47,11 @@ struct PointShape {
   Vector3 point;
 };
 
+// The type, the value and the start of the shape come first so that an
+// evaluation reading a sphere touches a single stretch of 48 bytes; the box,
+// only needed to build the grid, comes after the shape.
 struct Constraint {
   ConstraintType type;
-  Vector3 box_minimum;
-  Vector3 box_maximum;
   double value;  // the size, or the gradation of a default gradation
   union {
     SphereShape sphere;
@@ -58,6 +59,8 @@ struct Constraint {
     HexahedronShape hexahedron;
     PointShape point;
   };
+  Vector3 box_minimum;
+  Vector3 box_maximum;
   Constraint *next;  // the creator's list, in insertion order
 };
 

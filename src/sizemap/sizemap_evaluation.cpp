@@ -9,6 +9,8 @@
 namespace gridlume {
 namespace {
 
+constexpr double sphere_reach_widening = 1.0 + 1e-9;
+
 struct TraversalFrame {
   std::int32_t grid;
   std::int32_t low[3];
@@ -58,6 +60,21 @@ void visit_list(const EvaluationData &data, const CellList &list, const Vector3 
       const Constraint &constraint = data.constraints[nodes[node].constraint - 1];
       const double size = constraint.value;
       if (!(size > 0.0) || (growing && size >= search.size)) continue;
+      if (constraint.type == ConstraintType::sphere && slope > 0.0) {
+        // A sphere lowers the size only within (h - s) / slope of its
+        // surface; the square root is taken for those alone. The bound is
+        // widened a little so that rounding never skips a sphere the direct
+        // formula would count.
+        const SphereShape &sphere = constraint.sphere;
+        const double squared = geometry::squared_norm(x - sphere.centre);
+        const double reach = (search.size - size) / slope + sphere.radius;
+        if (squared > reach * reach * sphere_reach_widening) continue;
+        const double from_centre = std::sqrt(squared);
+        search.size = std::min(search.size, from_centre <= sphere.radius
+                                                ? size
+                                                : size + (from_centre - sphere.radius) * slope);
+        continue;
+      }
       const ShapeDistance where = shape_distance(constraint, x);
       search.size = std::min(search.size, where.inside ? size : size + where.distance * slope);
     }
