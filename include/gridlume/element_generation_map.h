@@ -32,10 +32,10 @@ GRIDLUME_API int gridlume_element_generation_map_set_delete_function(
     gridlume_element_generation_map *map, gridlume_object_delete_routine release);
 
 /* Queries; each answers -1 when the map or the out pointer is NULL. */
-GRIDLUME_API int gridlume_element_generation_map_get_function(
-    gridlume_element_generation_map *map, gridlume_map_function *function);
-GRIDLUME_API int gridlume_element_generation_map_get_user_data(
-    gridlume_element_generation_map *map, void **user_data);
+GRIDLUME_API int gridlume_element_generation_map_get_function(gridlume_element_generation_map *map,
+                                                              gridlume_map_function *function);
+GRIDLUME_API int gridlume_element_generation_map_get_user_data(gridlume_element_generation_map *map,
+                                                               void **user_data);
 GRIDLUME_API int gridlume_element_generation_map_get_parent_cad(
     gridlume_element_generation_map *map, gridlume_cad **cad);
 /* Always NULL for an element generation map. */

@@ -1,13 +1,14 @@
 // Element generation maps: a caller's function stored for the generators
 // that work on a cad. The accessors shared with size maps are in
 // map_accessors.cpp.
+#include "gridlume/element_generation_map.h"
+
 #include <cstddef>
 
 #include "core/allocator.hpp"
 #include "core/attachment_list.hpp"
 #include "gridlume/cad.h"
 #include "gridlume/context.h"
-#include "gridlume/element_generation_map.h"
 #include "mesh/map_header.hpp"
 
 struct gridlume_element_generation_map {
@@ -36,8 +37,9 @@ void delete_map_routine(void *object) noexcept {
 
 extern "C" {
 
-gridlume_element_generation_map *gridlume_element_generation_map_new(
-    gridlume_cad *cad, int kind, gridlume_map_function function, void *user_data) {
+gridlume_element_generation_map *gridlume_element_generation_map_new(gridlume_cad *cad, int kind,
+                                                                     gridlume_map_function function,
+                                                                     void *user_data) {
   if (cad == nullptr || function == nullptr) return nullptr;
   if (kind < gridlume::first_kind || kind > gridlume::last_kind) return nullptr;
   gridlume_context *context = nullptr;

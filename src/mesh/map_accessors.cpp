@@ -1,10 +1,9 @@
 // The accessors of element generation maps and size maps: both records start
 // with a MapHeader, so each accessor is written once and exported under the
 // names of both families.
-#include "mesh/map_header.hpp"
-
 #include "gridlume/element_generation_map.h"
 #include "gridlume/sizemap.h"
+#include "mesh/map_header.hpp"
 
 namespace gridlume {
 namespace {
@@ -59,26 +58,25 @@ int set_delete_function(MapHeader *map, MapDataRelease release) noexcept {
   X(element_generation_map)      \
   X(sizemap)
 
-#define GRIDLUME_MAP_ACCESSORS(family)                                                         \
-  int gridlume_##family##_get_function(gridlume_##family *map,                                 \
-                                       gridlume_map_function *function) {                      \
-    return gridlume::get_function(gridlume::header_of(map), function);                         \
-  }                                                                                            \
-  int gridlume_##family##_get_user_data(gridlume_##family *map, void **user_data) {            \
-    return gridlume::get_user_data(gridlume::header_of(map), user_data);                       \
-  }                                                                                            \
-  int gridlume_##family##_get_parent_cad(gridlume_##family *map, gridlume_cad **cad) {         \
-    return gridlume::get_parent_cad(gridlume::header_of(map), cad);                            \
-  }                                                                                            \
-  int gridlume_##family##_get_parent_mesh(gridlume_##family *map, gridlume_mesh **mesh) {      \
-    return gridlume::get_parent_mesh(gridlume::header_of(map), mesh);                          \
-  }                                                                                            \
-  int gridlume_##family##_get_type(gridlume_##family *map, int *type) {                        \
-    return gridlume::get_type(gridlume::header_of(map), type);                                 \
-  }                                                                                            \
-  int gridlume_##family##_set_delete_function(gridlume_##family *map,                          \
-                                              gridlume_object_delete_routine release) {             \
-    return gridlume::set_delete_function(gridlume::header_of(map), release);                   \
+#define GRIDLUME_MAP_ACCESSORS(family)                                                            \
+  int gridlume_##family##_get_function(gridlume_##family *map, gridlume_map_function *function) { \
+    return gridlume::get_function(gridlume::header_of(map), function);                            \
+  }                                                                                               \
+  int gridlume_##family##_get_user_data(gridlume_##family *map, void **user_data) {               \
+    return gridlume::get_user_data(gridlume::header_of(map), user_data);                          \
+  }                                                                                               \
+  int gridlume_##family##_get_parent_cad(gridlume_##family *map, gridlume_cad **cad) {            \
+    return gridlume::get_parent_cad(gridlume::header_of(map), cad);                               \
+  }                                                                                               \
+  int gridlume_##family##_get_parent_mesh(gridlume_##family *map, gridlume_mesh **mesh) {         \
+    return gridlume::get_parent_mesh(gridlume::header_of(map), mesh);                             \
+  }                                                                                               \
+  int gridlume_##family##_get_type(gridlume_##family *map, int *type) {                           \
+    return gridlume::get_type(gridlume::header_of(map), type);                                    \
+  }                                                                                               \
+  int gridlume_##family##_set_delete_function(gridlume_##family *map,                             \
+                                              gridlume_object_delete_routine release) {           \
+    return gridlume::set_delete_function(gridlume::header_of(map), release);                      \
   }
 
 extern "C" {

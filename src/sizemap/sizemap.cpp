@@ -18,12 +18,12 @@ enum class Parent : std::uint8_t { none, cad, mesh, context };
 
 // The parent each type is created from, by type number.
 constexpr std::array<Parent, sizemap_last_type + 1> parent_of_type = {
-    Parent::none,                                                     // 0
-    Parent::cad,     Parent::cad,  Parent::cad,  Parent::mesh,        // 1-4
-    Parent::cad,     Parent::cad,  Parent::context, Parent::mesh,     // 5-8
-    Parent::context, Parent::cad,  Parent::cad,  Parent::cad,         // 9-12
-    Parent::mesh,    Parent::mesh, Parent::cad,  Parent::mesh,        // 13-16
-    Parent::mesh,    Parent::cad,  Parent::mesh, Parent::cad,         // 17-20
+    Parent::none,                                                  // 0
+    Parent::cad,     Parent::cad,  Parent::cad,     Parent::mesh,  // 1-4
+    Parent::cad,     Parent::cad,  Parent::context, Parent::mesh,  // 5-8
+    Parent::context, Parent::cad,  Parent::cad,     Parent::cad,   // 9-12
+    Parent::mesh,    Parent::mesh, Parent::cad,     Parent::mesh,  // 13-16
+    Parent::mesh,    Parent::cad,  Parent::mesh,    Parent::cad,   // 17-20
 };
 
 Parent parent_kind(int type) {
@@ -54,7 +54,8 @@ gridlume_sizemap *gridlume_sizemap_new(void *parent, int type, gridlume_map_func
   if (parent == nullptr || function == nullptr) return nullptr;
   gridlume::MapHeader header{};
   switch (gridlume::parent_kind(type)) {
-    case Parent::none: return nullptr;
+    case Parent::none:
+      return nullptr;
     case Parent::cad:
       header.parent_cad = static_cast<gridlume_cad *>(parent);
       if (gridlume_cad_get_context(header.parent_cad, &header.context) != GRIDLUME_STATUS_OK)
@@ -97,13 +98,11 @@ int gridlume_sizemap_attach_object(gridlume_sizemap *sizemap, void *object,
   return sizemap->attachments.attach(object, routine);
 }
 
-int gridlume_sizemap_iso_mesh_vertex_get_size(gridlume_sizemap *sizemap, int vertex,
-                                              double *size) {
+int gridlume_sizemap_iso_mesh_vertex_get_size(gridlume_sizemap *sizemap, int vertex, double *size) {
   if (sizemap == nullptr || size == nullptr || sizemap->header.function == nullptr ||
       sizemap->header.kind != GRIDLUME_SIZEMAP_TYPE_ISO_MESH_VERTEX)
     return GRIDLUME_STATUS_ERROR;
-  auto function =
-      reinterpret_cast<gridlume_sizemap_mesh_vertex_function>(sizemap->header.function);
+  auto function = reinterpret_cast<gridlume_sizemap_mesh_vertex_function>(sizemap->header.function);
   return function(vertex, size, sizemap->header.user_data);
 }
 
@@ -112,17 +111,14 @@ int gridlume_sizemap_aniso_mesh_vertex_get_metric(gridlume_sizemap *sizemap, int
   if (sizemap == nullptr || metric == nullptr || sizemap->header.function == nullptr ||
       sizemap->header.kind != GRIDLUME_SIZEMAP_TYPE_ANISO_MESH_VERTEX)
     return GRIDLUME_STATUS_ERROR;
-  auto function =
-      reinterpret_cast<gridlume_sizemap_mesh_vertex_function>(sizemap->header.function);
+  auto function = reinterpret_cast<gridlume_sizemap_mesh_vertex_function>(sizemap->header.function);
   return function(vertex, metric, sizemap->header.user_data);
 }
 
-int gridlume_sizemap_iso_mesh_vertex_set_size(gridlume_sizemap *sizemap, int vertex,
-                                              double *size) {
+int gridlume_sizemap_iso_mesh_vertex_set_size(gridlume_sizemap *sizemap, int vertex, double *size) {
   if (sizemap == nullptr || size == nullptr) return GRIDLUME_STATUS_ERROR;
   // A size map of the other per-vertex type has no setter for this many reals.
-  if (sizemap->setter == nullptr ||
-      sizemap->header.kind != GRIDLUME_SIZEMAP_TYPE_ISO_MESH_VERTEX) {
+  if (sizemap->setter == nullptr || sizemap->header.kind != GRIDLUME_SIZEMAP_TYPE_ISO_MESH_VERTEX) {
     gridlume_context_send_message(sizemap->header.context, gridlume::sizemap_messages::setter_code,
                                   gridlume::sizemap_messages::iso_set_size);
     return GRIDLUME_STATUS_ERROR;

@@ -30,7 +30,8 @@ struct VertexValues {
   bool live() const { return validity == vertex_values_live; }
   bool holds(int vertex) const { return live() && vertex >= 1 && vertex <= vertex_count; }
   double *at(int vertex) const {
-    return values + static_cast<std::size_t>(vertex - 1) * static_cast<std::size_t>(values_per_vertex);
+    return values +
+           static_cast<std::size_t>(vertex - 1) * static_cast<std::size_t>(values_per_vertex);
   }
 };
 
@@ -52,6 +53,17 @@ gridlume_sizemap *new_vertex_values_sizemap(gridlume_mesh *mesh, int type, Verte
 // The store behind a size map made by new_vertex_values_sizemap, nullptr for
 // any other size map.
 VertexValues *vertex_values_of(gridlume_sizemap *sizemap) noexcept;
+
+// Evaluates a size map of type 4 or 8 at vertices first..first+count-1,
+// writing the values of each vertex one after the other. Answers 0, or the
+// status of the first vertex that failed; `done` receives the number of
+// vertices evaluated before it.
+int evaluate_vertices(gridlume_sizemap *sizemap, int first, int count, double *values,
+                      int &done) noexcept;
+
+// The vertex count of the size map's parent mesh: the getter's status, or -1
+// for a negative count.
+int vertex_count_of_parent(gridlume_sizemap *sizemap, int &vertex_count) noexcept;
 
 }  // namespace gridlume
 

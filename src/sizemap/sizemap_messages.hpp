@@ -4,7 +4,8 @@
 namespace gridlume::sizemap_messages {
 
 inline constexpr int setter_code = -1;
-inline constexpr const char *iso_set_size = "sizemap:iso_mesh_vertex_set_size : Error setting size.\n";
+inline constexpr const char *iso_set_size =
+    "sizemap:iso_mesh_vertex_set_size : Error setting size.\n";
 inline constexpr const char *aniso_set_metric =
     "sizemap:aniso_mesh_vertex_set_metric : Error setting metric.\n";
 

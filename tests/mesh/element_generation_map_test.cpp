@@ -21,13 +21,15 @@ TEST(ElementGenerationMap, OnlyACadWithKindOneOrTwoMakesAMap) {
   gridlume_cad *cad = gridlume_cad_new(context);
   gridlume_mesh *mesh = gridlume_mesh_new(context);
   int data = 0;
-  for (int kind : {0, 3, -1}) EXPECT_EQ(gridlume_element_generation_map_new(cad, kind, generator, &data), nullptr);
+  for (int kind : {0, 3, -1})
+    EXPECT_EQ(gridlume_element_generation_map_new(cad, kind, generator, &data), nullptr);
   EXPECT_EQ(gridlume_element_generation_map_new(reinterpret_cast<gridlume_cad *>(mesh), 1,
                                                 generator, &data),
             nullptr);
   EXPECT_EQ(gridlume_element_generation_map_new(nullptr, 1, generator, &data), nullptr);
   EXPECT_EQ(gridlume_element_generation_map_new(cad, 1, nullptr, &data), nullptr);
-  gridlume_element_generation_map *map = gridlume_element_generation_map_new(cad, 2, generator, &data);
+  gridlume_element_generation_map *map =
+      gridlume_element_generation_map_new(cad, 2, generator, &data);
   ASSERT_NE(map, nullptr);
   EXPECT_EQ(value_of(gridlume_element_generation_map_get_type, map), 2);
   EXPECT_EQ(value_of(gridlume_element_generation_map_get_function, map), generator);

@@ -63,8 +63,8 @@ TEST_F(InMemorySizemap, RefusesUnknownTypesAndUnreadableMeshesWithTheirMessages)
   gridlume_mesh *mesh = vertex_mesh(context, 2);
   for (int type : {7, 9, 0, 13}) EXPECT_EQ(gridlume_sizemap_new_in_memory(mesh, type), nullptr);
   EXPECT_EQ(messages.messages().size(), 4u);
-  EXPECT_EQ(sent()[0],
-            (std::pair<int, std::string>{-1, "sizemap:new_in_memory : Unsupported sizemap type.\n"}));
+  EXPECT_EQ(sent()[0], (std::pair<int, std::string>{
+                           -1, "sizemap:new_in_memory : Unsupported sizemap type.\n"}));
   messages.clear();
   gridlume_mesh *broken = gridlume_mesh_new(context);
   gridlume_mesh_set_get_vertex_count(broken, failing_vertex_count, nullptr);

@@ -40,8 +40,8 @@ inline int point_size(const double *xyz, double *size, void *) {
 // A metric of the point: the size above, then x, y, z, 1, 2.
 inline int point_metric(const double *xyz, double *metric, void *) {
   if (xyz[0] < 0) return -1;
-  const std::array<double, 6> values = {xyz[0] + 10 * xyz[1] + 100 * xyz[2], xyz[0], xyz[1], xyz[2],
-                                        1, 2};
+  const std::array<double, 6> values = {
+      xyz[0] + 10 * xyz[1] + 100 * xyz[2], xyz[0], xyz[1], xyz[2], 1, 2};
   for (int k = 0; k < 6; ++k) metric[k] = values[k];
   return 0;
 }

@@ -94,8 +94,10 @@ TEST_F(SizemapObject, DeletionReleasesAttachedObjectsNewestFirstThenTheUserData)
     ASSERT_EQ(gridlume_sizemap_attach_object(sizemap, &first, release_marked), 0);
     ASSERT_EQ(gridlume_sizemap_attach_object(sizemap, &second, release_marked), 0);
     ASSERT_EQ(gridlume_sizemap_attach_object(sizemap, &second, nullptr), 0);
-    if (through_context) gridlume_context_delete(own.handle), own.handle = nullptr;
-    else gridlume_sizemap_delete(sizemap);
+    if (through_context)
+      gridlume_context_delete(own.handle), own.handle = nullptr;
+    else
+      gridlume_sizemap_delete(sizemap);
     EXPECT_EQ(released, (std::vector<int>{2, 1, 0}));
   }
 }

@@ -7,6 +7,7 @@
 #include "command.hpp"
 #include "mesh_files.hpp"
 #include "session.hpp"
+#include "solution_commands.hpp"
 
 namespace gridlume_tool {
 
@@ -18,6 +19,8 @@ constexpr std::array<OptionSpec, 3> convert_options = {
 int run_convert(const Command &command, const Arguments &arguments) {
   const std::string &input = arguments.positionals[0];
   const std::string &output = arguments.positionals[1];
+  if (is_solution_path(input) || is_solution_path(output))
+    return run_solution_convert(command, arguments);
   for (const std::string *path : {&input, &output})
     if (find_mesh_format(*path) == nullptr)
       return usage_error(command, "unknown mesh format of '" + *path + "' (known: " +
@@ -47,12 +50,16 @@ int run_convert(const Command &command, const Arguments &arguments) {
 const Command convert_command = {
     "convert",
     "IN OUT [--version N] [--p2 | --extra-vertices]",
-    "Convert a mesh file to another format, version or high-order form.",
+    "Convert a mesh or size map file to another format, version or form.",
     "The formats come from the names: '.mesh' (text) and '.meshb' (binary)\n"
-    "keyword mesh files.\n\n"
+    "keyword mesh files. Size maps convert between '.sol' (text) and '.solb'\n"
+    "(binary) solution files, version 2 unless --version says otherwise, and\n"
+    "'.bb' files, always in 3D: the 3 terms of a 2D metric are followed by\n"
+    "zeros.\n\n"
     "Options:\n"
     "  --version N        keyword file version 1 (floats), 2 (doubles) or 3\n"
-    "                     (doubles, 64-bit positions; the default)\n"
+    "                     (doubles, 64-bit positions; the default for meshes,\n"
+    "                     2 for size maps)\n"
     "  --p2               write high-order elements as whole second-order\n"
     "                     elements (TrianglesP2, ...), after the linear ones\n"
     "  --extra-vertices   write them as linear elements plus their extra vertices\n"
