@@ -95,9 +95,11 @@ void NestedGrid::release() noexcept {
   gridlume_free(grids);
   gridlume_free(lists);
   gridlume_free(nodes);
+  gridlume_free(node_bounds);
   grids = nullptr;
   lists = nullptr;
   nodes = nullptr;
+  node_bounds = nullptr;
   grid_count = grid_capacity = list_count = list_capacity = node_count = node_capacity = 0;
 }
 
@@ -166,7 +168,7 @@ int NestedGrid::split_cell(std::int32_t grid, std::int32_t cell, std::int32_t de
       return GRIDLUME_STATUS_NO_MEMORY;
   }
   grids[grid].cells[cell] = sub_grid_reference_base - sub_grid;
-  // The list's nodes stay in the array unused; compact_lists drops them.
+  // The list's nodes stay in the array unused; lay_out_lists drops them.
   lists[list] = {0, 0};
   return GRIDLUME_STATUS_OK;
 }
@@ -198,26 +200,93 @@ int NestedGrid::insert(std::int32_t number, const Box &box, std::int32_t grid,
   return GRIDLUME_STATUS_OK;
 }
 
-int NestedGrid::compact_lists() noexcept {
-  std::int64_t live = 0;
-  for (std::int32_t list = 1; list <= list_count; ++list) live += lists[list].count;
-  auto *packed = allocate_array<ListNode>(static_cast<std::size_t>(live) + 1);
-  if (packed == nullptr) return GRIDLUME_STATUS_NO_MEMORY;
-  packed[0] = {0, 0};
-  std::int32_t written = 0;
-  for (std::int32_t list = 1; list <= list_count; ++list) {
-    std::int32_t node = lists[list].first_node;
-    if (node == 0) continue;
-    lists[list].first_node = written + 1;
-    for (; node != 0; node = nodes[node].next) {
-      ++written;
-      packed[written] = {nodes[node].constraint, nodes[node].next != 0 ? written + 1 : 0};
+namespace {
+
+struct BoundedNode {
+  float bound;
+  std::int32_t constraint;
+};
+
+// The nodes laid out so far and the room they go to.
+struct ListLayout {
+  ListNode *packed;
+  float *bounds;
+  BoundedNode *scratch;
+  std::int32_t written;
+};
+
+}  // namespace
+
+// Points outside a grid's box fall in its border cells, so the region a cell
+// answers for reaches, on the grid's border sides, as far as the region of
+// the grid itself: the whole of space around the root.
+void NestedGrid::lay_out_grid(std::int32_t number, const Box &region, void *layout_state) noexcept {
+  auto &layout = *static_cast<ListLayout *>(layout_state);
+  const Grid &grid = grids[number];
+  const double region_low[3] = {region.minimum.x, region.minimum.y, region.minimum.z};
+  const double region_high[3] = {region.maximum.x, region.maximum.y, region.maximum.z};
+  for (std::int32_t i = 0; i < grid.cell_counts[0]; ++i) {
+    for (std::int32_t j = 0; j < grid.cell_counts[1]; ++j) {
+      for (std::int32_t k = 0; k < grid.cell_counts[2]; ++k) {
+        const std::int32_t entry = grid.cells[cell_number(grid, i, j, k)];
+        if (entry == 0) continue;
+        const Box box = cell_box(grid, i, j, k);
+        const std::int32_t index[3] = {i, j, k};
+        double low[3] = {box.minimum.x, box.minimum.y, box.minimum.z};
+        double high[3] = {box.maximum.x, box.maximum.y, box.maximum.z};
+        for (int axis = 0; axis < 3; ++axis) {
+          if (index[axis] == 0) low[axis] = region_low[axis];
+          if (index[axis] == grid.cell_counts[axis] - 1) high[axis] = region_high[axis];
+        }
+        const Box cell_region{{low[0], low[1], low[2]}, {high[0], high[1], high[2]}};
+        if (is_sub_grid(entry)) {
+          lay_out_grid(sub_grid_number(entry), cell_region, layout_state);
+          continue;
+        }
+        std::int32_t count = 0;
+        for (std::int32_t node = lists[entry].first_node; node != 0; node = nodes[node].next) {
+          const std::int32_t constraint = nodes[node].constraint;
+          layout.scratch[count++] = {size_bound(*owner, constraint, cell_region), constraint};
+        }
+        if (count == 0) continue;
+        std::stable_sort(layout.scratch, layout.scratch + count,
+                         [](const BoundedNode &a, const BoundedNode &b) { return a.bound < b.bound; });
+        lists[entry].first_node = layout.written + 1;
+        for (std::int32_t n = 0; n < count; ++n) {
+          const std::int32_t slot = ++layout.written;
+          layout.packed[slot] = {layout.scratch[n].constraint, n + 1 < count ? slot + 1 : 0};
+          layout.bounds[slot] = layout.scratch[n].bound;
+        }
+      }
     }
   }
+}
+
+int NestedGrid::lay_out_lists() noexcept {
+  std::int64_t live = 0;
+  std::int32_t longest = 0;
+  for (std::int32_t list = 1; list <= list_count; ++list) {
+    live += lists[list].count;
+    longest = std::max(longest, lists[list].count);
+  }
+  Block<ListNode> packed(allocate_array<ListNode>(static_cast<std::size_t>(live) + 1));
+  Block<float> bounds(allocate_array<float>(static_cast<std::size_t>(live) + 1));
+  Block<BoundedNode> scratch(allocate_array<BoundedNode>(static_cast<std::size_t>(longest) + 1));
+  if (packed == nullptr || bounds == nullptr || scratch == nullptr) return GRIDLUME_STATUS_NO_MEMORY;
+  packed.get()[0] = {0, 0};
+  bounds.get()[0] = 0.0f;
+  ListLayout layout{packed.get(), bounds.get(), scratch.get(), 0};
+  if (grid_count > 0) {
+    constexpr double everywhere = std::numeric_limits<double>::infinity();
+    lay_out_grid(0, {{-everywhere, -everywhere, -everywhere}, {everywhere, everywhere, everywhere}},
+                 &layout);
+  }
   gridlume_free(nodes);
-  nodes = packed;
-  node_count = written;
-  node_capacity = written + 1;
+  gridlume_free(node_bounds);
+  nodes = packed.release();
+  node_bounds = bounds.release();
+  node_count = layout.written;
+  node_capacity = layout.written + 1;
   return GRIDLUME_STATUS_OK;
 }
 

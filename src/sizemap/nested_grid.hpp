@@ -58,6 +58,10 @@ struct NestedGrid {
   Grid *grids = nullptr;
   CellList *lists = nullptr;
   ListNode *nodes = nullptr;
+  // Once the lists are laid out: for each node, a lower bound of the size its
+  // constraint can give anywhere in its cell, each list sorted by it, so that
+  // a graded evaluation stops at the first bound not below the size found.
+  float *node_bounds = nullptr;
   const EvaluationData *owner = nullptr;
   std::int32_t grid_count = 0;
   std::int32_t grid_capacity = 0;
@@ -83,9 +87,10 @@ struct NestedGrid {
   // Registers constraint `number` in every cell of grid `grid` that `box`
   // overlaps, splitting crowded cells; 0 or -5.
   int insert(std::int32_t number, const Box &box, std::int32_t grid, std::int32_t depth) noexcept;
-  // Lays every list's nodes out one after the other in list order, so that
-  // evaluation reads them sequentially; the lists are unchanged. 0 or -5.
-  int compact_lists() noexcept;
+  // Lays every list's nodes out one after the other, sorted by their bounds,
+  // so that evaluation reads them sequentially; a list holds the same
+  // constraints as before. 0 or -5.
+  int lay_out_lists() noexcept;
 
   static bool is_sub_grid(std::int32_t entry) noexcept { return entry > largest_list_number; }
   static std::int32_t sub_grid_number(std::int32_t entry) noexcept {
@@ -96,11 +101,16 @@ struct NestedGrid {
   int append_grid(const Box &box, std::int32_t target, std::int32_t *number) noexcept;
   int add_to_cell(std::int32_t number, std::int32_t grid, std::int32_t cell) noexcept;
   int split_cell(std::int32_t grid, std::int32_t cell, std::int32_t depth) noexcept;
+  void lay_out_grid(std::int32_t number, const Box &region, void *layout_state) noexcept;
 };
 
 // The box of constraint `number` enlarged by its influence margin
 // (sizemap_evaluation.cpp).
 Box influence_box(const EvaluationData &data, std::int32_t number) noexcept;
+
+// A lower bound, valid for every point whose query box meets `cell`, of the
+// size constraint `number` gives (sizemap_evaluation.cpp).
+float size_bound(const EvaluationData &data, std::int32_t number, const Box &cell) noexcept;
 
 // Cell counts of a grid over `box` aiming at `target` cells: the cell length
 // makes the active (non-flat) dimensions hold about `target` cubic cells, then

@@ -3,13 +3,18 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "core/allocator.hpp"
 
 namespace gridlume {
 namespace {
 
+// Relative widening of the squared reach of a sphere: far above the rounding
+// of the reach and of the squared distance.
 constexpr double sphere_reach_widening = 1.0 + 1e-9;
+// The same margin for the bounds of the cell lists.
+constexpr double bound_lowering = 1.0 - 1e-9;
 
 struct TraversalFrame {
   std::int32_t grid;
@@ -51,37 +56,44 @@ struct SizeSearch {
 void visit_list(const EvaluationData &data, const CellList &list, const Vector3 &x,
                 SizeSearch &search) {
   const ListNode *nodes = data.grid.nodes;
+  const Constraint *constraints = data.constraints;
   const double slope = data.log_gradation;
   if (data.gradation > 0.0) {
     // With a non-negative slope a constraint never lowers the size below its
     // own, so one at least as large as the size found cannot change it.
     const bool growing = slope >= 0.0;
+    const double reciprocal_slope = slope > 0.0 ? 1.0 / slope : 0.0;
+    double size_found = search.size;
+    const float *bounds = data.grid.node_bounds;
     for (std::int32_t node = list.first_node; node != 0; node = nodes[node].next) {
-      const Constraint &constraint = data.constraints[nodes[node].constraint - 1];
+      // The list runs by increasing bound: once a bound reaches the size
+      // found, no later constraint of the cell can lower it.
+      if (slope > 0.0 && bounds[node] >= size_found) break;
+      const Constraint &constraint = constraints[nodes[node].constraint - 1];
       const double size = constraint.value;
-      if (!(size > 0.0) || (growing && size >= search.size)) continue;
+      if (!(size > 0.0) || (growing && size >= size_found)) continue;
       if (constraint.type == ConstraintType::sphere && slope > 0.0) {
         // A sphere lowers the size only within (h - s) / slope of its
-        // surface; the square root is taken for those alone. The bound is
+        // surface; the square root is taken for those alone. The reach is
         // widened a little so that rounding never skips a sphere the direct
         // formula would count.
         const SphereShape &sphere = constraint.sphere;
         const double squared = geometry::squared_norm(x - sphere.centre);
-        const double reach = (search.size - size) / slope + sphere.radius;
+        const double reach = (size_found - size) * reciprocal_slope + sphere.radius;
         if (squared > reach * reach * sphere_reach_widening) continue;
-        const double from_centre = std::sqrt(squared);
-        search.size = std::min(search.size, from_centre <= sphere.radius
-                                                ? size
-                                                : size + (from_centre - sphere.radius) * slope);
+        // Inside the sphere the size is its own: s + 0 * slope.
+        const double beyond = std::max(std::sqrt(squared) - sphere.radius, 0.0);
+        size_found = std::min(size_found, size + beyond * slope);
         continue;
       }
       const ShapeDistance where = shape_distance(constraint, x);
-      search.size = std::min(search.size, where.inside ? size : size + where.distance * slope);
+      size_found = std::min(size_found, where.inside ? size : size + where.distance * slope);
     }
+    search.size = size_found;
     return;
   }
   for (std::int32_t node = list.first_node; node != 0; node = nodes[node].next) {
-    const Constraint &constraint = data.constraints[nodes[node].constraint - 1];
+    const Constraint &constraint = constraints[nodes[node].constraint - 1];
     if (!shape_distance(constraint, x).inside) continue;
     search.covered = true;
     if (constraint.value > 0.0) search.size = std::min(search.size, constraint.value);
@@ -104,6 +116,28 @@ Box influence_box(const EvaluationData &data, std::int32_t number) noexcept {
   const double margin = influence_margin(data, constraint.value);
   const Vector3 shift{margin, margin, margin};
   return {constraint.box_minimum - shift, constraint.box_maximum + shift};
+}
+
+float size_bound(const EvaluationData &data, std::int32_t number, const Box &cell) noexcept {
+  const Constraint &constraint = data.constraints[number - 1];
+  const double size = constraint.value;
+  // Constraints without a size are never used by a graded evaluation; without
+  // a growing slope the size itself is the only bound.
+  if (!(size > 0.0)) return std::numeric_limits<float>::infinity();
+  if (!(data.log_gradation > 0.0)) return -std::numeric_limits<float>::infinity();
+  // The query box of a point reaching into the cell lies within the cell
+  // widened by the tolerance; the shape lies within its own box.
+  const auto gap = [&](double cell_low, double cell_high, double shape_low, double shape_high) {
+    return std::max({shape_low - (cell_high + data.tolerance), (cell_low - data.tolerance) - shape_high, 0.0});
+  };
+  const double dx = gap(cell.minimum.x, cell.maximum.x, constraint.box_minimum.x, constraint.box_maximum.x);
+  const double dy = gap(cell.minimum.y, cell.maximum.y, constraint.box_minimum.y, constraint.box_maximum.y);
+  const double dz = gap(cell.minimum.z, cell.maximum.z, constraint.box_minimum.z, constraint.box_maximum.z);
+  // Lowered a little and rounded down to a float, so that rounding never
+  // makes the bound exceed the size the constraint gives.
+  const double bound = (size + std::sqrt(dx * dx + dy * dy + dz * dz) * data.log_gradation) * bound_lowering;
+  const auto narrow = static_cast<float>(bound);
+  return narrow > bound ? std::nextafter(narrow, -std::numeric_limits<float>::infinity()) : narrow;
 }
 
 EvaluationData *build_evaluation_data(gridlume_context *context, const Box &box,
@@ -155,7 +189,7 @@ int populate_grid(EvaluationData &data) noexcept {
   for (std::int32_t number = 1; number <= data.constraint_count; ++number)
     if (grid.insert(number, influence_box(data, number), 0, 0) != GRIDLUME_STATUS_OK)
       return GRIDLUME_STATUS_NO_MEMORY;
-  return grid.compact_lists();
+  return grid.lay_out_lists();
 }
 
 void delete_evaluation_data(void *data) noexcept { destroy(static_cast<EvaluationData *>(data)); }

@@ -173,7 +173,7 @@ TEST(NestedGridSplit, SplittingStopsAtTheMaximumDepth) {
   EXPECT_EQ(longest, 100);
 }
 
-TEST(NestedGridLayout, CompactedListsHoldTheSameConstraintsOneAfterTheOther) {
+TEST(NestedGridLayout, LaidOutListsHoldTheSameConstraintsOneAfterTheOtherByIncreasingBound) {
   ConstraintList list;
   for (int k = 0; k < 300; ++k)
     list.records.push_back(gridlume::make_sphere(
@@ -192,6 +192,9 @@ TEST(NestedGridLayout, CompactedListsHoldTheSameConstraintsOneAfterTheOther) {
         EXPECT_EQ(grid.nodes[node].next, node + 1);
       }
       seen.insert(grid.nodes[node].constraint);
+      if (grid.nodes[node].next != 0) {
+        EXPECT_LE(grid.node_bounds[node], grid.node_bounds[grid.nodes[node].next]);
+      }
     }
     EXPECT_EQ(walked, cell.count);
     EXPECT_EQ(long(seen.size()), cell.count);
