@@ -1,6 +1,7 @@
 // The size map creator seen from the interface: creation, the argument checks
 // of every constraint, and the sizes and metrics of the generated size maps.
 #include <cmath>
+#include <limits>
 #include <vector>
 
 #include "core/context.hpp"
@@ -261,6 +262,23 @@ TEST_F(CreatorTest, ZeroSizesNeverLowerTheSize) {
   gridlume_sizemap *sizemap = generate(creator);
   EXPECT_EQ(size_at(sizemap, origin), 0.5);
   EXPECT_NEAR(size_at(sizemap, {0.25, 0, 0}), 0.75, 1e-12);
+}
+
+TEST_F(CreatorTest, WithoutAGradationAZeroSizeShapeHidesTheDefaultAndGivesNoSize) {
+  // The shape covers the point, so the default does not apply, but its size
+  // of 0 sets nothing: the size stays unbounded, the metric 0.
+  const double centre[3] = {0, 0, 0};
+  for (int kind : {1, 2}) {
+    gridlume_sizemap_creator *creator = make_creator(kind);
+    gridlume_sizemap_creator_add_constraint_default(creator, 1);
+    gridlume_sizemap_creator_add_constraint_on_sphere(creator, centre, 1, 0);
+    gridlume_sizemap *sizemap = generate(creator);
+    std::array<double, 6> values{};
+    EXPECT_EQ(creator_test::evaluate(sizemap, {0.5, 0, 0}, values.data()), 0);
+    EXPECT_EQ(values[0], kind == 1 ? std::numeric_limits<double>::infinity() : 0.0);
+    EXPECT_EQ(creator_test::evaluate(sizemap, {2, 0, 0}, values.data()), 0);
+    EXPECT_EQ(values[0], 1.0);
+  }
 }
 
 TEST_F(CreatorTest, ASizemapOutlivesItsCreatorAndIgnoresLaterConstraints) {
