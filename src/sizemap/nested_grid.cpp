@@ -57,7 +57,11 @@ void grid_cell_counts(const Box &box, std::int32_t target, std::int32_t counts[3
   double first_guess[3];
   for (int axis = 0; axis < 3; ++axis)
     first_guess[axis] = std::min(largest_count, std::ceil(cells_per_length * extent[axis]));
-  for (double shrink = 0.0;; shrink += 1.0) {
+  // While one count alone passes the target no product can meet it, so the
+  // shrinking starts where that stops (a box of infinite extent would
+  // otherwise take two billion steps).
+  const double largest_guess = std::max({first_guess[0], first_guess[1], first_guess[2]});
+  for (double shrink = std::max(0.0, largest_guess - target);; shrink += 1.0) {
     double product = 1.0;
     for (int axis = 0; axis < 3; ++axis) {
       const double count = first_guess[axis] - shrink;

@@ -3,6 +3,7 @@
 // deeper than the split depth.
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <set>
 #include <vector>
 
@@ -70,7 +71,8 @@ TEST(GridCellCounts, AFlatBoxGetsOneCellAcrossItsFlatDimension) {
 TEST(GridCellCounts, StretchedPointLikeAndInvertedBoxesStayWithinTheTarget) {
   for (const Box &box : {Box{{0, 0, 0}, {1000, 1, 1}}, Box{{0, 0, 0}, {1, 0.0005, 0.0005}},
                          Box{{0, 0, 0}, {0, 0, 0}}, Box{{1, 1, 1}, {0, 0, 0}},
-                         Box{{0, 0, 0}, {1e300, 1e-300, 1}}}) {
+                         Box{{0, 0, 0}, {1e300, 1e-300, 1}},
+                         Box{{0, 0, 0}, {std::numeric_limits<double>::infinity(), 1, 1}}}) {
     const auto counts = counts_for(box, gridlume::root_cell_target);
     for (std::int32_t n : counts) EXPECT_GE(n, 1);
     EXPECT_LE(product(counts), gridlume::root_cell_target);

@@ -281,6 +281,20 @@ TEST_F(CreatorTest, WithoutAGradationAZeroSizeShapeHidesTheDefaultAndGivesNoSize
   }
 }
 
+TEST_F(CreatorTest, AnUnboundedOrInvertedBoxStillGivesASizemap) {
+  const double infinity = std::numeric_limits<double>::infinity();
+  const double centre[3] = {0, 0, 0};
+  for (const auto &[low, high] : {std::pair<Point, Point>{{-infinity, 0, 0}, {infinity, 1, 1}},
+                                  std::pair<Point, Point>{{1, 1, 1}, {-1, -1, -1}}}) {
+    gridlume_sizemap_creator *creator = make_creator(1, low, high);
+    gridlume_sizemap_creator_add_constraint_default(creator, 1);
+    gridlume_sizemap_creator_add_constraint_on_sphere(creator, centre, 0.5, 0.25);
+    gridlume_sizemap *sizemap = generate(creator);
+    EXPECT_EQ(size_at(sizemap, {0.1, 0.1, 0.1}), 0.25);
+    EXPECT_EQ(size_at(sizemap, {0.9, 0.9, 0.9}), 1.0);
+  }
+}
+
 TEST_F(CreatorTest, ASizemapOutlivesItsCreatorAndIgnoresLaterConstraints) {
   gridlume_sizemap_creator *creator = make_creator();
   gridlume_sizemap_creator_add_constraint_default(creator, 4);
