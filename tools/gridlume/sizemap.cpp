@@ -1,4 +1,4 @@
-// gridlume sizemap SPEC MESH OUT: evaluates a size map creator described in a
+// gridlume sizemap DESCRIPTION MESH OUT: evaluates a size map creator described in a
 // small text file at the vertices of a mesh and writes the sizes (or metrics)
 // to a solution file.
 #include <array>
