@@ -33,6 +33,8 @@ extern const Command info_command;
 extern const Command stats_command;
 extern const Command check_command;
 extern const Command convert_command;
+extern const Command crack_command;
+extern const Command proximity_command;
 extern const Command sizemap_command;
 
 // Every subcommand, in the order of the tool's help.

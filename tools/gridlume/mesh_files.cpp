@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 #include <memory>
 
 namespace gridlume_tool {
@@ -119,11 +121,20 @@ gridlume_mesh *read_mesh(Session &session, const std::string &path, int *high_or
   return mesh;
 }
 
-int write_mesh(gridlume_mesh *mesh, const std::string &path, const WriteOptions &options) {
-  return gridlume_mesh_write_mesh_extended(mesh, path.c_str(), 2,
-                                           GRIDLUME_MESH_WRITE_OPTION_HIGH_ORDER_FORM,
-                                           options.high_order_form,
-                                           GRIDLUME_MESH_WRITE_OPTION_VERSION, options.version);
+int write_mesh(Session &session, gridlume_mesh *mesh, const std::string &path,
+               const WriteOptions &options) {
+  const long errors_before = session.error_count();
+  int status = gridlume_mesh_write_mesh_extended(mesh, path.c_str(), 2,
+                                                 GRIDLUME_MESH_WRITE_OPTION_HIGH_ORDER_FORM,
+                                                 options.high_order_form,
+                                                 GRIDLUME_MESH_WRITE_OPTION_VERSION,
+                                                 options.version);
+  if (status == GRIDLUME_STATUS_OK && session.error_count() == errors_before) return status;
+  // Only a regular file is removed: never a device or what a link points to.
+  std::error_code ignored;
+  if (std::filesystem::is_regular_file(std::filesystem::symlink_status(path, ignored)))
+    std::filesystem::remove(path, ignored);
+  return GRIDLUME_STATUS_ERROR;
 }
 
 }  // namespace gridlume_tool

@@ -36,8 +36,12 @@ struct WriteOptions {
   int high_order_form = extra_vertex_form;
   int version = 0;  // 0: the writer's default
 };
-// The writer's status: 0 success, -1 failure (reported by the library).
-int write_mesh(gridlume_mesh *mesh, const std::string &path, const WriteOptions &options);
+// Writes the mesh with the library's writer. The writer answers 0 even when
+// the file could not be completed (a full device): any error message it sent
+// makes this a failure too, and a failed file is removed rather than left
+// half-written. 0 success, -1 failure (reported by the library).
+int write_mesh(Session &session, gridlume_mesh *mesh, const std::string &path,
+               const WriteOptions &options);
 
 // What the header of a keyword mesh file says; the library reads it but does
 // not hand the version back, so the tool reads those first few words itself.
