@@ -39,8 +39,8 @@ struct Workload {
     std::uniform_real_distribution<double> unit(0.0, 1.0);
     for (int k = 0; k < sphere_count; ++k) {
       const double centre[3] = {unit(random), unit(random), unit(random)};
-      gridlume_sizemap_creator_add_constraint_on_sphere(creator, centre, 0.002 + 0.008 * unit(random),
-                                                        0.005 + 0.015 * unit(random));
+      gridlume_sizemap_creator_add_constraint_on_sphere(
+          creator, centre, 0.002 + 0.008 * unit(random), 0.005 + 0.015 * unit(random));
     }
     sizemap = gridlume_sizemap_creator_generate_sizemap(creator);
     gridlume_map_function stored = nullptr;

@@ -121,13 +121,15 @@ gridlume_boundary_layer_sizemap_creator *gridlume_boundary_layer_sizemap_creator
   return creator;
 }
 
-void gridlume_boundary_layer_sizemap_creator_delete(Creator *creator) { gridlume::destroy(creator); }
+void gridlume_boundary_layer_sizemap_creator_delete(Creator *creator) {
+  gridlume::destroy(creator);
+}
 
 int gridlume_boundary_layer_sizemap_creator_add_constraint_on_tag(Creator *creator, double h1,
                                                                   double r1, double r2,
                                                                   int forced_layers,
-                                                                  int maximum_layers,
-                                                                  int relative, int tag) {
+                                                                  int maximum_layers, int relative,
+                                                                  int tag) {
   if (creator == nullptr) return GRIDLUME_STATUS_ERROR;
   if (creator->rule_for(tag) != nullptr) return GRIDLUME_STATUS_OK;
   if (gridlume::reserve_rule(*creator) != GRIDLUME_STATUS_OK) return GRIDLUME_STATUS_NO_MEMORY;

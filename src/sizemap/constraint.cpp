@@ -23,7 +23,9 @@ Vector3 component_maximum(const Vector3 &a, const Vector3 &b) {
 Vector3 shifted(const Vector3 &a, double amount) {
   return {a.x + amount, a.y + amount, a.z + amount};
 }
-Vector3 scaled(const Vector3 &a, double factor) { return {a.x * factor, a.y * factor, a.z * factor}; }
+Vector3 scaled(const Vector3 &a, double factor) {
+  return {a.x * factor, a.y * factor, a.z * factor};
+}
 
 Constraint shape_record(ConstraintType type, double size) {
   Constraint record{};
@@ -189,8 +191,8 @@ ShapeDistance hexahedron_distance(const HexahedronShape &hexahedron, const Vecto
     if (!rejected[face]) continue;
     const auto &f = hexahedron_faces[face];
     for (const auto &t : face_triangles)
-      distance = std::min(distance, point_triangle_distance(x, corner[f[t[0]]], corner[f[t[1]]],
-                                                            corner[f[t[2]]]));
+      distance = std::min(
+          distance, point_triangle_distance(x, corner[f[t[0]]], corner[f[t[1]]], corner[f[t[2]]]));
   }
   return {false, distance};
 }

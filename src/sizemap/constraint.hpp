@@ -33,8 +33,8 @@ struct CylinderShape {
   double radius;
   Vector3 first_end;
   Vector3 second_end;
-  Vector3 axis;                // second end - first end
-  double reciprocal_length;    // 0 for a zero-length axis
+  Vector3 axis;              // second end - first end
+  double reciprocal_length;  // 0 for a zero-length axis
 };
 
 // V0 V1 V2 V3 is one face, (V1 - V0) x (V2 - V0) pointing into the solid;
@@ -69,8 +69,7 @@ struct Constraint {
 Constraint make_sphere(const Vector3 &centre, double radius, double size) noexcept;
 Constraint make_cylinder(const Vector3 &first_end, const Vector3 &second_end, double radius,
                          double size) noexcept;
-Constraint make_hexahedron(const Vector3 (&corners)[hexahedron_corner_count],
-                           double size) noexcept;
+Constraint make_hexahedron(const Vector3 (&corners)[hexahedron_corner_count], double size) noexcept;
 Constraint make_point(const Vector3 &point, double size) noexcept;
 
 // Where a point stands against a shape: inside (distance 0), or outside at

@@ -253,8 +253,9 @@ void NestedGrid::lay_out_grid(std::int32_t number, const Box &region, void *layo
           layout.scratch[count++] = {size_bound(*owner, constraint, cell_region), constraint};
         }
         if (count == 0) continue;
-        std::stable_sort(layout.scratch, layout.scratch + count,
-                         [](const BoundedNode &a, const BoundedNode &b) { return a.bound < b.bound; });
+        std::stable_sort(
+            layout.scratch, layout.scratch + count,
+            [](const BoundedNode &a, const BoundedNode &b) { return a.bound < b.bound; });
         lists[entry].first_node = layout.written + 1;
         for (std::int32_t n = 0; n < count; ++n) {
           const std::int32_t slot = ++layout.written;
@@ -276,7 +277,8 @@ int NestedGrid::lay_out_lists() noexcept {
   Block<ListNode> packed(allocate_array<ListNode>(static_cast<std::size_t>(live) + 1));
   Block<float> bounds(allocate_array<float>(static_cast<std::size_t>(live) + 1));
   Block<BoundedNode> scratch(allocate_array<BoundedNode>(static_cast<std::size_t>(longest) + 1));
-  if (packed == nullptr || bounds == nullptr || scratch == nullptr) return GRIDLUME_STATUS_NO_MEMORY;
+  if (packed == nullptr || bounds == nullptr || scratch == nullptr)
+    return GRIDLUME_STATUS_NO_MEMORY;
   packed.get()[0] = {0, 0};
   bounds.get()[0] = 0.0f;
   ListLayout layout{packed.get(), bounds.get(), scratch.get(), 0};

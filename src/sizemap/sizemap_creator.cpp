@@ -131,7 +131,8 @@ int gridlume_sizemap_creator_add_constraint_on_point(gridlume_sizemap_creator *c
   constexpr const char *operation = "add_constraint_on_point";
   if (creator == nullptr) return GRIDLUME_STATUS_ERROR;
   if (point == nullptr) return refuse(creator->context, operation, gridlume::missing_point);
-  if (gridlume::is_negative(size)) return refuse(creator->context, operation, gridlume::negative_size);
+  if (gridlume::is_negative(size))
+    return refuse(creator->context, operation, gridlume::negative_size);
   return gridlume::append(creator, gridlume::make_point(gridlume::vector_of(point), size));
 }
 
@@ -143,7 +144,8 @@ int gridlume_sizemap_creator_add_constraint_on_sphere(gridlume_sizemap_creator *
   if (centre == nullptr) return refuse(creator->context, operation, gridlume::missing_point);
   if (gridlume::is_negative(radius))
     return refuse(creator->context, operation, gridlume::negative_radius);
-  if (gridlume::is_negative(size)) return refuse(creator->context, operation, gridlume::negative_size);
+  if (gridlume::is_negative(size))
+    return refuse(creator->context, operation, gridlume::negative_size);
   return gridlume::append(creator,
                           gridlume::make_sphere(gridlume::vector_of(centre), radius, size));
 }
@@ -158,25 +160,30 @@ int gridlume_sizemap_creator_add_constraint_on_cylinder(gridlume_sizemap_creator
     return refuse(creator->context, operation, gridlume::missing_point);
   if (gridlume::is_negative(radius))
     return refuse(creator->context, operation, gridlume::negative_radius);
-  if (gridlume::is_negative(size)) return refuse(creator->context, operation, gridlume::negative_size);
-  return gridlume::append(creator, gridlume::make_cylinder(gridlume::vector_of(first_end),
-                                                           gridlume::vector_of(second_end),
-                                                           radius, size));
+  if (gridlume::is_negative(size))
+    return refuse(creator->context, operation, gridlume::negative_size);
+  return gridlume::append(creator,
+                          gridlume::make_cylinder(gridlume::vector_of(first_end),
+                                                  gridlume::vector_of(second_end), radius, size));
 }
 
-int gridlume_sizemap_creator_add_constraint_on_hexahedron(
-    gridlume_sizemap_creator *creator, const double v0[3], const double v1[3], const double v2[3],
-    const double v3[3], const double v4[3], const double v5[3], const double v6[3],
-    const double v7[3], double size) {
+int gridlume_sizemap_creator_add_constraint_on_hexahedron(gridlume_sizemap_creator *creator,
+                                                          const double v0[3], const double v1[3],
+                                                          const double v2[3], const double v3[3],
+                                                          const double v4[3], const double v5[3],
+                                                          const double v6[3], const double v7[3],
+                                                          double size) {
   constexpr const char *operation = "add_constraint_on_hexahedron";
   if (creator == nullptr) return GRIDLUME_STATUS_ERROR;
   const double *given[gridlume::hexahedron_corner_count] = {v0, v1, v2, v3, v4, v5, v6, v7};
   gridlume::Vector3 corners[gridlume::hexahedron_corner_count];
   for (int corner = 0; corner < gridlume::hexahedron_corner_count; ++corner) {
-    if (given[corner] == nullptr) return refuse(creator->context, operation, gridlume::missing_point);
+    if (given[corner] == nullptr)
+      return refuse(creator->context, operation, gridlume::missing_point);
     corners[corner] = gridlume::vector_of(given[corner]);
   }
-  if (gridlume::is_negative(size)) return refuse(creator->context, operation, gridlume::negative_size);
+  if (gridlume::is_negative(size))
+    return refuse(creator->context, operation, gridlume::negative_size);
   return gridlume::append(creator, gridlume::make_hexahedron(corners, size));
 }
 

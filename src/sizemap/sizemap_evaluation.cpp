@@ -128,14 +128,19 @@ float size_bound(const EvaluationData &data, std::int32_t number, const Box &cel
   // The query box of a point reaching into the cell lies within the cell
   // widened by the tolerance; the shape lies within its own box.
   const auto gap = [&](double cell_low, double cell_high, double shape_low, double shape_high) {
-    return std::max({shape_low - (cell_high + data.tolerance), (cell_low - data.tolerance) - shape_high, 0.0});
+    return std::max(
+        {shape_low - (cell_high + data.tolerance), (cell_low - data.tolerance) - shape_high, 0.0});
   };
-  const double dx = gap(cell.minimum.x, cell.maximum.x, constraint.box_minimum.x, constraint.box_maximum.x);
-  const double dy = gap(cell.minimum.y, cell.maximum.y, constraint.box_minimum.y, constraint.box_maximum.y);
-  const double dz = gap(cell.minimum.z, cell.maximum.z, constraint.box_minimum.z, constraint.box_maximum.z);
+  const double dx =
+      gap(cell.minimum.x, cell.maximum.x, constraint.box_minimum.x, constraint.box_maximum.x);
+  const double dy =
+      gap(cell.minimum.y, cell.maximum.y, constraint.box_minimum.y, constraint.box_maximum.y);
+  const double dz =
+      gap(cell.minimum.z, cell.maximum.z, constraint.box_minimum.z, constraint.box_maximum.z);
   // Lowered a little and rounded down to a float, so that rounding never
   // makes the bound exceed the size the constraint gives.
-  const double bound = (size + std::sqrt(dx * dx + dy * dy + dz * dz) * data.log_gradation) * bound_lowering;
+  const double bound =
+      (size + std::sqrt(dx * dx + dy * dy + dz * dz) * data.log_gradation) * bound_lowering;
   const auto narrow = static_cast<float>(bound);
   return narrow > bound ? std::nextafter(narrow, -std::numeric_limits<float>::infinity()) : narrow;
 }
@@ -252,8 +257,7 @@ void size_to_metric(double size, double metric[6]) noexcept {
 
 int point_size_function(const double *xyz, double *size, void *data) noexcept {
   if (xyz == nullptr || size == nullptr || data == nullptr) return GRIDLUME_STATUS_ERROR;
-  return evaluate_size(*static_cast<const EvaluationData *>(data), {xyz[0], xyz[1], xyz[2]},
-                       size);
+  return evaluate_size(*static_cast<const EvaluationData *>(data), {xyz[0], xyz[1], xyz[2]}, size);
 }
 
 int point_metric_function(const double *xyz, double *metric, void *data) noexcept {

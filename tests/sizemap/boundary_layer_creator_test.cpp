@@ -43,14 +43,16 @@ class BoundaryLayerTest : public testing::Test {
     gridlume_boundary_layer_sizemap_creator_delete(creator);
   }
   Layer layer(int triangle, int n) {
-    if (sizemap == nullptr) sizemap = gridlume_boundary_layer_sizemap_creator_generate_sizemap(creator);
+    if (sizemap == nullptr)
+      sizemap = gridlume_boundary_layer_sizemap_creator_generate_sizemap(creator);
     gridlume_map_function stored = nullptr;
     void *user_data = nullptr;
     EXPECT_EQ(gridlume_sizemap_get_function(sizemap, &stored), 0);
     EXPECT_EQ(gridlume_sizemap_get_user_data(sizemap, &user_data), 0);
     auto function = reinterpret_cast<gridlume_sizemap_boundary_layer_function>(stored);
     Layer result{-1, -1};
-    EXPECT_EQ(function(nullptr, triangle, n, nullptr, &result.height, &result.required, user_data), 0);
+    EXPECT_EQ(function(nullptr, triangle, n, nullptr, &result.height, &result.required, user_data),
+              0);
     return result;
   }
 
@@ -70,7 +72,9 @@ TEST_F(BoundaryLayerTest, TheSizemapIsOfType19OnTheCreatorsMesh) {
 }
 
 TEST_F(BoundaryLayerTest, ATriangleWithoutARuleGetsNoLayer) {
-  ASSERT_EQ(gridlume_boundary_layer_sizemap_creator_add_constraint_on_tag(creator, 0.1, 1.2, 0, 3, 0, 0, 9), 0);
+  ASSERT_EQ(gridlume_boundary_layer_sizemap_creator_add_constraint_on_tag(creator, 0.1, 1.2, 0, 3,
+                                                                          0, 0, 9),
+            0);
   for (int n : {1, 2, 10}) {
     const Layer l = layer(1, n);
     EXPECT_EQ(l.height, 0.0);
@@ -82,7 +86,9 @@ TEST_F(BoundaryLayerTest, ATriangleWithoutARuleGetsNoLayer) {
 }
 
 TEST_F(BoundaryLayerTest, ForcedLayersAreRequiredAndLaterOnesStopAtTheLongestEdge) {
-  ASSERT_EQ(gridlume_boundary_layer_sizemap_creator_add_constraint_on_tag(creator, 0.01, 1.2, 0, 3, 0, 0, 7), 0);
+  ASSERT_EQ(gridlume_boundary_layer_sizemap_creator_add_constraint_on_tag(creator, 0.01, 1.2, 0, 3,
+                                                                          0, 0, 7),
+            0);
   EXPECT_DOUBLE_EQ(layer(1, 1).height, 0.01);
   EXPECT_EQ(layer(1, 1).required, 1);
   EXPECT_NEAR(layer(1, 3).height, 0.0144, 1e-15);
@@ -96,27 +102,35 @@ TEST_F(BoundaryLayerTest, ForcedLayersAreRequiredAndLaterOnesStopAtTheLongestEdg
 }
 
 TEST_F(BoundaryLayerTest, TheSecondRatioTakesOverAfterTheForcedLayers) {
-  ASSERT_EQ(gridlume_boundary_layer_sizemap_creator_add_constraint_on_tag(creator, 0.01, 1.1, 2.0, 2, 0, 0, 7), 0);
+  ASSERT_EQ(gridlume_boundary_layer_sizemap_creator_add_constraint_on_tag(creator, 0.01, 1.1, 2.0,
+                                                                          2, 0, 0, 7),
+            0);
   EXPECT_NEAR(layer(1, 2).height, 0.011, 1e-15);
   EXPECT_NEAR(layer(1, 3).height, 0.022, 1e-15);
   EXPECT_NEAR(layer(1, 5).height, 0.088, 1e-15);
 }
 
 TEST_F(BoundaryLayerTest, TheMaximumLayerCountStopsThinLayersToo) {
-  ASSERT_EQ(gridlume_boundary_layer_sizemap_creator_add_constraint_on_tag(creator, 0.001, 1.0, 0, 1, 5, 0, 7), 0);
+  ASSERT_EQ(gridlume_boundary_layer_sizemap_creator_add_constraint_on_tag(creator, 0.001, 1.0, 0, 1,
+                                                                          5, 0, 7),
+            0);
   EXPECT_EQ(layer(1, 5).height, 0.001);
   EXPECT_EQ(layer(1, 6).height, 0.0);
   EXPECT_EQ(layer(1, 6).required, 0);
 }
 
 TEST_F(BoundaryLayerTest, RelativeHeightsAreFractionsOfTheLongestEdge) {
-  ASSERT_EQ(gridlume_boundary_layer_sizemap_creator_add_constraint_on_tag(creator, 0.1, 1.5, 0, 1, 0, 1, 9), 0);
+  ASSERT_EQ(gridlume_boundary_layer_sizemap_creator_add_constraint_on_tag(creator, 0.1, 1.5, 0, 1,
+                                                                          0, 1, 9),
+            0);
   EXPECT_DOUBLE_EQ(layer(2, 1).height, 0.2);
   EXPECT_DOUBLE_EQ(layer(2, 2).height, 0.3);
 }
 
 TEST_F(BoundaryLayerTest, RequiredLayersKeepTheirHeightEvenWhenThickerThanTheEdge) {
-  ASSERT_EQ(gridlume_boundary_layer_sizemap_creator_add_constraint_on_tag(creator, 1.5, 2, 0, 2, 0, 0, 7), 0);
+  ASSERT_EQ(
+      gridlume_boundary_layer_sizemap_creator_add_constraint_on_tag(creator, 1.5, 2, 0, 2, 0, 0, 7),
+      0);
   EXPECT_EQ(layer(1, 2).height, 3.0);
   EXPECT_EQ(layer(1, 2).required, 1);
   EXPECT_EQ(layer(1, 3).height, 0.0);
@@ -124,19 +138,29 @@ TEST_F(BoundaryLayerTest, RequiredLayersKeepTheirHeightEvenWhenThickerThanTheEdg
 
 TEST_F(BoundaryLayerTest, TheFirstRuleOfATagStays) {
   EXPECT_EQ(gridlume_boundary_layer_sizemap_creator_get_number_of_tags(creator), 0);
-  ASSERT_EQ(gridlume_boundary_layer_sizemap_creator_add_constraint_on_tag(creator, 0.01, 1.2, 0, 3, 0, 0, 7), 0);
-  EXPECT_EQ(gridlume_boundary_layer_sizemap_creator_add_constraint_on_tag(creator, 0.5, 1.2, 0, 3, 0, 0, 7), 0);
+  ASSERT_EQ(gridlume_boundary_layer_sizemap_creator_add_constraint_on_tag(creator, 0.01, 1.2, 0, 3,
+                                                                          0, 0, 7),
+            0);
+  EXPECT_EQ(gridlume_boundary_layer_sizemap_creator_add_constraint_on_tag(creator, 0.5, 1.2, 0, 3,
+                                                                          0, 0, 7),
+            0);
   EXPECT_EQ(gridlume_boundary_layer_sizemap_creator_get_number_of_tags(creator), 1);
   EXPECT_DOUBLE_EQ(layer(1, 1).height, 0.01);
-  EXPECT_EQ(gridlume_boundary_layer_sizemap_creator_add_constraint_on_tag(creator, 0.5, 1.2, 0, 3, 0, 0, 9), 0);
+  EXPECT_EQ(gridlume_boundary_layer_sizemap_creator_add_constraint_on_tag(creator, 0.5, 1.2, 0, 3,
+                                                                          0, 0, 9),
+            0);
   EXPECT_EQ(gridlume_boundary_layer_sizemap_creator_get_number_of_tags(creator), 2);
-  EXPECT_EQ(gridlume_boundary_layer_sizemap_creator_add_constraint_on_tag(nullptr, 0.5, 1.2, 0, 3, 0, 0, 9), -1);
+  EXPECT_EQ(gridlume_boundary_layer_sizemap_creator_add_constraint_on_tag(nullptr, 0.5, 1.2, 0, 3,
+                                                                          0, 0, 9),
+            -1);
   EXPECT_EQ(gridlume_boundary_layer_sizemap_creator_get_number_of_tags(nullptr), 0);
 }
 
 TEST_F(BoundaryLayerTest, TagsBeyondTheFirstCapacityOfTheTagMapKeepTheirRules) {
   for (int tag = 1; tag <= 25000; ++tag)
-    ASSERT_EQ(gridlume_boundary_layer_sizemap_creator_add_constraint_on_tag(creator, 1e-4 * tag, 1, 0, 1, 0, 0, tag), 0);
+    ASSERT_EQ(gridlume_boundary_layer_sizemap_creator_add_constraint_on_tag(creator, 1e-4 * tag, 1,
+                                                                            0, 1, 0, 0, tag),
+              0);
   EXPECT_EQ(gridlume_boundary_layer_sizemap_creator_get_number_of_tags(creator), 25000);
   EXPECT_DOUBLE_EQ(layer(1, 1).height, 7e-4);
   EXPECT_DOUBLE_EQ(layer(2, 1).height, 9e-4);
@@ -163,13 +187,18 @@ TEST(BoundaryLayerMemory, EveryAllocationFailureIsReportedAndLeaksNothing) {
         gridlume_mesh *mesh = two_triangles(context);
         auto *creator = gridlume_boundary_layer_sizemap_creator_new(mesh);
         for (int tag = 1; tag <= 10000; ++tag)
-          gridlume_boundary_layer_sizemap_creator_add_constraint_on_tag(creator, 1, 1, 0, 1, 0, 0, 100 + tag);
+          gridlume_boundary_layer_sizemap_creator_add_constraint_on_tag(creator, 1, 1, 0, 1, 0, 0,
+                                                                        100 + tag);
         failure.arm();
-        int status = gridlume_boundary_layer_sizemap_creator_add_constraint_on_tag(creator, 0.25, 1, 0, 1, 0, 0, 7);
+        int status = gridlume_boundary_layer_sizemap_creator_add_constraint_on_tag(creator, 0.25, 1,
+                                                                                   0, 1, 0, 0, 7);
         failure.disarm();
-        EXPECT_EQ(gridlume_boundary_layer_sizemap_creator_get_number_of_tags(creator), status == 0 ? 10001 : 10000);
+        EXPECT_EQ(gridlume_boundary_layer_sizemap_creator_get_number_of_tags(creator),
+                  status == 0 ? 10001 : 10000);
         if (status != 0) {
-          EXPECT_EQ(gridlume_boundary_layer_sizemap_creator_add_constraint_on_tag(creator, 0.25, 1, 0, 1, 0, 0, 7), 0);
+          EXPECT_EQ(gridlume_boundary_layer_sizemap_creator_add_constraint_on_tag(creator, 0.25, 1,
+                                                                                  0, 1, 0, 0, 7),
+                    0);
           EXPECT_EQ(gridlume_boundary_layer_sizemap_creator_get_number_of_tags(creator), 10001);
         }
         gridlume_boundary_layer_sizemap_creator_delete(creator);
@@ -179,7 +208,8 @@ TEST(BoundaryLayerMemory, EveryAllocationFailureIsReportedAndLeaksNothing) {
       [](gridlume_context *context, gridlume_test::AllocationFailure &failure) {
         auto *creator = gridlume_boundary_layer_sizemap_creator_new(two_triangles(context));
         failure.arm();
-        gridlume_sizemap *sizemap = gridlume_boundary_layer_sizemap_creator_generate_sizemap(creator);
+        gridlume_sizemap *sizemap =
+            gridlume_boundary_layer_sizemap_creator_generate_sizemap(creator);
         failure.disarm();
         gridlume_sizemap_delete(sizemap);
         gridlume_boundary_layer_sizemap_creator_delete(creator);

@@ -58,11 +58,11 @@ TEST(CylinderDistance, RadialBetweenTheEndPlanesAxialOrDiagonalBeyondThem) {
     double distance;
   };
   const Case cases[] = {
-      {{3, 0, 2}, 2.0},                     // beside the side
-      {{0.5, 0, -2}, 2.0},                  // below the first end, within the radius
-      {{0, 0.5, 7}, 3.0},                   // above the second end, within the radius
-      {{4, 0, -3}, std::hypot(3.0, 3.0)},   // off the first end's rim
-      {{0, -2, 5}, std::hypot(1.0, 1.0)},   // off the second end's rim
+      {{3, 0, 2}, 2.0},                    // beside the side
+      {{0.5, 0, -2}, 2.0},                 // below the first end, within the radius
+      {{0, 0.5, 7}, 3.0},                  // above the second end, within the radius
+      {{4, 0, -3}, std::hypot(3.0, 3.0)},  // off the first end's rim
+      {{0, -2, 5}, std::hypot(1.0, 1.0)},  // off the second end's rim
   };
   for (const Case &c : cases) {
     const auto where = gridlume::cylinder_distance(cylinder, c.x);
@@ -91,8 +91,8 @@ TEST(CylinderDistance, AZeroLengthAxisHoldsEveryPoint) {
 
 TEST(HexahedronDistance, InsideTheCubeAndOnItsFaces) {
   const auto cube = hexahedron_of(unit_cube);
-  for (Vector3 x : {Vector3{0.5, 0.5, 0.5}, Vector3{0, 0, 0}, Vector3{1, 0.5, 1},
-                    Vector3{0.999, 0.001, 0.5}})
+  for (Vector3 x :
+       {Vector3{0.5, 0.5, 0.5}, Vector3{0, 0, 0}, Vector3{1, 0.5, 1}, Vector3{0.999, 0.001, 0.5}})
     EXPECT_TRUE(gridlume::hexahedron_distance(cube, x).inside);
 }
 
@@ -103,11 +103,11 @@ TEST(HexahedronDistance, OutsideTheDistanceToTheNearestFaceEdgeOrCorner) {
     double distance;
   };
   const Case cases[] = {
-      {{0.5, 0.5, 3}, 2.0},                        // above the top face
-      {{-0.25, 0.5, 0.5}, 0.25},                   // beside a side face
-      {{2, 2, 0.5}, std::sqrt(2.0)},               // off a vertical edge
-      {{-1, -1, -1}, std::sqrt(3.0)},              // off a corner
-      {{0.3, 1.5, 0.9}, 0.5},                      // beside the back face
+      {{0.5, 0.5, 3}, 2.0},            // above the top face
+      {{-0.25, 0.5, 0.5}, 0.25},       // beside a side face
+      {{2, 2, 0.5}, std::sqrt(2.0)},   // off a vertical edge
+      {{-1, -1, -1}, std::sqrt(3.0)},  // off a corner
+      {{0.3, 1.5, 0.9}, 0.5},          // beside the back face
   };
   for (const Case &c : cases) {
     const auto where = gridlume::hexahedron_distance(cube, c.x);
@@ -166,13 +166,13 @@ TEST(PointTriangleDistance, EveryRegionOfTheTriangle) {
     double distance;
   };
   const Case cases[] = {
-      {{0.5, 0.5, 3}, 3.0},                 // above the interior
-      {{-1, -1, 0}, std::sqrt(2.0)},        // corner a
-      {{3, -1, 0}, std::sqrt(2.0)},         // corner b
-      {{-1, 3, 0}, std::sqrt(2.0)},         // corner c
-      {{1, -2, 0}, 2.0},                    // edge ab
-      {{-2, 1, 1}, std::sqrt(5.0)},         // edge ca
-      {{2, 2, 0}, std::sqrt(2.0)},          // edge bc
+      {{0.5, 0.5, 3}, 3.0},           // above the interior
+      {{-1, -1, 0}, std::sqrt(2.0)},  // corner a
+      {{3, -1, 0}, std::sqrt(2.0)},   // corner b
+      {{-1, 3, 0}, std::sqrt(2.0)},   // corner c
+      {{1, -2, 0}, 2.0},              // edge ab
+      {{-2, 1, 1}, std::sqrt(5.0)},   // edge ca
+      {{2, 2, 0}, std::sqrt(2.0)},    // edge bc
   };
   for (const Case &k : cases)
     EXPECT_NEAR(gridlume::point_triangle_distance(k.x, a, b, c), k.distance, tight);
@@ -180,8 +180,8 @@ TEST(PointTriangleDistance, EveryRegionOfTheTriangle) {
 
 TEST(PointTriangleDistance, DegenerateTrianglesAnswerTheirEdges) {
   const Vector3 x{1, 1, 0};
-  EXPECT_NEAR(gridlume::point_triangle_distance(x, {0, 0, 0}, {0, 0, 0}, {0, 0, 0}),
-              std::sqrt(2.0), tight);
+  EXPECT_NEAR(gridlume::point_triangle_distance(x, {0, 0, 0}, {0, 0, 0}, {0, 0, 0}), std::sqrt(2.0),
+              tight);
   EXPECT_NEAR(gridlume::point_triangle_distance(x, {0, 0, 0}, {2, 0, 0}, {2, 0, 0}), 1.0, tight);
   EXPECT_NEAR(gridlume::point_triangle_distance(x, {0, 0, 0}, {1, 0, 0}, {3, 0, 0}), 1.0, tight);
   EXPECT_NEAR(gridlume::point_triangle_distance({5, 0, 0}, {0, 0, 0}, {1, 0, 0}, {3, 0, 0}), 2.0,

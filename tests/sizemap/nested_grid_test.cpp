@@ -69,10 +69,10 @@ TEST(GridCellCounts, AFlatBoxGetsOneCellAcrossItsFlatDimension) {
 }
 
 TEST(GridCellCounts, StretchedPointLikeAndInvertedBoxesStayWithinTheTarget) {
-  for (const Box &box : {Box{{0, 0, 0}, {1000, 1, 1}}, Box{{0, 0, 0}, {1, 0.0005, 0.0005}},
-                         Box{{0, 0, 0}, {0, 0, 0}}, Box{{1, 1, 1}, {0, 0, 0}},
-                         Box{{0, 0, 0}, {1e300, 1e-300, 1}},
-                         Box{{0, 0, 0}, {std::numeric_limits<double>::infinity(), 1, 1}}}) {
+  for (const Box &box :
+       {Box{{0, 0, 0}, {1000, 1, 1}}, Box{{0, 0, 0}, {1, 0.0005, 0.0005}},
+        Box{{0, 0, 0}, {0, 0, 0}}, Box{{1, 1, 1}, {0, 0, 0}}, Box{{0, 0, 0}, {1e300, 1e-300, 1}},
+        Box{{0, 0, 0}, {std::numeric_limits<double>::infinity(), 1, 1}}}) {
     const auto counts = counts_for(box, gridlume::root_cell_target);
     for (std::int32_t n : counts) EXPECT_GE(n, 1);
     EXPECT_LE(product(counts), gridlume::root_cell_target);
@@ -218,7 +218,8 @@ TEST(NestedGridBuild, EveryAllocationFailureGivesNoDataAndLeaksNothing) {
 // n zero-radius spheres at one point: every level has a single crowded cell.
 ConstraintList stacked(int n) {
   ConstraintList list;
-  for (int k = 0; k < n; ++k) list.records.push_back(gridlume::make_sphere({0.5101, 0.5101, 0.5101}, 0, 1.0));
+  for (int k = 0; k < n; ++k)
+    list.records.push_back(gridlume::make_sphere({0.5101, 0.5101, 0.5101}, 0, 1.0));
   return list;
 }
 

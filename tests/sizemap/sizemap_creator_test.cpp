@@ -1,12 +1,13 @@
 // The size map creator seen from the interface: creation, the argument checks
 // of every constraint, and the sizes and metrics of the generated size maps.
+#include "sizemap/sizemap_creator.hpp"
+
 #include <cmath>
 #include <limits>
 #include <vector>
 
 #include "core/context.hpp"
 #include "sizemap/creator_fixture.hpp"
-#include "sizemap/sizemap_creator.hpp"
 
 namespace {
 
@@ -22,10 +23,12 @@ TEST_F(CreatorTest, ANewCreatorNeedsAContextABoxAndAKnownKind) {
   EXPECT_EQ(gridlume_sizemap_creator_new(context, 1, nullptr, high), nullptr);
   EXPECT_EQ(gridlume_sizemap_creator_new(context, 1, low, nullptr), nullptr);
   EXPECT_TRUE(messages.messages().empty());
-  for (int kind : {0, 3, -1}) EXPECT_EQ(gridlume_sizemap_creator_new(context, kind, low, high), nullptr);
+  for (int kind : {0, 3, -1})
+    EXPECT_EQ(gridlume_sizemap_creator_new(context, kind, low, high), nullptr);
   ASSERT_EQ(messages.messages().size(), 3u);
   EXPECT_EQ(messages.messages()[0].code, -1);
-  EXPECT_EQ(messages.messages()[0].description, "sizemap_creator:new : Unsupported creator kind.\n");
+  EXPECT_EQ(messages.messages()[0].description,
+            "sizemap_creator:new : Unsupported creator kind.\n");
   for (int kind : {1, 2}) {
     gridlume_sizemap_creator *creator = gridlume_sizemap_creator_new(context, kind, low, high);
     ASSERT_NE(creator, nullptr);
@@ -50,16 +53,17 @@ TEST_F(CreatorTest, ConstraintsAreKeptInTheOrderTheyAreAdded) {
   EXPECT_EQ(gridlume_sizemap_creator_add_constraint_on_sphere(creator, p, 0, 0), 0);
   EXPECT_EQ(gridlume_sizemap_creator_add_constraint_on_cylinder(creator, p, q, 0, 2), 0);
   EXPECT_EQ(gridlume_sizemap_creator_add_constraint_on_point(creator, p, 3), 0);
-  EXPECT_EQ(gridlume_sizemap_creator_add_constraint_on_hexahedron(creator, p, p, p, p, q, q, q, q, 4),
-            0);
+  EXPECT_EQ(
+      gridlume_sizemap_creator_add_constraint_on_hexahedron(creator, p, p, p, p, q, q, q, q, 4), 0);
   EXPECT_EQ(gridlume_sizemap_creator_add_constraint_default_gradation(creator, 0), 0);
   EXPECT_EQ(creator->constraint_count, 6);
   using gridlume::ConstraintType;
   std::vector<ConstraintType> types;
-  for (const gridlume::Constraint *c = creator->first; c != nullptr; c = c->next) types.push_back(c->type);
-  EXPECT_EQ(types, (std::vector<ConstraintType>{ConstraintType::default_size, ConstraintType::sphere,
-                                                ConstraintType::cylinder, ConstraintType::point,
-                                                ConstraintType::hexahedron,
+  for (const gridlume::Constraint *c = creator->first; c != nullptr; c = c->next)
+    types.push_back(c->type);
+  EXPECT_EQ(types, (std::vector<ConstraintType>{ConstraintType::default_size,
+                                                ConstraintType::sphere, ConstraintType::cylinder,
+                                                ConstraintType::point, ConstraintType::hexahedron,
                                                 ConstraintType::default_gradation}));
   EXPECT_EQ(creator->last->type, ConstraintType::default_gradation);
   // The defaults cover the creator's box.
@@ -101,9 +105,11 @@ TEST_F(CreatorTest, NegativeSizesRadiiAndGradationsAndMissingPointsAreRefused) {
        "sizemap_creator:add_constraint_on_cylinder : Error : radius must be positive or zero.\n"},
       {gridlume_sizemap_creator_add_constraint_on_cylinder(creator, p, p, 1, -2),
        "sizemap_creator:add_constraint_on_cylinder : Error : size must be positive or zero.\n"},
-      {gridlume_sizemap_creator_add_constraint_on_hexahedron(creator, p, p, p, p, p, p, p, nullptr, 1),
+      {gridlume_sizemap_creator_add_constraint_on_hexahedron(creator, p, p, p, p, p, p, p, nullptr,
+                                                             1),
        "sizemap_creator:add_constraint_on_hexahedron : Error using provided NULL point.\n"},
-      {gridlume_sizemap_creator_add_constraint_on_hexahedron(creator, nullptr, p, p, p, p, p, p, p, 1),
+      {gridlume_sizemap_creator_add_constraint_on_hexahedron(creator, nullptr, p, p, p, p, p, p, p,
+                                                             1),
        "sizemap_creator:add_constraint_on_hexahedron : Error using provided NULL point.\n"},
       {gridlume_sizemap_creator_add_constraint_on_hexahedron(creator, p, p, p, p, p, p, p, p, -3),
        "sizemap_creator:add_constraint_on_hexahedron : Error : size must be positive or zero.\n"},
@@ -122,8 +128,9 @@ TEST_F(CreatorTest, NegativeSizesRadiiAndGradationsAndMissingPointsAreRefused) {
   EXPECT_EQ(gridlume_sizemap_creator_add_constraint_on_point(nullptr, p, 1), -1);
   EXPECT_EQ(gridlume_sizemap_creator_add_constraint_on_sphere(nullptr, p, 1, 1), -1);
   EXPECT_EQ(gridlume_sizemap_creator_add_constraint_on_cylinder(nullptr, p, p, 1, 1), -1);
-  EXPECT_EQ(gridlume_sizemap_creator_add_constraint_on_hexahedron(nullptr, p, p, p, p, p, p, p, p, 1),
-            -1);
+  EXPECT_EQ(
+      gridlume_sizemap_creator_add_constraint_on_hexahedron(nullptr, p, p, p, p, p, p, p, p, 1),
+      -1);
   EXPECT_EQ(gridlume_sizemap_creator_generate_sizemap(nullptr), nullptr);
   EXPECT_EQ(messages.messages().size(), std::size(cases));
 }
@@ -331,7 +338,9 @@ TEST(CreatorMemory, EveryAllocationFailureIsReportedAndLeaksNothing) {
       });
   using Add = int (*)(gridlume_sizemap_creator *);
   const Add adds[] = {
-      [](gridlume_sizemap_creator *c) { return gridlume_sizemap_creator_add_constraint_default(c, 1); },
+      [](gridlume_sizemap_creator *c) {
+        return gridlume_sizemap_creator_add_constraint_default(c, 1);
+      },
       [](gridlume_sizemap_creator *c) {
         return gridlume_sizemap_creator_add_constraint_default_gradation(c, 1.5);
       },
@@ -366,7 +375,8 @@ TEST(CreatorMemory, EveryAllocationFailureIsReportedAndLeaksNothing) {
   for (int kind : {1, 2}) {
     gridlume_test::expect_each_allocation_failure_reported(
         [&](gridlume_context *context, gridlume_test::AllocationFailure &failure) {
-          gridlume_sizemap_creator *creator = gridlume_sizemap_creator_new(context, kind, low, high);
+          gridlume_sizemap_creator *creator =
+              gridlume_sizemap_creator_new(context, kind, low, high);
           // Enough spheres of radius 0 in one cell to split it, and a few
           // of its sub-cells.
           gridlume_sizemap_creator_add_constraint_default(creator, 1);

@@ -1,5 +1,7 @@
 // Evaluation through the nested grid against a direct pass over every
 // constraint, and evaluation of one size map from several threads at once.
+#include "sizemap/sizemap_evaluation.hpp"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -8,7 +10,6 @@
 #include <vector>
 
 #include "sizemap/creator_fixture.hpp"
-#include "sizemap/sizemap_evaluation.hpp"
 
 namespace {
 

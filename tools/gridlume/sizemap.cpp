@@ -107,8 +107,8 @@ std::string parse_description(std::istream &stream, Description &description) {
     const std::string &keyword = words[0];
     if (keyword == "isotropic" || keyword == "metric") {
       if (words.size() > 1) return where + "unexpected '" + words[1] + "'";
-      description.kind =
-          keyword == "metric" ? GRIDLUME_SIZEMAP_CREATOR_METRIC : GRIDLUME_SIZEMAP_CREATOR_ISOTROPIC;
+      description.kind = keyword == "metric" ? GRIDLUME_SIZEMAP_CREATOR_METRIC
+                                             : GRIDLUME_SIZEMAP_CREATOR_ISOTROPIC;
       continue;
     }
     std::vector<double> numbers;
@@ -155,8 +155,8 @@ int run_sizemap(const Command &command, const Arguments &arguments) {
   const std::string &mesh_path = arguments.positionals[1];
   const std::string &output = arguments.positionals[2];
   if (find_mesh_format(mesh_path) == nullptr)
-    return usage_error(command, "unknown mesh format of '" + mesh_path + "' (known: " +
-                                    known_mesh_extensions() + ")");
+    return usage_error(command, "unknown mesh format of '" + mesh_path +
+                                    "' (known: " + known_mesh_extensions() + ")");
   if (!ends_with(output, ".sol") && !ends_with(output, ".solb"))
     return usage_error(command, "the output must be a '.sol' or '.solb' file");
 
@@ -186,7 +186,8 @@ int run_sizemap(const Command &command, const Arguments &arguments) {
   }
   gridlume_sizemap *sizemap = gridlume_sizemap_creator_generate_sizemap(creator);
   if (sizemap == nullptr) return session.fail("not enough memory to build the size map");
-  gridlume_sizemap *at_vertices = gridlume_sizemap_new_mesh_vertex_from_sizemap_and_mesh(sizemap, mesh);
+  gridlume_sizemap *at_vertices =
+      gridlume_sizemap_new_mesh_vertex_from_sizemap_and_mesh(sizemap, mesh);
   if (at_vertices == nullptr) return session.fail("not enough memory to evaluate the size map");
   if (gridlume_sizemap_write_sol(at_vertices, output.c_str()) != GRIDLUME_STATUS_OK)
     return session.fail_unless_reported("cannot write '" + output + "'");
