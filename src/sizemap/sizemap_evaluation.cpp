@@ -15,6 +15,8 @@ namespace {
 constexpr double sphere_reach_widening = 1.0 + 1e-9;
 // The same margin for the bounds of the cell lists.
 constexpr double bound_lowering = 1.0 - 1e-9;
+// Relative rounding allowed on a cell boundary.
+constexpr double coordinate_rounding = 1e-12;
 
 struct TraversalFrame {
   std::int32_t grid;
@@ -121,15 +123,17 @@ Box influence_box(const EvaluationData &data, std::int32_t number) noexcept {
 float size_bound(const EvaluationData &data, std::int32_t number, const Box &cell) noexcept {
   const Constraint &constraint = data.constraints[number - 1];
   const double size = constraint.value;
-  // Constraints without a size are never used by a graded evaluation; without
-  // a growing slope the size itself is the only bound.
+  // Constraints without a size are never used by a graded evaluation; the
+  // bounds only serve a slope above 0.
   if (!(size > 0.0)) return std::numeric_limits<float>::infinity();
   if (!(data.log_gradation > 0.0)) return -std::numeric_limits<float>::infinity();
   // The query box of a point reaching into the cell lies within the cell
-  // widened by the tolerance; the shape lies within its own box.
+  // widened by the tolerance, and by the rounding of cell boundaries far from
+  // the origin; the shape lies within its own box.
   const auto gap = [&](double cell_low, double cell_high, double shape_low, double shape_high) {
-    return std::max(
-        {shape_low - (cell_high + data.tolerance), (cell_low - data.tolerance) - shape_high, 0.0});
+    const double reach =
+        data.tolerance + coordinate_rounding * (std::abs(cell_low) + std::abs(cell_high));
+    return std::max({shape_low - (cell_high + reach), (cell_low - reach) - shape_high, 0.0});
   };
   const double dx =
       gap(cell.minimum.x, cell.maximum.x, constraint.box_minimum.x, constraint.box_maximum.x);
@@ -141,6 +145,9 @@ float size_bound(const EvaluationData &data, std::int32_t number, const Box &cel
   // makes the bound exceed the size the constraint gives.
   const double bound =
       (size + std::sqrt(dx * dx + dy * dy + dz * dz) * data.log_gradation) * bound_lowering;
+  // A shape with coordinates that are not numbers gets no bound, so the
+  // lists stay ordered.
+  if (std::isnan(bound)) return -std::numeric_limits<float>::infinity();
   const auto narrow = static_cast<float>(bound);
   return narrow > bound ? std::nextafter(narrow, -std::numeric_limits<float>::infinity()) : narrow;
 }

@@ -24,15 +24,19 @@ struct Scene {
 // Shapes of every kind scattered over the box with a fixed seed. Shapes that
 // hold every point (coincident cylinder ends) are left out: the direct pass
 // would find them everywhere, the grid only where they are listed.
-Scene random_scene(double default_size, double gradation, int shape_count) {
+Scene random_scene(double default_size, double gradation, int shape_count, double offset) {
   std::mt19937 random(20261206);
   std::uniform_real_distribution<double> coordinate(-1.0, 11.0), unit(0.0, 1.0);
-  auto point = [&] { return Vector3{coordinate(random), coordinate(random), coordinate(random)}; };
+  auto point = [&] {
+    return Vector3{offset + coordinate(random), offset + coordinate(random),
+                   offset + coordinate(random)};
+  };
   auto near = [&](const Vector3 &p, double reach) {
     return Vector3{p.x + reach * (unit(random) - 0.5), p.y + reach * (unit(random) - 0.5),
                    p.z + reach * (unit(random) - 0.5)};
   };
   Scene scene;
+  scene.box = {{offset, offset, offset}, {offset + 10, offset + 10, offset + 10}};
   Constraint size{}, grade{};
   size.type = gridlume::ConstraintType::default_size;
   size.value = default_size;
@@ -92,12 +96,15 @@ double direct_size(const Scene &scene, const Vector3 &x) {
 
 constexpr int shape_count = 150;
 
-class EvaluationAgreement : public testing::TestWithParam<double> {};
+// A gradation and where the box lies: at the origin, or far from it, where
+// cell boundaries round.
+class EvaluationAgreement : public testing::TestWithParam<std::tuple<double, double>> {};
 
 TEST_P(EvaluationAgreement, TheGridFindsWhatADirectPassOverEveryConstraintFinds) {
   // Influence boxes a few cells wide, so that cells list a handful of
   // constraints: crowded cells split down to 262 144 leaves each.
-  const Scene scene = random_scene(1.0, GetParam(), shape_count);
+  const auto [gradation, offset] = GetParam();
+  const Scene scene = random_scene(1.0, gradation, shape_count, offset);
   gridlume::EvaluationData *data =
       gridlume::build_evaluation_data(nullptr, scene.box, scene.records.data());
   ASSERT_NE(data, nullptr);
@@ -108,7 +115,8 @@ TEST_P(EvaluationAgreement, TheGridFindsWhatADirectPassOverEveryConstraintFinds)
   for (int k = 0; k < 20000; ++k) {
     // Every fourth point is a constraint's own reference point, so that
     // points inside shapes and exactly on point constraints are tried.
-    Vector3 x{coordinate(random), coordinate(random), coordinate(random)};
+    Vector3 x{offset + coordinate(random), offset + coordinate(random),
+              offset + coordinate(random)};
     if (k % 4 == 0) {
       const Constraint &c = scene.records[2 + (k / 4) % shape_count];
       x = c.type == gridlume::ConstraintType::sphere     ? c.sphere.centre
@@ -126,7 +134,9 @@ TEST_P(EvaluationAgreement, TheGridFindsWhatADirectPassOverEveryConstraintFinds)
   gridlume::delete_evaluation_data(data);
 }
 
-INSTANTIATE_TEST_SUITE_P(Gradations, EvaluationAgreement, testing::Values(1.5, 3.0, 0.0));
+INSTANTIATE_TEST_SUITE_P(Gradations, EvaluationAgreement,
+                         testing::Combine(testing::Values(1.5, 3.0, 0.0),
+                                          testing::Values(0.0, 1e7)));
 
 TEST(ConcurrentEvaluation, ThreadsSharingOneSizemapGetTheSizesOfOneThread) {
   gridlume_test::Context context;
