@@ -30,6 +30,7 @@
 #include "gridlume/proximity.h"
 #include "gridlume/quality.h"
 #include "gridlume/sizemap.h"
+#include "gridlume/sizemap_creator.h"
 #include "gridlume/statistics.h"
 #include "gridlume/tag_system.h"
 #include "gridlume/topological_statistics.h"

@@ -153,7 +153,8 @@ GRIDLUME_API gridlume_sizemap *gridlume_sizemap_new_read_bb(gridlume_mesh *mesh,
                                                             const char *file_name);
 /* Writes the values of a type 4 or 8 size map at every vertex of its mesh to
    a bb text file ("%.8g" per value). 0, or as gridlume_sizemap_write_sol
-   with messages "sizemap:write_bb : ...". */
+   with messages "sizemap:write_bb : ..."; a file that cannot be written to
+   its end or closed answers -1 without a message. */
 GRIDLUME_API int gridlume_sizemap_write_bb(gridlume_sizemap *sizemap, const char *file_name);
 
 GRIDLUME_END_DECLS

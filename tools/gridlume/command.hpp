@@ -36,6 +36,7 @@ extern const Command convert_command;
 extern const Command crack_command;
 extern const Command proximity_command;
 extern const Command highorder_command;
+extern const Command sizemap_command;
 
 // Every subcommand, in the order of the tool's help.
 std::span<const Command *const> all_commands();
