@@ -14,6 +14,7 @@
 #include "gridlume/context.h"
 #include "gridlume/mesh.h"
 #include "gridlume/mesh_checks.h"
+#include "gridlume/mesh_formats.h"
 #include "gridlume/mesh_io.h"
 #include "gridlume/mesh_memory.h"
 #include "gridlume/quality.h"

@@ -1,0 +1,252 @@
+// Building the mesh of an STL file: facet corners merged into shared
+// vertices through a bucket grid over their bounding box.
+//
+// The grid has about 125 cells, as the reader has always had. A cell of it
+// can hold a great many vertices (a million-vertex surface puts thousands in
+// each), so every cell is further split, per axis, into parts no smaller
+// than the tolerance: a vertex within the tolerance of a corner then lies in
+// the parts overlapping the box of half-width `tolerance` around the corner,
+// one to eight parts in practice. Parts are numbered over the whole grid and
+// hashed into a table of chain heads; each vertex is an entry of the store,
+// chained to the next vertex of its bucket.
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <new>
+#include <utility>
+
+#include "gridlume/mesh_memory.h"
+#include "io/stl_facets.hpp"
+#include "mesh/memory_storage.hpp"
+
+namespace gridlume {
+
+namespace {
+
+// The grid aims at this many cells, and shrinks while it has more than
+// grid_cell_slack times as many.
+constexpr double grid_cell_target = 125;
+constexpr double grid_cell_slack = 1.3;
+constexpr double grid_shrink_factor = 0.75;
+constexpr double grid_max_cells_per_axis = 125;
+// The entry store starts with room for this many vertices per facet, and
+// grows by the larger of this factor and this step.
+constexpr std::int64_t entries_per_facet = 3;
+constexpr double entry_growth_factor = 1.2;
+constexpr std::int64_t entry_growth_step = 21;
+// Parts per axis over the whole grid, so that a part number fits 63 bits.
+constexpr std::int64_t max_parts_per_axis = std::int64_t(1) << 20;
+// Parts are kept a little larger than the tolerance, so that rounding in
+// their sizes never makes one smaller.
+constexpr double part_size_margin = 1.0 + 1e-9;
+// Chain heads: a power of two between these, near the facet count.
+constexpr int min_bucket_bits = 10;
+constexpr int max_bucket_bits = 26;
+
+// A vertex of the store: its coordinates (corners are floats) and the next
+// vertex of its bucket, 0 at the end.
+struct Entry {
+  float xyz[3];
+  std::int32_t next;
+};
+
+struct Axis {
+  double minimum = 0;
+  double part_size = 0;  // 0 for a flat axis: every corner in part 0
+  std::int64_t parts = 1;
+
+  std::int64_t part_of(double coordinate) const {
+    if (!(part_size > 0)) return 0;
+    const double position = (coordinate - minimum) / part_size;
+    if (!(position >= 0)) return 0;
+    if (position >= static_cast<double>(parts - 1)) return parts - 1;
+    return static_cast<std::int64_t>(position);
+  }
+};
+
+class VertexGrid {
+ public:
+  VertexGrid(const StlFacets &facets, double tolerance) : tolerance_(tolerance) {
+    size_axes(facets);
+    int bits = min_bucket_bits;
+    while (bits < max_bucket_bits && (std::int64_t(1) << bits) < facets.facet_count()) ++bits;
+    heads_.assign(std::size_t(1) << bits, 0);
+    mask_ = (std::uint64_t(1) << bits) - 1;
+    entries_.reserve(static_cast<std::size_t>(entries_per_facet * facets.facet_count() + 1));
+    entries_.push_back(Entry{});  // number 0 ends the chains
+  }
+
+  // The number of the vertex nearest to the corner within the tolerance,
+  // adding the corner as a new vertex when there is none.
+  std::int32_t vertex_of(const float *corner) {
+    std::int64_t low[3], high[3];
+    for (int a = 0; a < 3; ++a) {
+      low[a] = axes_[a].part_of(corner[a] - tolerance_);
+      high[a] = axes_[a].part_of(corner[a] + tolerance_);
+    }
+    std::int32_t nearest = 0;
+    double nearest_square = std::numeric_limits<double>::infinity();
+    for (std::int64_t z = low[2]; z <= high[2]; ++z)
+      for (std::int64_t y = low[1]; y <= high[1]; ++y)
+        for (std::int64_t x = low[0]; x <= high[0]; ++x)
+          for (std::int32_t v = heads_[bucket(x, y, z)]; v != 0; v = entries_[v].next) {
+            const Entry &entry = entries_[v];
+            const double dx = double(entry.xyz[0]) - corner[0];
+            const double dy = double(entry.xyz[1]) - corner[1];
+            const double dz = double(entry.xyz[2]) - corner[2];
+            const double square = dx * dx + dy * dy + dz * dz;
+            // Of vertices at the same distance, the first numbered is kept.
+            if (square < nearest_square || (square == nearest_square && v < nearest)) {
+              nearest = v;
+              nearest_square = square;
+            }
+          }
+    if (nearest != 0 && std::sqrt(nearest_square) < tolerance_) return nearest;
+    return add(corner);
+  }
+
+  // The vertices, numbered from 1 (entry 0 is no vertex).
+  Vector<Entry> take_entries() { return std::move(entries_); }
+
+ private:
+  void size_axes(const StlFacets &facets) {
+    double minimum[3], maximum[3];
+    for (int a = 0; a < 3; ++a) {
+      minimum[a] = std::numeric_limits<double>::infinity();
+      maximum[a] = -minimum[a];
+    }
+    const float *corner = facets.corners.data();
+    for (std::size_t k = 0; k < facets.corners.size(); k += 3, corner += 3)
+      for (int a = 0; a < 3; ++a) {
+        minimum[a] = std::min(minimum[a], double(corner[a]));
+        maximum[a] = std::max(maximum[a], double(corner[a]));
+      }
+    double extent[3], cells[3];
+    for (int a = 0; a < 3; ++a) extent[a] = std::isfinite(maximum[a] - minimum[a]) ? maximum[a] - minimum[a] : 0;
+    double cell = std::cbrt(std::fabs(extent[0] * extent[1] * extent[2]) / grid_cell_target);
+    if (!(cell > 0)) cell = 1;
+    for (int a = 0; a < 3; ++a) cells[a] = std::max(1.0, extent[a] / cell);
+    while (cells[0] * cells[1] * cells[2] > grid_cell_slack * grid_cell_target)
+      for (double &count : cells)
+        count = std::clamp(count * grid_shrink_factor, 1.0, grid_max_cells_per_axis);
+    for (int a = 0; a < 3; ++a) {
+      const auto cell_count = static_cast<std::int64_t>(cells[a]);
+      const double cell_size = extent[a] / static_cast<double>(cell_count);
+      std::int64_t split = 1;
+      if (cell_size > 0 && tolerance_ > 0) {
+        const double fitting = std::floor(cell_size / (tolerance_ * part_size_margin));
+        split = static_cast<std::int64_t>(
+            std::clamp(fitting, 1.0, double(max_parts_per_axis / cell_count)));
+      }
+      axes_[a].minimum = minimum[a];
+      axes_[a].parts = cell_count * split;
+      axes_[a].part_size = cell_size / static_cast<double>(split);
+    }
+  }
+
+  std::size_t bucket(std::int64_t x, std::int64_t y, std::int64_t z) const {
+    // Parts next to each other along the first axis share cache lines.
+    constexpr std::uint64_t y_mix = 0x9E3779B1u, z_mix = 0x85EBCA77u;
+    return static_cast<std::size_t>((std::uint64_t(x) + std::uint64_t(y) * y_mix +
+                                     std::uint64_t(z) * z_mix) & mask_);
+  }
+
+  std::int32_t add(const float *corner) {
+    if (entries_.size() == entries_.capacity()) {
+      const std::size_t size = entries_.size();
+      entries_.reserve(std::max<std::size_t>(static_cast<std::size_t>(size * entry_growth_factor),
+                                             size + entry_growth_step));
+    }
+    const auto number = static_cast<std::int32_t>(entries_.size());
+    std::int32_t &head = head_of(corner);
+    entries_.push_back(Entry{{corner[0], corner[1], corner[2]}, head});
+    head = number;
+    return number;
+  }
+
+  std::int32_t &head_of(const float *corner) {
+    return heads_[bucket(axes_[0].part_of(corner[0]), axes_[1].part_of(corner[1]),
+                         axes_[2].part_of(corner[2]))];
+  }
+
+  double tolerance_;
+  Axis axes_[3];
+  Vector<std::int32_t> heads_;
+  std::uint64_t mask_ = 0;
+  Vector<Entry> entries_;
+};
+
+// How the tolerance bounds the merge.
+enum class Merge { none, within_tolerance, all };
+
+Merge merge_kind(double tolerance) {
+  if (tolerance < 0 || std::isinf(tolerance)) return Merge::all;
+  // A distance is never below 0, nor below an undefined tolerance.
+  if (!(tolerance > 0)) return Merge::none;
+  return Merge::within_tolerance;
+}
+
+int build(gridlume_mesh *mesh, const StlFacets &facets, double tolerance) {
+  MeshStorage &storage = *storage_of(mesh);
+  gridlume_mesh_set_dimension(mesh, 3);
+  const auto facet_count = static_cast<std::int32_t>(facets.facet_count());
+  const std::int64_t corner_count = std::int64_t(facet_count) * 3;
+  Vector<std::int32_t> corner_vertices(static_cast<std::size_t>(corner_count));
+  Vector<float> single;  // the coordinates when there is no grid
+  const float *vertex_coordinates = nullptr;
+  std::int64_t vertex_count = 0;
+  std::size_t vertex_stride = 3;
+  const Merge merge = merge_kind(tolerance);
+  Vector<Entry> grid_entries;
+  if (merge == Merge::within_tolerance && facet_count > 0) {
+    VertexGrid grid(facets, tolerance);
+    const float *corner = facets.corners.data();
+    corner_vertices[0] = grid.vertex_of(corner);
+    for (std::int64_t c = 1; c < corner_count; ++c) corner_vertices[c] = grid.vertex_of(corner + 3 * c);
+    grid_entries = grid.take_entries();
+    vertex_count = static_cast<std::int64_t>(grid_entries.size()) - 1;
+    vertex_coordinates = grid_entries[1].xyz;
+    vertex_stride = sizeof(Entry) / sizeof(float);
+  } else if (merge == Merge::all && facet_count > 0) {
+    std::fill(corner_vertices.begin(), corner_vertices.end(), 1);
+    vertex_count = 1;
+    vertex_coordinates = facets.corners.data();
+  } else {
+    for (std::int64_t c = 0; c < corner_count; ++c) corner_vertices[c] = static_cast<std::int32_t>(c + 1);
+    vertex_count = corner_count;
+    vertex_coordinates = facets.corners.data();
+  }
+  if (vertex_count > INT32_MAX) return GRIDLUME_STATUS_ERROR;
+  if (vertex_count > 0) {
+    double *xyz = sized_values<slot_vertex_coordinates>(storage, static_cast<int>(vertex_count));
+    if (xyz == nullptr) return GRIDLUME_STATUS_NO_MEMORY;
+    for (std::int64_t v = 0; v < vertex_count; ++v)
+      for (int a = 0; a < 3; ++a) xyz[3 * v + a] = vertex_coordinates[v * vertex_stride + a];
+  }
+  if (facet_count > 0) {
+    int *vertices = sized_values<slot_triangle_vertices>(storage, facet_count);
+    if (vertices == nullptr) return GRIDLUME_STATUS_NO_MEMORY;
+    std::copy(corner_vertices.begin(), corner_vertices.end(), vertices);
+    int *tags = sized_values<slot_triangle_tag>(storage, facet_count);
+    if (tags == nullptr) return GRIDLUME_STATUS_NO_MEMORY;
+    std::int32_t first = 0;
+    for (std::size_t group = 0; group < facets.group_ends.size(); ++group) {
+      std::fill(tags + first, tags + facets.group_ends[group], static_cast<int>(group + 1));
+      first = facets.group_ends[group];
+    }
+  }
+  return GRIDLUME_STATUS_OK;
+}
+
+}  // namespace
+
+int build_stl_mesh(gridlume_mesh *mesh, const StlFacets &facets, double tolerance) noexcept {
+  try {
+    return build(mesh, facets, tolerance);
+  } catch (const std::bad_alloc &) {
+    return GRIDLUME_STATUS_NO_MEMORY;
+  }
+}
+
+}  // namespace gridlume
