@@ -20,6 +20,7 @@ void LineReader::rewind() noexcept {
   std::rewind(file_);
   begin_ = end_ = block_.get();
   at_end_ = false;
+  skipping_ = false;
 }
 
 // Moves what is left to the front of the block and reads behind it; false
@@ -35,29 +36,53 @@ bool LineReader::refill() noexcept {
   return got != 0;
 }
 
-char *LineReader::next(std::size_t &length, bool &too_long) noexcept {
-  too_long = false;
-  bool skipping = false;  // inside a line longer than the whole block
+// Passes over the rest of a line whose start was given; false at the end of
+// the file.
+bool LineReader::skip_rest() noexcept {
   for (;;) {
     char *line_feed = static_cast<char *>(std::memchr(begin_, '\n', end_ - begin_));
-    if (line_feed != nullptr || (at_end_ && (begin_ != end_ || skipping))) {
+    if (line_feed != nullptr) {
+      begin_ = line_feed + 1;
+      return true;
+    }
+    begin_ = end_;
+    if (at_end_ || !refill()) return false;
+  }
+}
+
+char *LineReader::next(std::size_t &length, bool &too_long) noexcept {
+  too_long = false;
+  if (skipping_) {
+    skipping_ = false;
+    skip_rest();
+  }
+  for (;;) {
+    const std::size_t available = static_cast<std::size_t>(end_ - begin_);
+    char *line_feed = static_cast<char *>(std::memchr(begin_, '\n', available));
+    const std::size_t line_length =
+        line_feed != nullptr ? static_cast<std::size_t>(line_feed - begin_) : available;
+    if (line_length >= room_) {
+      // Only the line's start is given, as much as the buffer holds.
       char *line = begin_;
-      char *line_end = line_feed != nullptr ? line_feed : end_;
-      begin_ = line_feed != nullptr ? line_feed + 1 : end_;
-      *line_end = '\0';
-      length = static_cast<std::size_t>(line_end - line);
-      if (skipping || length >= room_) {
-        too_long = true;
-        line[0] = '\0';
-        length = 0;
+      too_long = true;
+      length = room_ - 1;
+      line[length] = '\0';
+      if (line_feed != nullptr) {
+        begin_ = line_feed + 1;
+      } else {
+        begin_ += room_;
+        skipping_ = true;
       }
       return line;
     }
-    if (at_end_) return nullptr;
-    if (static_cast<std::size_t>(end_ - begin_) == block_size) {
-      skipping = true;
-      begin_ = end_;
+    if (line_feed != nullptr || (at_end_ && available > 0)) {
+      char *line = begin_;
+      line[line_length] = '\0';
+      length = line_length;
+      begin_ = line_feed != nullptr ? line_feed + 1 : end_;
+      return line;
     }
+    if (at_end_) return nullptr;
     refill();
   }
 }
