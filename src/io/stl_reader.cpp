@@ -8,6 +8,7 @@
 #include "core/guard.hpp"
 #include "gridlume/mesh_formats.h"
 #include "gridlume/mesh_memory.h"
+#include "io/line_reader.hpp"
 #include "io/side_formats.hpp"
 #include "io/stl_facets.hpp"
 
@@ -32,19 +33,38 @@ bool starts_with_word(const char *line, const char *lower, const char *upper) {
   return std::strncmp(line, lower, length) == 0 || std::strncmp(line, upper, length) == 0;
 }
 
-// The next line; false at the end of the file or for a line longer than the
-// buffer.
-bool next_text_line(std::FILE *file, char (&line)[text_line_room]) {
-  if (std::fgets(line, text_line_room, file) == nullptr) return false;
-  return std::strchr(line, '\n') != nullptr || std::feof(file);
-}
+// Reads text lines, failing a line longer than the buffer or holding a NUL
+// byte (binary data is no text, whatever its first word).
+class TextLines {
+ public:
+  explicit TextLines(std::FILE *file) : lines_(file, text_line_room) {}
+  bool start() { return lines_.start(); }
+  // The next line; nullptr at the end of the file, `bad` set for a line
+  // that is no text line.
+  const char *next(bool &bad) {
+    std::size_t length = 0;
+    bool too_long = false;
+    const char *line = lines_.next(length, too_long);
+    bad = line != nullptr && (too_long || std::memchr(line, '\0', length) != nullptr);
+    return line;
+  }
+  // The next line when it is a text line, else nullptr.
+  const char *next_good() {
+    bool bad = false;
+    const char *line = next(bad);
+    return bad ? nullptr : line;
+  }
+
+ private:
+  LineReader lines_;
+};
 
 // The lines a facet passes over must at least be the ones expected, so that
 // a facet missing "endloop" or "endfacet" does not swallow the next facet's
 // first line.
-bool passes_over(std::FILE *file, const char *word) {
-  char line[text_line_room];
-  if (!next_text_line(file, line)) return false;
+bool passes_over(TextLines &lines, const char *word) {
+  const char *line = lines.next_good();
+  if (line == nullptr) return false;
   const char *first = line + std::strspn(line, " \t");
   return strncasecmp(first, word, std::strlen(word)) == 0;
 }
@@ -52,10 +72,13 @@ bool passes_over(std::FILE *file, const char *word) {
 Parse parse_text(const char *file_name, StlFacets &facets) {
   File file(std::fopen(file_name, "r"));
   if (!file) return Parse::failed;
-  char line[text_line_room];
+  TextLines lines(file.get());
+  if (!lines.start()) return Parse::no_memory;
   char word1[text_line_room], word2[text_line_room];
-  while (std::fgets(line, text_line_room, file.get()) != nullptr) {
-    if (std::strchr(line, '\n') == nullptr && !std::feof(file.get())) return Parse::failed;
+  const char *line;
+  bool bad = false;
+  while ((line = lines.next(bad)) != nullptr) {
+    if (bad) return Parse::failed;
     if (starts_with_word(line, "solid", "SOLID")) {
       // A new solid ends the previous one where it stands; its name is not
       // used.
@@ -64,18 +87,17 @@ Parse parse_text(const char *file_name, StlFacets &facets) {
     }
     if (starts_with_word(line, "endsolid", "ENDSOLID")) continue;
     float normal[3], corners[facet_coordinates];
-    if (std::sscanf(line, "%255s %255s %f %f %f\n", word1, word2, &normal[0], &normal[1],
+    if (std::sscanf(line, "%255s %255s %f %f %f", word1, word2, &normal[0], &normal[1],
                     &normal[2]) != 5)
       return Parse::failed;
-    if (!passes_over(file.get(), "outer")) return Parse::failed;
+    if (!passes_over(lines, "outer")) return Parse::failed;
     for (int c = 0; c < 3; ++c) {
-      if (!next_text_line(file.get(), line) ||
-          std::sscanf(line, "%255s %f %f %f\n", word1, &corners[3 * c], &corners[3 * c + 1],
-                      &corners[3 * c + 2]) != 4)
+      line = lines.next_good();
+      if (line == nullptr || std::sscanf(line, "%255s %f %f %f", word1, &corners[3 * c],
+                                         &corners[3 * c + 1], &corners[3 * c + 2]) != 4)
         return Parse::failed;
     }
-    if (!passes_over(file.get(), "endloop") || !passes_over(file.get(), "endfacet"))
-      return Parse::failed;
+    if (!passes_over(lines, "endloop") || !passes_over(lines, "endfacet")) return Parse::failed;
     facets.corners.insert(facets.corners.end(), corners, corners + facet_coordinates);
   }
   // Each group's end is where the next one starts; the last ends here.
