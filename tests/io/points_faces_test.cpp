@@ -171,6 +171,7 @@ TEST_F(PointsFaces, bad_pairs_are_refused_with_their_message) {
 
 TEST_F(PointsFaces, missing_files_are_reported) {
   const std::string base = temporary_path("absent");
+  std::remove((base + ".points").c_str());
   EXPECT_EQ(read(base), nullptr);
   EXPECT_EQ(sent(), refused(-1010, "Error opening .points file for reading."));
   write_file(base + ".points", three_points);
