@@ -3,13 +3,16 @@
 //
 // The grid has about 125 cells, as the reader has always had. A cell of it
 // can hold a great many vertices (a million-vertex surface puts thousands in
-// each), so every cell is further split, per axis, into parts no smaller
-// than the tolerance: a vertex within the tolerance of a corner then lies in
-// the parts overlapping the box of half-width `tolerance` around the corner,
-// one to eight parts in practice. Parts are numbered over the whole grid and
-// hashed into a table of chain heads; each vertex is an entry of the store,
-// chained to the next vertex of its bucket.
+// each), so every cell is further split, per axis, into parts about as large
+// as a facet's edge and never smaller than the tolerance: a vertex within
+// the tolerance of a corner then lies in the parts overlapping the box of
+// half-width `tolerance` around the corner, most often a single part. Parts
+// are numbered over the whole grid and hashed into a table of chain heads,
+// parts next to each other along the first axis in heads next to each other,
+// so that a walk along the surface stays in the cache; each vertex is an
+// entry of the store, chained to the next vertex of its bucket.
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -40,6 +43,9 @@ constexpr std::int64_t max_parts_per_axis = std::int64_t(1) << 20;
 // Parts are kept a little larger than the tolerance, so that rounding in
 // their sizes never makes one smaller.
 constexpr double part_size_margin = 1.0 + 1e-9;
+// The mean edge length sizing the parts is taken over at most this many
+// facets, spread over the file.
+constexpr std::int64_t edge_length_samples = 4096;
 // Chain heads: a power of two between these, near the facet count.
 constexpr int min_bucket_bits = 10;
 constexpr int max_bucket_bits = 26;
@@ -53,12 +59,15 @@ struct Entry {
 
 struct Axis {
   double minimum = 0;
-  double part_size = 0;  // 0 for a flat axis: every corner in part 0
+  double parts_per_length = 0;  // 0 for a flat axis: every corner in part 0
   std::int64_t parts = 1;
 
+  // Any function of the coordinate that never decreases as the coordinate
+  // grows finds every vertex of a box in the parts between those of the
+  // box's ends; a product by the inverse size is one (and quicker than a
+  // division).
   std::int64_t part_of(double coordinate) const {
-    if (!(part_size > 0)) return 0;
-    const double position = (coordinate - minimum) / part_size;
+    const double position = (coordinate - minimum) * parts_per_length;
     if (!(position >= 0)) return 0;
     if (position >= static_cast<double>(parts - 1)) return parts - 1;
     return static_cast<std::int64_t>(position);
@@ -80,6 +89,30 @@ class VertexGrid {
   // The number of the vertex nearest to the corner within the tolerance,
   // adding the corner as a new vertex when there is none.
   std::int32_t vertex_of(const float *corner) {
+    // Vertices never coincide (a corner at distance 0 from a vertex is
+    // merged into it), so a vertex at the corner's very place is the
+    // nearest. Neighbouring facets share corners: the vertices of the last
+    // few corners are looked at first.
+    for (std::int32_t v : recent_) {
+      const Entry &entry = entries_[v];
+      if (v != 0 && entry.xyz[0] == corner[0] && entry.xyz[1] == corner[1] &&
+          entry.xyz[2] == corner[2])
+        return remember(v);
+    }
+    return remember(search(corner));
+  }
+
+  // The vertices, numbered from 1 (entry 0 is no vertex).
+  Vector<Entry> take_entries() { return std::move(entries_); }
+
+ private:
+  std::int32_t remember(std::int32_t vertex) {
+    recent_[next_recent_] = vertex;
+    next_recent_ = (next_recent_ + 1) % recent_count;
+    return vertex;
+  }
+
+  std::int32_t search(const float *corner) {
     std::int64_t low[3], high[3];
     for (int a = 0; a < 3; ++a) {
       low[a] = axes_[a].part_of(corner[a] - tolerance_);
@@ -106,22 +139,24 @@ class VertexGrid {
     return add(corner);
   }
 
-  // The vertices, numbered from 1 (entry 0 is no vertex).
-  Vector<Entry> take_entries() { return std::move(entries_); }
-
- private:
   void size_axes(const StlFacets &facets) {
     double minimum[3], maximum[3];
     for (int a = 0; a < 3; ++a) {
-      minimum[a] = std::numeric_limits<double>::infinity();
-      maximum[a] = -minimum[a];
+      minimum[a] = facets.box_min[a];
+      maximum[a] = facets.box_max[a];
     }
-    const float *corner = facets.corners.data();
-    for (std::size_t k = 0; k < facets.corners.size(); k += 3, corner += 3)
-      for (int a = 0; a < 3; ++a) {
-        minimum[a] = std::min(minimum[a], double(corner[a]));
-        maximum[a] = std::max(maximum[a], double(corner[a]));
-      }
+    // Parts about as large as a facet's edge hold a vertex or a few of a
+    // surface.
+    double edge_sum = 0;
+    std::int64_t sampled = 0;
+    const std::int64_t step = std::max<std::int64_t>(1, facets.facet_count() / edge_length_samples);
+    for (std::int64_t f = 0; f < facets.facet_count(); f += step, ++sampled) {
+      const float *c = facets.corners.data() + f * facet_coordinates;
+      const double dx = double(c[3]) - c[0], dy = double(c[4]) - c[1], dz = double(c[5]) - c[2];
+      edge_sum += std::sqrt(dx * dx + dy * dy + dz * dz);
+    }
+    const double edge = sampled > 0 && std::isfinite(edge_sum) ? edge_sum / double(sampled) : 0;
+    const double part_floor = std::max(tolerance_ * part_size_margin, edge);
     double extent[3], cells[3];
     for (int a = 0; a < 3; ++a) extent[a] = std::isfinite(maximum[a] - minimum[a]) ? maximum[a] - minimum[a] : 0;
     double cell = std::cbrt(std::fabs(extent[0] * extent[1] * extent[2]) / grid_cell_target);
@@ -134,14 +169,15 @@ class VertexGrid {
       const auto cell_count = static_cast<std::int64_t>(cells[a]);
       const double cell_size = extent[a] / static_cast<double>(cell_count);
       std::int64_t split = 1;
-      if (cell_size > 0 && tolerance_ > 0) {
-        const double fitting = std::floor(cell_size / (tolerance_ * part_size_margin));
+      if (cell_size > 0 && part_floor > 0) {
+        const double fitting = std::floor(cell_size / part_floor);
         split = static_cast<std::int64_t>(
             std::clamp(fitting, 1.0, double(max_parts_per_axis / cell_count)));
       }
       axes_[a].minimum = minimum[a];
       axes_[a].parts = cell_count * split;
-      axes_[a].part_size = cell_size / static_cast<double>(split);
+      const double part_size = cell_size / static_cast<double>(split);
+      axes_[a].parts_per_length = part_size > 0 ? 1 / part_size : 0;
     }
   }
 
@@ -175,6 +211,10 @@ class VertexGrid {
   Vector<std::int32_t> heads_;
   std::uint64_t mask_ = 0;
   Vector<Entry> entries_;
+  // The vertices of the last corners, 0 where there is none yet.
+  static constexpr int recent_count = 6;
+  std::array<std::int32_t, recent_count> recent_{};
+  int next_recent_ = 0;
 };
 
 // How the tolerance bounds the merge.
@@ -191,50 +231,46 @@ int build(gridlume_mesh *mesh, const StlFacets &facets, double tolerance) {
   MeshStorage &storage = *storage_of(mesh);
   gridlume_mesh_set_dimension(mesh, 3);
   const auto facet_count = static_cast<std::int32_t>(facets.facet_count());
+  if (facet_count == 0) return GRIDLUME_STATUS_OK;
   const std::int64_t corner_count = std::int64_t(facet_count) * 3;
-  Vector<std::int32_t> corner_vertices(static_cast<std::size_t>(corner_count));
-  Vector<float> single;  // the coordinates when there is no grid
-  const float *vertex_coordinates = nullptr;
-  std::int64_t vertex_count = 0;
+  // Corner vertex numbers go straight into the triangles.
+  int *corner_vertices = sized_values<slot_triangle_vertices>(storage, facet_count);
+  if (corner_vertices == nullptr) return GRIDLUME_STATUS_NO_MEMORY;
+  const float *vertex_coordinates = facets.corners.data();
   std::size_t vertex_stride = 3;
-  const Merge merge = merge_kind(tolerance);
-  Vector<Entry> grid_entries;
-  if (merge == Merge::within_tolerance && facet_count > 0) {
-    VertexGrid grid(facets, tolerance);
-    const float *corner = facets.corners.data();
-    corner_vertices[0] = grid.vertex_of(corner);
-    for (std::int64_t c = 1; c < corner_count; ++c) corner_vertices[c] = grid.vertex_of(corner + 3 * c);
-    grid_entries = grid.take_entries();
-    vertex_count = static_cast<std::int64_t>(grid_entries.size()) - 1;
-    vertex_coordinates = grid_entries[1].xyz;
-    vertex_stride = sizeof(Entry) / sizeof(float);
-  } else if (merge == Merge::all && facet_count > 0) {
-    std::fill(corner_vertices.begin(), corner_vertices.end(), 1);
-    vertex_count = 1;
-    vertex_coordinates = facets.corners.data();
-  } else {
-    for (std::int64_t c = 0; c < corner_count; ++c) corner_vertices[c] = static_cast<std::int32_t>(c + 1);
-    vertex_count = corner_count;
-    vertex_coordinates = facets.corners.data();
+  std::int64_t vertex_count = 0;
+  Vector<Entry> grid_vertices;
+  switch (merge_kind(tolerance)) {
+    case Merge::within_tolerance: {
+      VertexGrid grid(facets, tolerance);
+      const float *corner = facets.corners.data();
+      for (std::int64_t c = 0; c < corner_count; ++c) corner_vertices[c] = grid.vertex_of(corner + 3 * c);
+      grid_vertices = grid.take_entries();
+      vertex_count = static_cast<std::int64_t>(grid_vertices.size()) - 1;
+      vertex_coordinates = grid_vertices[1].xyz;
+      vertex_stride = sizeof(Entry) / sizeof(float);
+      break;
+    }
+    case Merge::all:
+      std::fill(corner_vertices, corner_vertices + corner_count, 1);
+      vertex_count = 1;
+      break;
+    case Merge::none:
+      for (std::int64_t c = 0; c < corner_count; ++c) corner_vertices[c] = static_cast<int>(c + 1);
+      vertex_count = corner_count;
+      break;
   }
   if (vertex_count > INT32_MAX) return GRIDLUME_STATUS_ERROR;
-  if (vertex_count > 0) {
-    double *xyz = sized_values<slot_vertex_coordinates>(storage, static_cast<int>(vertex_count));
-    if (xyz == nullptr) return GRIDLUME_STATUS_NO_MEMORY;
-    for (std::int64_t v = 0; v < vertex_count; ++v)
-      for (int a = 0; a < 3; ++a) xyz[3 * v + a] = vertex_coordinates[v * vertex_stride + a];
-  }
-  if (facet_count > 0) {
-    int *vertices = sized_values<slot_triangle_vertices>(storage, facet_count);
-    if (vertices == nullptr) return GRIDLUME_STATUS_NO_MEMORY;
-    std::copy(corner_vertices.begin(), corner_vertices.end(), vertices);
-    int *tags = sized_values<slot_triangle_tag>(storage, facet_count);
-    if (tags == nullptr) return GRIDLUME_STATUS_NO_MEMORY;
-    std::int32_t first = 0;
-    for (std::size_t group = 0; group < facets.group_ends.size(); ++group) {
-      std::fill(tags + first, tags + facets.group_ends[group], static_cast<int>(group + 1));
-      first = facets.group_ends[group];
-    }
+  double *xyz = sized_values<slot_vertex_coordinates>(storage, static_cast<int>(vertex_count));
+  if (xyz == nullptr) return GRIDLUME_STATUS_NO_MEMORY;
+  for (std::int64_t v = 0; v < vertex_count; ++v)
+    for (int a = 0; a < 3; ++a) xyz[3 * v + a] = vertex_coordinates[v * vertex_stride + a];
+  int *tags = sized_values<slot_triangle_tag>(storage, facet_count);
+  if (tags == nullptr) return GRIDLUME_STATUS_NO_MEMORY;
+  std::int32_t first = 0;
+  for (std::size_t group = 0; group < facets.group_ends.size(); ++group) {
+    std::fill(tags + first, tags + facets.group_ends[group], static_cast<int>(group + 1));
+    first = facets.group_ends[group];
   }
   return GRIDLUME_STATUS_OK;
 }

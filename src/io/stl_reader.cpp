@@ -98,6 +98,7 @@ Parse parse_text(const char *file_name, StlFacets &facets) {
         return Parse::failed;
     }
     if (!passes_over(lines, "endloop") || !passes_over(lines, "endfacet")) return Parse::failed;
+    for (int c = 0; c < 3; ++c) facets.add_to_box(corners + 3 * c);
     facets.corners.insert(facets.corners.end(), corners, corners + facet_coordinates);
   }
   // Each group's end is where the next one starts; the last ends here.
@@ -135,23 +136,28 @@ Parse parse_binary(const char *file_name, StlFacets &facets) {
     return Parse::failed;
   if (std::fseek(file.get(), static_cast<long>(sizeof header), SEEK_SET) != 0)
     return Parse::failed;
-  facets.corners.resize(facet_count * facet_coordinates);
+  // Reserved, not resized: the corners are written once, as decoded.
+  facets.corners.reserve(facet_count * facet_coordinates);
   facets.group_ends.assign(1, static_cast<std::int32_t>(facet_count));
   Block<unsigned char> block(allocate_array<unsigned char>(binary_facets_per_read *
                                                             binary_facet_bytes));
-  if (!block) return Parse::no_memory;
-  float *out = facets.corners.data();
+  Block<float> decoded(allocate_array<float>(binary_facets_per_read * facet_coordinates));
+  if (!block || !decoded) return Parse::no_memory;
   for (std::uint64_t done = 0; done < facet_count;) {
     const std::size_t wanted =
         static_cast<std::size_t>(std::min<std::uint64_t>(binary_facets_per_read, facet_count - done));
     if (std::fread(block.get(), binary_facet_bytes, wanted, file.get()) != wanted)
       return Parse::failed;
+    float *out = decoded.get();
     for (std::size_t f = 0; f < wanted; ++f) {
       // The normal's three floats come first; the 16-bit attribute last.
       const unsigned char *record = block.get() + f * binary_facet_bytes + 3 * sizeof(float);
       for (int k = 0; k < facet_coordinates; ++k)
-        *out++ = little_endian_float(record + k * sizeof(float));
+        out[k] = little_endian_float(record + k * sizeof(float));
+      for (int c = 0; c < 3; ++c) facets.add_to_box(out + 3 * c);
+      out += facet_coordinates;
     }
+    facets.corners.insert(facets.corners.end(), decoded.get(), out);
     done += wanted;
   }
   return Parse::done;
