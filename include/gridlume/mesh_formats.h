@@ -43,7 +43,8 @@ GRIDLUME_API int gridlume_mesh_write_bdf(gridlume_mesh *mesh, const char *file_n
    that is not a number, a missing continuation line, a vertex index outside
    the deck's vertices) sends an error message naming the line and gives the
    mesh emptied; a failing accessor ends the reading and gives the mesh as
-   filled so far. NULL only when the mesh cannot be created. */
+   filled so far. NULL for a NULL context, or when memory fails (the mesh
+   cannot be created or filled). */
 GRIDLUME_API gridlume_mesh *gridlume_mesh_new_read_bdf(gridlume_context *context,
                                                        const char *file_name);
 
@@ -95,7 +96,9 @@ GRIDLUME_API int gridlume_mesh_write_msh2(gridlume_mesh *mesh, const char *base_
    hexahedra, in that order, their vertices as the mesh orders them) as a
    legacy VTK text file of an unstructured grid. Edges, triangles and
    quadrangles are not written. Returns 0, also when the file cannot be opened
-   (nothing is written then); -1 for a NULL mesh, -5 when memory fails. */
+   (nothing is written then); -1 for a NULL mesh; the failing accessor's
+   status when a vertex or element cannot be read (the file then ends
+   there). Nothing is allocated, so memory never fails. */
 GRIDLUME_API int gridlume_mesh_write_vtk(gridlume_mesh *mesh, const char *file_name);
 
 GRIDLUME_END_DECLS
