@@ -35,5 +35,7 @@ struct PointsFacesNames {
 inline constexpr int face_line_edge = 2;
 inline constexpr int face_line_triangle = 3;
 inline constexpr int face_line_quadrangle = 4;
+// Counts by line kind are indexed by the vertices per line.
+inline constexpr int face_line_kinds = face_line_quadrangle + 1;
 
 }  // namespace gridlume

@@ -165,7 +165,7 @@ class PairReader {
   int read_faces();
 
  private:
-  int count_face_lines(int &declared, int (&kind_counts)[5]);
+  int count_face_lines(int &declared, int (&kind_counts)[face_line_kinds]);
   int store_face(const FaceLayout &layout, const FaceLine &face, int index);
   int record_edge(int a, int b, int tag);
   int make_edges();
@@ -212,7 +212,7 @@ int PairReader::read_points() {
 
 // Counts the face lines by kind (index = vertices per line); blank lines
 // are passed over.
-int PairReader::count_face_lines(int &declared, int (&kind_counts)[5]) {
+int PairReader::count_face_lines(int &declared, int (&kind_counts)[face_line_kinds]) {
   Line line;
   bool too_long = false;
   if (!next_line(faces_, line, too_long) || std::sscanf(line, "%i", &declared) != 1)
@@ -254,7 +254,7 @@ int PairReader::store_face(const FaceLayout &layout, const FaceLine &face, int i
 
 int PairReader::read_faces() {
   int declared = 0;
-  int kind_counts[5] = {};
+  int kind_counts[face_line_kinds] = {};
   int status = count_face_lines(declared, kind_counts);
   if (status != 0) return status;
   for (const FaceLayout *layout : {&triangle_layout, &quadrangle_layout}) {
@@ -269,7 +269,7 @@ int PairReader::read_faces() {
   Line line;
   bool too_long = false;
   next_line(faces_, line, too_long);
-  int stored[5] = {};
+  int stored[face_line_kinds] = {};
   while (next_line(faces_, line, too_long)) {
     if (is_blank(line)) continue;
     int type = 0;

@@ -295,6 +295,28 @@ TEST_F(Bdf, malformed_records_refuse_the_deck_and_name_the_line) {
   }
 }
 
+TEST_F(Bdf, every_truncation_of_a_deck_is_read_or_refused_without_absent_vertices) {
+  add_every_kind(mesh);
+  const std::string whole = written(mesh) + "GRID,9,0,1.,2.,3.\nCTRIA3,1,4,1,2,9\n";
+  for (std::size_t length = 0; length < whole.size(); length += 7) {
+    gridlume_mesh *deck = read_deck(whole.substr(0, length));
+    ASSERT_NE(deck, nullptr);
+    const int vertices = value_of(gridlume_mesh_get_vertex_count, deck);
+    const int triangles = value_of(gridlume_mesh_get_triangle_count, deck);
+    for (int t = 1; t <= triangles; ++t)
+      for (int v : values_of<3>(gridlume_mesh_get_triangle_vertices, deck, t))
+        EXPECT_TRUE(v >= 0 && v <= vertices) << length;  // 0: a triangle never reached
+    gridlume_mesh_delete(deck);
+    sent();
+  }
+  // Bytes that are no text at all hold no record.
+  std::string garbage(4096, '\0');
+  for (std::size_t k = 0; k < garbage.size(); ++k) garbage[k] = char((k * 2654435761u) >> 24);
+  gridlume_mesh *deck = read_deck(garbage);
+  ASSERT_NE(deck, nullptr);
+  EXPECT_EQ(value_of(gridlume_mesh_get_vertex_count, deck), 0);
+}
+
 TEST_F(Bdf, long_lines_that_are_no_records_are_passed_over) {
   gridlume_mesh *deck = read_deck("$" + std::string(5000, 'x') + "\nGRID,1,0,1.,2.,3.\n" +
                                   std::string(3000000, ' ') + "\nCBAR,1,1,1,1\n");

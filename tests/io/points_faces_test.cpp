@@ -169,6 +169,21 @@ TEST_F(PointsFaces, bad_pairs_are_refused_with_their_message) {
   EXPECT_EQ(sent(), refused(-2021, " Unable to read .faces file."));
 }
 
+TEST_F(PointsFaces, every_truncation_of_a_pair_is_read_or_refused) {
+  const std::string points = "4\n0 0 0 1\n1 0 0 2\n0 1 0 3\n1 1 0 4\n";
+  const std::string faces = "3\n3 1 2 3 5 0 7 0\n4 1 2 4 3 6 0 0 0 8\n2 1 4 9 0 0\n";
+  for (std::size_t length = 0; length <= points.size() + faces.size(); ++length) {
+    const std::string cut_points = points.substr(0, std::min(length, points.size()));
+    const std::string cut_faces = length > points.size() ? faces.substr(0, length - points.size()) : "";
+    gridlume_mesh *read_mesh = read(write_pair(cut_points, cut_faces));
+    if (read_mesh != nullptr) {
+      EXPECT_EQ(value_of(gridlume_mesh_get_vertex_count, read_mesh), 4);
+      gridlume_mesh_delete(read_mesh);
+    }
+    sent();
+  }
+}
+
 TEST_F(PointsFaces, missing_files_are_reported) {
   const std::string base = temporary_path("absent");
   std::remove((base + ".points").c_str());

@@ -197,6 +197,7 @@ TEST_F(Stl, broken_files_are_refused_whole) {
       good_binary.substr(0, good_binary.size() - 1),   // short last record
       binary_stl(two_facets(), "x", 3),                // count above the file
       binary_stl(two_facets(), "x", 0xffffffffu),      // count far above the file
+      binary_stl(two_facets(), "x", 0x02000000),       // count in the other byte order
       binary_stl(two_facets(), "solid", 200000000),    // text, then a count above the file
       without("    endloop\n"),
       without("  endfacet\n"),
@@ -216,6 +217,22 @@ TEST_F(Stl, broken_files_are_refused_whole) {
   EXPECT_EQ(gridlume_mesh_new_read_stl(nullptr, write_file("in.stl", good_binary).c_str(), 1e-6),
             nullptr);
   EXPECT_EQ(sent(), "");
+}
+
+TEST_F(Stl, every_truncation_of_a_file_is_read_whole_or_refused) {
+  for (const std::string &whole : {text_stl({two_facets(), two_facets(0.5f)}),
+                                   binary_stl(two_facets(), "solid")}) {
+    for (std::size_t length = 0; length < whole.size(); ++length) {
+      gridlume_mesh *read_mesh = read(whole.substr(0, length), 1e-6);
+      if (read_mesh == nullptr) continue;
+      // Text cut after a whole facet is still text; what is read is whole.
+      const int triangles = value_of(gridlume_mesh_get_triangle_count, read_mesh);
+      for (int t = 1; t <= triangles; ++t)
+        for (int v : values_of<3>(gridlume_mesh_get_triangle_vertices, read_mesh, t))
+          EXPECT_TRUE(v >= 1 && v <= vertex_count(read_mesh)) << length;
+      gridlume_mesh_delete(read_mesh);
+    }
+  }
 }
 
 TEST_F(Stl, empty_binary_file_gives_an_empty_mesh) {
