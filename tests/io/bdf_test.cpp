@@ -74,7 +74,7 @@ TEST_F(Bdf, writer_failures_send_their_message_and_status) {
   EXPECT_EQ(gridlume_mesh_write_bdf(mesh, "/no/such/folder/a.bdf"), -1);
   EXPECT_EQ(sent(), std::string("-1000 ") + writer + "Error opening bdf file for writing.\n");
 
-  FailingAccessors vertices{3, 2, -7}, tetrahedra{3, 3, -4};
+  FailingAccessors vertices{3, 2, -7}, tetrahedra{3, 3, -4, 4};
   gridlume_mesh *callbacks = gridlume_mesh_new(context);
   gridlume_mesh_set_get_vertex_count(callbacks, FailingAccessors::get_count, &vertices);
   gridlume_mesh_set_get_vertex_coordinates(callbacks, FailingAccessors::get_point, &vertices);

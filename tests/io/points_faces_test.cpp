@@ -206,7 +206,7 @@ TEST_F(PointsFaces, writer_reports_files_it_cannot_open) {
 }
 
 TEST_F(PointsFaces, writer_stops_at_unreadable_coordinates_and_skips_unreadable_faces) {
-  FailingAccessors vertices{3, 2, -7}, triangles{3, 2, -4};
+  FailingAccessors vertices{3, 2, -7}, triangles{3, 2, -4, 3};
   gridlume_mesh *callbacks = gridlume_mesh_new(context);
   gridlume_mesh_set_get_vertex_count(callbacks, FailingAccessors::get_count, &vertices);
   gridlume_mesh_set_get_vertex_coordinates(callbacks, FailingAccessors::get_point, &vertices);

@@ -57,11 +57,12 @@ inline void add_every_kind(gridlume_mesh *mesh) {
 // Callbacks of a mesh made with gridlume_mesh_new: every count is
 // `count`, getters answer `failing_status` for index `failing_index` and
 // fixed values otherwise (vertex i at (i, 0, 0), element i with vertices
-// 1, 2, ...).
+// 1 .. corners, integer attributes i).
 struct FailingAccessors {
   int count = 2;
   int failing_index = 2;
   int failing_status = -7;
+  int corners = 8;
 
   static int get_count(int *count, void *self) {
     *count = static_cast<FailingAccessors *>(self)->count;
@@ -77,7 +78,13 @@ struct FailingAccessors {
   static int get_vertices(int i, int *vertices, void *self) {
     auto *accessors = static_cast<FailingAccessors *>(self);
     if (i == accessors->failing_index) return accessors->failing_status;
-    for (int k = 0; k < 8; ++k) vertices[k] = k + 1;
+    for (int k = 0; k < accessors->corners; ++k) vertices[k] = k + 1;
+    return 0;
+  }
+  static int get_integer(int i, int *value, void *self) {
+    auto *accessors = static_cast<FailingAccessors *>(self);
+    if (i == accessors->failing_index) return accessors->failing_status;
+    *value = i;
     return 0;
   }
 };

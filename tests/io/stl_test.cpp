@@ -311,12 +311,12 @@ TEST_F(Stl, writer_failures_answer_their_status) {
   EXPECT_EQ(gridlume_mesh_write_stl(nullptr, temporary_path("a.stl").c_str(), 1), -1);
   EXPECT_EQ(gridlume_mesh_write_stl(mesh, "/no/such/folder/a.stl", 1), -1);
   EXPECT_EQ(gridlume_mesh_write_stl(mesh, "/dev/full", 0), -1);
-  FailingAccessors triangles{3, 2, -6};
+  FailingAccessors triangles{3, 2, -6, 3};
   gridlume_mesh *callbacks = gridlume_mesh_new(context);
   gridlume_mesh_set_get_triangle_count(callbacks, FailingAccessors::get_count, &triangles);
   gridlume_mesh_set_get_triangle_vertices(callbacks, FailingAccessors::get_vertices, &triangles);
   EXPECT_EQ(gridlume_mesh_write_stl(callbacks, temporary_path("b.stl").c_str(), 1), -6);
-  gridlume_mesh_set_get_triangle_tag(callbacks, FailingAccessors::get_vertices, &triangles);
+  gridlume_mesh_set_get_triangle_tag(callbacks, FailingAccessors::get_integer, &triangles);
   EXPECT_EQ(gridlume_mesh_write_stl(callbacks, temporary_path("b.stl").c_str(), 0), -6);
   EXPECT_EQ(sent(), "");
 }

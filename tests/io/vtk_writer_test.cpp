@@ -59,7 +59,7 @@ TEST_F(VtkWriter, failing_accessor_stops_the_export_with_its_status) {
   gridlume_mesh_set_get_vertex_count(callbacks, FailingAccessors::get_count, &accessors);
   gridlume_mesh_set_get_vertex_coordinates(callbacks, FailingAccessors::get_point, &accessors);
   EXPECT_EQ(gridlume_mesh_write_vtk(callbacks, temporary_path("a.vtk").c_str()), -7);
-  FailingAccessors tetrahedra{3, 3, -3};
+  FailingAccessors tetrahedra{3, 3, -3, 4};
   accessors.failing_index = 0;
   gridlume_mesh_set_get_tetrahedron_count(callbacks, FailingAccessors::get_count, &tetrahedra);
   gridlume_mesh_set_get_tetrahedron_vertices(callbacks, FailingAccessors::get_vertices,
