@@ -1,11 +1,14 @@
 // Reading an STL file, text or binary, into the facets of its solids, then
 // into a new in-memory mesh (stl_merge.cpp).
-#include <bit>
-#include <cstdio>
-#include <cstring>
 #include <strings.h>
 
-#include "core/guard.hpp"
+#include <algorithm>
+#include <bit>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <new>
+
 #include "gridlume/mesh_formats.h"
 #include "gridlume/mesh_memory.h"
 #include "io/line_reader.hpp"
@@ -25,6 +28,9 @@ constexpr std::size_t binary_header_bytes = 80;
 constexpr std::size_t binary_facet_bytes = 50;
 // Facets decoded from one read of a binary file.
 constexpr std::size_t binary_facets_per_read = 16384;
+
+// The largest facet count a 32-bit triangle count holds.
+constexpr std::int64_t max_facets = INT32_MAX;
 
 enum class Parse { done, failed, no_memory };
 
@@ -129,6 +135,7 @@ Parse parse_binary(const char *file_name, StlFacets &facets) {
   unsigned char header[binary_header_bytes + 4];
   if (std::fread(header, 1, sizeof header, file.get()) != sizeof header) return Parse::failed;
   const std::uint64_t facet_count = little_endian_word(header + binary_header_bytes);
+  if (facet_count > static_cast<std::uint64_t>(max_facets)) return Parse::failed;
   // A count the file cannot hold is refused before anything is sized by it.
   if (std::fseek(file.get(), 0, SEEK_END) != 0) return Parse::failed;
   const long size = std::ftell(file.get());
@@ -173,9 +180,6 @@ Parse guarded(Parser parser, const char *file_name, StlFacets &facets) {
     return Parse::no_memory;
   }
 }
-
-// The largest facet count a 32-bit triangle count holds.
-constexpr std::int64_t max_facets = INT32_MAX;
 
 gridlume_mesh *read_stl(gridlume_context *context, const char *file_name, double tolerance) {
   gridlume_mesh *mesh = gridlume_mesh_new_in_memory(context);
