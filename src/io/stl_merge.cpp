@@ -43,9 +43,6 @@ constexpr std::int64_t max_parts_per_axis = std::int64_t(1) << 20;
 // Parts are kept a little larger than the tolerance, so that rounding in
 // their sizes never makes one smaller.
 constexpr double part_size_margin = 1.0 + 1e-9;
-// The mean edge length sizing the parts is taken over at most this many
-// facets, spread over the file.
-constexpr std::int64_t edge_length_samples = 4096;
 // Chain heads: a power of two between these, near the facet count.
 constexpr int min_bucket_bits = 10;
 constexpr int max_bucket_bits = 26;
@@ -76,13 +73,13 @@ struct Axis {
 
 class VertexGrid {
  public:
-  VertexGrid(const StlFacets &facets, double tolerance) : tolerance_(tolerance) {
-    size_axes(facets);
+  VertexGrid(const FacetSummary &summary, double tolerance) : tolerance_(tolerance) {
+    size_axes(summary);
     int bits = min_bucket_bits;
-    while (bits < max_bucket_bits && (std::int64_t(1) << bits) < facets.facet_count()) ++bits;
+    while (bits < max_bucket_bits && (std::int64_t(1) << bits) < summary.facet_count) ++bits;
     heads_.assign(std::size_t(1) << bits, 0);
     mask_ = (std::uint64_t(1) << bits) - 1;
-    entries_.reserve(static_cast<std::size_t>(entries_per_facet * facets.facet_count() + 1));
+    entries_.reserve(static_cast<std::size_t>(entries_per_facet * summary.facet_count + 1));
     entries_.push_back(Entry{});  // number 0 ends the chains
   }
 
@@ -139,23 +136,17 @@ class VertexGrid {
     return add(corner);
   }
 
-  void size_axes(const StlFacets &facets) {
+  void size_axes(const FacetSummary &summary) {
     double minimum[3], maximum[3];
     for (int a = 0; a < 3; ++a) {
-      minimum[a] = facets.box_min[a];
-      maximum[a] = facets.box_max[a];
+      minimum[a] = summary.box_min[a];
+      maximum[a] = summary.box_max[a];
     }
     // Parts about as large as a facet's edge hold a vertex or a few of a
     // surface.
-    double edge_sum = 0;
-    std::int64_t sampled = 0;
-    const std::int64_t step = std::max<std::int64_t>(1, facets.facet_count() / edge_length_samples);
-    for (std::int64_t f = 0; f < facets.facet_count(); f += step, ++sampled) {
-      const float *c = facets.corners.data() + f * facet_coordinates;
-      const double dx = double(c[3]) - c[0], dy = double(c[4]) - c[1], dz = double(c[5]) - c[2];
-      edge_sum += std::sqrt(dx * dx + dy * dy + dz * dz);
-    }
-    const double edge = sampled > 0 && std::isfinite(edge_sum) ? edge_sum / double(sampled) : 0;
+    const double edge = summary.edges_sampled > 0 && std::isfinite(summary.edge_sum)
+                            ? summary.edge_sum / double(summary.edges_sampled)
+                            : 0;
     const double part_floor = std::max(tolerance_ * part_size_margin, edge);
     double extent[3], cells[3];
     for (int a = 0; a < 3; ++a) extent[a] = std::isfinite(maximum[a] - minimum[a]) ? maximum[a] - minimum[a] : 0;
@@ -227,59 +218,87 @@ Merge merge_kind(double tolerance) {
   return Merge::within_tolerance;
 }
 
-int build(gridlume_mesh *mesh, const StlFacets &facets, double tolerance) {
+// Hands every corner of the chunks, in order, to `take(corner, number)`;
+// false when the chunks fail or hold another count of facets.
+template <class Take>
+bool for_each_corner(FacetChunks chunks, std::int64_t facet_count, Take take) {
+  std::int64_t corner_number = 0;
+  const float *corners = nullptr;
+  for (std::int64_t count; (count = chunks.next(chunks.state, &corners)) != 0;) {
+    if (count < 0 || corner_number + 3 * count > 3 * facet_count) return false;
+    for (std::int64_t c = 0; c < 3 * count; ++c, ++corner_number) take(corners + 3 * c, corner_number);
+  }
+  return corner_number == 3 * facet_count;
+}
+
+int build(gridlume_mesh *mesh, const FacetSummary &summary, FacetChunks chunks, double tolerance) {
   MeshStorage &storage = *storage_of(mesh);
   gridlume_mesh_set_dimension(mesh, 3);
-  const auto facet_count = static_cast<std::int32_t>(facets.facet_count());
+  const std::int64_t facet_count = summary.facet_count;
   if (facet_count == 0) return GRIDLUME_STATUS_OK;
-  const std::int64_t corner_count = std::int64_t(facet_count) * 3;
+  const std::int64_t corner_count = 3 * facet_count;
+  if (facet_count > INT32_MAX) return GRIDLUME_STATUS_ERROR;
   // Corner vertex numbers go straight into the triangles.
-  int *corner_vertices = sized_values<slot_triangle_vertices>(storage, facet_count);
+  int *corner_vertices = sized_values<slot_triangle_vertices>(storage, static_cast<int>(facet_count));
   if (corner_vertices == nullptr) return GRIDLUME_STATUS_NO_MEMORY;
-  const float *vertex_coordinates = facets.corners.data();
-  std::size_t vertex_stride = 3;
-  std::int64_t vertex_count = 0;
-  Vector<Entry> grid_vertices;
+  auto fill_coordinates = [&](const float *first, std::size_t stride, std::int64_t count) {
+    double *xyz = sized_values<slot_vertex_coordinates>(storage, static_cast<int>(count));
+    if (xyz == nullptr) return false;
+    for (std::int64_t v = 0; v < count; ++v)
+      for (int a = 0; a < 3; ++a) xyz[3 * v + a] = first[v * stride + a];
+    return true;
+  };
   switch (merge_kind(tolerance)) {
     case Merge::within_tolerance: {
-      VertexGrid grid(facets, tolerance);
-      const float *corner = facets.corners.data();
-      for (std::int64_t c = 0; c < corner_count; ++c) corner_vertices[c] = grid.vertex_of(corner + 3 * c);
-      grid_vertices = grid.take_entries();
-      vertex_count = static_cast<std::int64_t>(grid_vertices.size()) - 1;
-      vertex_coordinates = grid_vertices[1].xyz;
-      vertex_stride = sizeof(Entry) / sizeof(float);
+      VertexGrid grid(summary, tolerance);
+      if (!for_each_corner(chunks, facet_count, [&](const float *corner, std::int64_t number) {
+            corner_vertices[number] = grid.vertex_of(corner);
+          }))
+        return GRIDLUME_STATUS_ERROR;
+      const Vector<Entry> vertices = grid.take_entries();
+      const auto vertex_count = static_cast<std::int64_t>(vertices.size()) - 1;
+      if (!fill_coordinates(vertices[1].xyz, sizeof(Entry) / sizeof(float), vertex_count))
+        return GRIDLUME_STATUS_NO_MEMORY;
       break;
     }
-    case Merge::all:
-      std::fill(corner_vertices, corner_vertices + corner_count, 1);
-      vertex_count = 1;
+    case Merge::all: {
+      float first[3] = {};
+      if (!for_each_corner(chunks, facet_count, [&](const float *corner, std::int64_t number) {
+            if (number == 0) std::copy(corner, corner + 3, first);
+            corner_vertices[number] = 1;
+          }))
+        return GRIDLUME_STATUS_ERROR;
+      if (!fill_coordinates(first, 3, 1)) return GRIDLUME_STATUS_NO_MEMORY;
       break;
-    case Merge::none:
-      for (std::int64_t c = 0; c < corner_count; ++c) corner_vertices[c] = static_cast<int>(c + 1);
-      vertex_count = corner_count;
+    }
+    case Merge::none: {
+      if (corner_count > INT32_MAX) return GRIDLUME_STATUS_ERROR;
+      double *xyz = sized_values<slot_vertex_coordinates>(storage, static_cast<int>(corner_count));
+      if (xyz == nullptr) return GRIDLUME_STATUS_NO_MEMORY;
+      if (!for_each_corner(chunks, facet_count, [&](const float *corner, std::int64_t number) {
+            for (int a = 0; a < 3; ++a) xyz[3 * number + a] = corner[a];
+            corner_vertices[number] = static_cast<int>(number + 1);
+          }))
+        return GRIDLUME_STATUS_ERROR;
       break;
+    }
   }
-  if (vertex_count > INT32_MAX) return GRIDLUME_STATUS_ERROR;
-  double *xyz = sized_values<slot_vertex_coordinates>(storage, static_cast<int>(vertex_count));
-  if (xyz == nullptr) return GRIDLUME_STATUS_NO_MEMORY;
-  for (std::int64_t v = 0; v < vertex_count; ++v)
-    for (int a = 0; a < 3; ++a) xyz[3 * v + a] = vertex_coordinates[v * vertex_stride + a];
-  int *tags = sized_values<slot_triangle_tag>(storage, facet_count);
+  int *tags = sized_values<slot_triangle_tag>(storage, static_cast<int>(facet_count));
   if (tags == nullptr) return GRIDLUME_STATUS_NO_MEMORY;
   std::int32_t first = 0;
-  for (std::size_t group = 0; group < facets.group_ends.size(); ++group) {
-    std::fill(tags + first, tags + facets.group_ends[group], static_cast<int>(group + 1));
-    first = facets.group_ends[group];
+  for (std::size_t group = 0; group < summary.group_ends.size(); ++group) {
+    std::fill(tags + first, tags + summary.group_ends[group], static_cast<int>(group + 1));
+    first = summary.group_ends[group];
   }
   return GRIDLUME_STATUS_OK;
 }
 
 }  // namespace
 
-int build_stl_mesh(gridlume_mesh *mesh, const StlFacets &facets, double tolerance) noexcept {
+int build_stl_mesh(gridlume_mesh *mesh, const FacetSummary &summary, FacetChunks chunks,
+                   double tolerance) noexcept {
   try {
-    return build(mesh, facets, tolerance);
+    return build(mesh, summary, chunks, tolerance);
   } catch (const std::bad_alloc &) {
     return GRIDLUME_STATUS_NO_MEMORY;
   }

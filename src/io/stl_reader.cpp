@@ -75,11 +75,27 @@ bool passes_over(TextLines &lines, const char *word) {
   return strncasecmp(first, word, std::strlen(word)) == 0;
 }
 
-Parse parse_text(const char *file_name, StlFacets &facets) {
+// The facets of a text file, kept as read.
+struct TextFacets {
+  Vector<float> corners;
+  FacetSummary summary;
+  bool given = false;  // the one chunk has been handed out
+
+  static std::int64_t next(void *state, const float **corners) {
+    auto &facets = *static_cast<TextFacets *>(state);
+    if (facets.given) return 0;
+    facets.given = true;
+    *corners = facets.corners.data();
+    return facets.summary.facet_count;
+  }
+};
+
+Parse parse_text(const char *file_name, TextFacets &facets) {
   File file(std::fopen(file_name, "r"));
   if (!file) return Parse::failed;
   TextLines lines(file.get());
   if (!lines.start()) return Parse::no_memory;
+  FacetSummary &summary = facets.summary;
   char word1[text_line_room], word2[text_line_room];
   const char *line;
   bool bad = false;
@@ -88,7 +104,7 @@ Parse parse_text(const char *file_name, StlFacets &facets) {
     if (starts_with_word(line, "solid", "SOLID")) {
       // A new solid ends the previous one where it stands; its name is not
       // used.
-      facets.group_ends.push_back(static_cast<std::int32_t>(facets.facet_count()));
+      summary.group_ends.push_back(static_cast<std::int32_t>(summary.facet_count));
       continue;
     }
     if (starts_with_word(line, "endsolid", "ENDSOLID")) continue;
@@ -104,14 +120,19 @@ Parse parse_text(const char *file_name, StlFacets &facets) {
         return Parse::failed;
     }
     if (!passes_over(lines, "endloop") || !passes_over(lines, "endfacet")) return Parse::failed;
-    for (int c = 0; c < 3; ++c) facets.add_to_box(corners + 3 * c);
+    if (summary.facet_count == max_facets) return Parse::failed;
+    summary.add_to_box(corners);
     facets.corners.insert(facets.corners.end(), corners, corners + facet_coordinates);
+    ++summary.facet_count;
   }
   // Each group's end is where the next one starts; the last ends here.
-  if (!facets.group_ends.empty()) {
-    facets.group_ends.erase(facets.group_ends.begin());
-    facets.group_ends.push_back(static_cast<std::int32_t>(facets.facet_count()));
+  if (!summary.group_ends.empty()) {
+    summary.group_ends.erase(summary.group_ends.begin());
+    summary.group_ends.push_back(static_cast<std::int32_t>(summary.facet_count));
   }
+  const std::int64_t step = FacetSummary::sample_step(summary.facet_count);
+  for (std::int64_t f = 0; f < summary.facet_count; f += step)
+    summary.sample_edge(facets.corners.data() + f * facet_coordinates);
   return Parse::done;
 }
 
@@ -129,51 +150,83 @@ std::uint32_t little_endian_word(const unsigned char *bytes) {
   return word;
 }
 
-Parse parse_binary(const char *file_name, StlFacets &facets) {
-  File file(std::fopen(file_name, "rb"));
-  if (!file) return Parse::failed;
-  unsigned char header[binary_header_bytes + 4];
-  if (std::fread(header, 1, sizeof header, file.get()) != sizeof header) return Parse::failed;
-  const std::uint64_t facet_count = little_endian_word(header + binary_header_bytes);
-  if (facet_count > static_cast<std::uint64_t>(max_facets)) return Parse::failed;
-  // A count the file cannot hold is refused before anything is sized by it.
-  if (std::fseek(file.get(), 0, SEEK_END) != 0) return Parse::failed;
-  const long size = std::ftell(file.get());
-  if (size < 0 || static_cast<std::uint64_t>(size) - sizeof header < facet_count * binary_facet_bytes)
-    return Parse::failed;
-  if (std::fseek(file.get(), static_cast<long>(sizeof header), SEEK_SET) != 0)
-    return Parse::failed;
-  // Reserved, not resized: the corners are written once, as decoded.
-  facets.corners.reserve(facet_count * facet_coordinates);
-  facets.group_ends.assign(1, static_cast<std::int32_t>(facet_count));
-  Block<unsigned char> block(allocate_array<unsigned char>(binary_facets_per_read *
-                                                            binary_facet_bytes));
-  Block<float> decoded(allocate_array<float>(binary_facets_per_read * facet_coordinates));
-  if (!block || !decoded) return Parse::no_memory;
-  for (std::uint64_t done = 0; done < facet_count;) {
-    const std::size_t wanted =
-        static_cast<std::size_t>(std::min<std::uint64_t>(binary_facets_per_read, facet_count - done));
-    if (std::fread(block.get(), binary_facet_bytes, wanted, file.get()) != wanted)
-      return Parse::failed;
+// A binary file is read twice from its open stream: once for the summary,
+// once for the merge, so that its corners are never all held at once.
+struct BinaryFacets {
+  File file;
+  FacetSummary summary;
+  Block<unsigned char> records;
+  Block<float> decoded;
+  std::int64_t left = 0;
+
+  // Decodes the next records, at most one block of them; their count, 0
+  // after the last, -1 for a short read.
+  std::int64_t decode_next() {
+    const auto wanted = static_cast<std::size_t>(
+        std::min<std::int64_t>(static_cast<std::int64_t>(binary_facets_per_read), left));
+    if (wanted == 0) return 0;
+    if (std::fread(records.get(), binary_facet_bytes, wanted, file.get()) != wanted) return -1;
     float *out = decoded.get();
-    for (std::size_t f = 0; f < wanted; ++f) {
+    for (std::size_t f = 0; f < wanted; ++f, out += facet_coordinates) {
       // The normal's three floats come first; the 16-bit attribute last.
-      const unsigned char *record = block.get() + f * binary_facet_bytes + 3 * sizeof(float);
+      const unsigned char *record = records.get() + f * binary_facet_bytes + 3 * sizeof(float);
       for (int k = 0; k < facet_coordinates; ++k)
         out[k] = little_endian_float(record + k * sizeof(float));
-      for (int c = 0; c < 3; ++c) facets.add_to_box(out + 3 * c);
-      out += facet_coordinates;
     }
-    facets.corners.insert(facets.corners.end(), decoded.get(), out);
-    done += wanted;
+    left -= static_cast<std::int64_t>(wanted);
+    return static_cast<std::int64_t>(wanted);
   }
-  return Parse::done;
+
+  // Back to the first record, for the second reading.
+  bool rewind() {
+    left = summary.facet_count;
+    return std::fseek(file.get(), static_cast<long>(binary_header_bytes + 4), SEEK_SET) == 0;
+  }
+
+  static std::int64_t next(void *state, const float **corners) {
+    auto &facets = *static_cast<BinaryFacets *>(state);
+    *corners = facets.decoded.get();
+    return facets.decode_next();
+  }
+};
+
+Parse parse_binary(const char *file_name, BinaryFacets &facets) {
+  facets.file.reset(std::fopen(file_name, "rb"));
+  std::FILE *file = facets.file.get();
+  if (file == nullptr) return Parse::failed;
+  unsigned char header[binary_header_bytes + 4];
+  if (std::fread(header, 1, sizeof header, file) != sizeof header) return Parse::failed;
+  const std::int64_t facet_count = little_endian_word(header + binary_header_bytes);
+  if (facet_count > max_facets) return Parse::failed;
+  // A count the file cannot hold is refused before anything is sized by it.
+  if (std::fseek(file, 0, SEEK_END) != 0) return Parse::failed;
+  const long size = std::ftell(file);
+  if (size < 0 || size - static_cast<long>(sizeof header) < facet_count * long(binary_facet_bytes))
+    return Parse::failed;
+  FacetSummary &summary = facets.summary;
+  summary.facet_count = facet_count;
+  summary.group_ends.assign(1, static_cast<std::int32_t>(facet_count));
+  facets.records.reset(allocate_array<unsigned char>(binary_facets_per_read * binary_facet_bytes));
+  facets.decoded.reset(allocate_array<float>(binary_facets_per_read * facet_coordinates));
+  if (!facets.records || !facets.decoded) return Parse::no_memory;
+  if (!facets.rewind()) return Parse::failed;
+  const std::int64_t step = FacetSummary::sample_step(facet_count);
+  std::int64_t first = 0;
+  for (std::int64_t count; (count = facets.decode_next()) != 0; first += count) {
+    if (count < 0) return Parse::failed;
+    const float *facet = facets.decoded.get();
+    for (std::int64_t f = first; f < first + count; ++f, facet += facet_coordinates) {
+      summary.add_to_box(facet);
+      if (f % step == 0) summary.sample_edge(facet);
+    }
+  }
+  return facets.rewind() ? Parse::done : Parse::failed;
 }
 
 // Runs a parse, turning memory exhaustion inside the containers into its
 // outcome.
-template <class Parser>
-Parse guarded(Parser parser, const char *file_name, StlFacets &facets) {
+template <class Facets>
+Parse guarded(Parse (*parser)(const char *, Facets &), const char *file_name, Facets &facets) {
   try {
     return parser(file_name, facets);
   } catch (const std::bad_alloc &) {
@@ -195,22 +248,22 @@ gridlume_mesh *read_stl(gridlume_context *context, const char *file_name, double
       return nullptr;
     }
   }
-  StlFacets facets;
-  Parse parse = Parse::failed;
   if (starts_with_word(first_line, "solid", "SOLID")) {
-    parse = guarded(parse_text, file_name, facets);
-    if (parse == Parse::failed) {
-      // A binary file whose header starts with "solid" fails as text; it is
-      // read again as binary into a fresh mesh.
-      gridlume_mesh_delete(mesh);
-      mesh = gridlume_mesh_new_in_memory(context);
-      if (mesh == nullptr) return nullptr;
-      facets = StlFacets();
-    }
+    TextFacets text;
+    const Parse parse = guarded(parse_text, file_name, text);
+    if (parse == Parse::done &&
+        build_stl_mesh(mesh, text.summary, {TextFacets::next, &text}, tolerance) == 0)
+      return mesh;
+    gridlume_mesh_delete(mesh);
+    if (parse != Parse::failed) return nullptr;
+    // A binary file whose header starts with "solid" fails as text; it is
+    // read again as binary into a fresh mesh.
+    mesh = gridlume_mesh_new_in_memory(context);
+    if (mesh == nullptr) return nullptr;
   }
-  if (parse == Parse::failed) parse = guarded(parse_binary, file_name, facets);
-  if (parse == Parse::done && facets.facet_count() <= max_facets &&
-      build_stl_mesh(mesh, facets, tolerance) == GRIDLUME_STATUS_OK)
+  BinaryFacets binary;
+  if (guarded(parse_binary, file_name, binary) == Parse::done &&
+      build_stl_mesh(mesh, binary.summary, {BinaryFacets::next, &binary}, tolerance) == 0)
     return mesh;
   gridlume_mesh_delete(mesh);
   return nullptr;
