@@ -181,5 +181,6 @@ template class GroupedTable<IntegerKey, 1>;
 template class GroupedTable<IntegerKey, 3>;
 template class GroupedTable<IntegerKey, 4>;
 template class GroupedTable<VertexPairKey, 1>;
+template class GroupedTable<VertexTripleKey, 1>;
 
 }  // namespace gridlume

@@ -94,6 +94,16 @@ class GroupedTable {
   // The tuple of an entry (1..entry_count).
   const Tuple &tuple(std::int32_t entry) const noexcept { return tuples_[entry]; }
 
+  // Stepwise walks of a group, for a caller that keeps its place between
+  // calls: the first entry of bucket b (0..buckets_per_group - 1) of group g,
+  // and the entry after `entry` in its bucket; 0 ends both (and answers a
+  // group that does not exist).
+  std::int32_t first_entry(std::int32_t group, std::int32_t bucket) const noexcept {
+    if (group < 1 || group > groups_allocated_ || group > groups_.count()) return 0;
+    return heads_[static_cast<std::size_t>(group - 1) * buckets_per_group_ + bucket];
+  }
+  std::int32_t next_entry(std::int32_t entry) const noexcept { return next_[entry]; }
+
   // Calls visit(entry number) for every entry of group g, bucket by bucket
   // and in insertion order within a bucket; nothing for a group that does not
   // exist. When visit returns bool, false stops the walk and for_each_entry
@@ -134,10 +144,13 @@ using GroupedTable3 = GroupedTable<IntegerKey, 3>;
 using GroupedTable4 = GroupedTable<IntegerKey, 4>;
 // An unordered vertex pair to a set of integers (an edge to its triangles).
 using VertexPairGroupedTable = GroupedTable<VertexPairKey, 1>;
+// An unordered vertex triple to a set of integers (a face to its triangles).
+using VertexTripleGroupedTable = GroupedTable<VertexTripleKey, 1>;
 
 extern template class GroupedTable<IntegerKey, 1>;
 extern template class GroupedTable<IntegerKey, 3>;
 extern template class GroupedTable<IntegerKey, 4>;
 extern template class GroupedTable<VertexPairKey, 1>;
+extern template class GroupedTable<VertexTripleKey, 1>;
 
 }  // namespace gridlume

@@ -74,12 +74,21 @@ struct VertexTripleKey {
     return hash_detail::bucket_of_value(
         static_cast<std::int64_t>(key[0]) + key[1] + key[2], bucket_count);
   }
+  // Once a's first value is matched in b, the triples are the same exactly
+  // when the two values left over are the same pair in either order. Most
+  // keys of a chain differ in their first value, so this answers after one
+  // to three compares, where sorting both triples cost a face search of a
+  // large volume mesh half its time.
   static bool equal(const Key &a, const Key &b) noexcept {
-    Key sorted_a = a;
-    Key sorted_b = b;
-    std::sort(sorted_a.begin(), sorted_a.end());
-    std::sort(sorted_b.begin(), sorted_b.end());
-    return sorted_a == sorted_b;
+    if (a[0] == b[0]) return same_pair(a[1], a[2], b[1], b[2]);
+    if (a[0] == b[1]) return same_pair(a[1], a[2], b[0], b[2]);
+    if (a[0] == b[2]) return same_pair(a[1], a[2], b[0], b[1]);
+    return false;
+  }
+
+ private:
+  static bool same_pair(std::int32_t a, std::int32_t b, std::int32_t c, std::int32_t d) noexcept {
+    return (a == c && b == d) || (a == d && b == c);
   }
 };
 

@@ -3,6 +3,7 @@
 // mesh_reader_sections.cpp.
 #include "io/mesh_reader.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
@@ -385,9 +386,16 @@ int MeshReader::fail(int code, const char *text, int status) const {
   return status;
 }
 
+bool counts_for_progress(int keyword) {
+  return std::find(std::begin(progress_keywords), std::end(progress_keywords), keyword) !=
+         std::end(progress_keywords);
+}
+
 double MeshReader::percentage() const {
-  return total_lines > 0 ? progress_reading_start + progress_reading_span * done_lines / total_lines
-                         : progress_reading_start;
+  if (total_lines <= 0) return progress_reading_start;
+  // Only counted keywords advance the lines done; the bound keeps a
+  // percentage of a file whose counts disagree with its blocks at 100.
+  return std::min(100.0, progress_reading_start + progress_reading_span * done_lines / total_lines);
 }
 
 void MeshReader::report(const char *label, int flags) {

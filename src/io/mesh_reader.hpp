@@ -94,6 +94,9 @@ struct FlagList {
   const char *label;
 };
 int read_flag_list(MeshReader &reader, const FlagList &list);
+// True for the keywords whose lines make the progress total; the lines of
+// the others ("RequiredEdges", ...) leave the percentage where it is.
+bool counts_for_progress(int keyword);
 
 // The sections after the elements; each answers 0 or the status that stops
 // the reader (after its message).

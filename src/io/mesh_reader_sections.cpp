@@ -149,7 +149,7 @@ int read_flag_list(MeshReader &reader, const FlagList &list) {
   if (!read_integer_rows(reader, list.keyword, lines, 1, listed)) throw std::bad_alloc();
   for (std::int32_t index : listed)
     if (index >= 1 && index <= list.limit) flags[index - 1] = 1;
-  reader.lines_done(1, lines, list.label);
+  if (counts_for_progress(list.keyword)) reader.lines_done(1, lines, list.label);
   reader.keyword_done(list.label);
   return 0;
 }

@@ -117,6 +117,26 @@ TEST_F(MeshReader, progress_messages_follow_the_keywords_with_code_9011) {
   EXPECT_EQ(capture.messages()[3].reals[0], 100.0);
 }
 
+TEST_F(MeshReader, required_element_lists_outside_the_progress_total_never_pass_100_percent) {
+  std::string text = prologue + "Vertices 4\n0 0 0 0\n1 0 0 0\n0 1 0 0\n1 1 0 0\n";
+  text += "Edges 2\n1 2 0\n2 3 0\nRequiredEdges 2\n1\n2\n";
+  text += "Triangles 2\n1 2 3 0\n2 4 3 0\nRequiredTriangles 2\n1\n2\n";
+  text += "Quadrilaterals 1\n1 2 4 3 0\nRequiredQuadrilaterals 1\n1\n";
+  std::string path = write_file("required.mesh", text + "End\n");
+  ASSERT_NE(gridlume_mesh_new_read_mesh_extended(context, path.c_str(), 1, 22, -2), nullptr);
+  double previous = 0.0;
+  for (const auto &message : capture.messages()) {
+    ASSERT_EQ(message.code, 9011) << message.description;
+    EXPECT_LE(message.reals[0], 100.0) << message.description;
+    EXPECT_GE(message.reals[0], previous) << message.description;
+    previous = message.reals[0];
+  }
+  // The required lists come after all counted lines but the last ones of
+  // the quadrangles: 100 % is reached once, at the end.
+  ASSERT_GE(capture.messages().size(), 2u);
+  EXPECT_EQ(capture.messages()[capture.messages().size() - 2].reals[0], 100.0);
+}
+
 TEST_F(MeshReader, every_allocation_failure_gives_null_and_leaks_nothing) {
   gridlume_mesh *mesh = gridlume_mesh_new_in_memory(context);
   std::string path = write_mesh(add_every_section(mesh), "memory.meshb");

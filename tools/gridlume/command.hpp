@@ -33,6 +33,7 @@ extern const Command info_command;
 extern const Command stats_command;
 extern const Command check_command;
 extern const Command convert_command;
+extern const Command crack_command;
 
 // Every subcommand, in the order of the tool's help.
 std::span<const Command *const> all_commands();

@@ -52,7 +52,7 @@ int run_convert(const Command &command, const Arguments &arguments) {
   if (session.context() == nullptr) return session.fail("not enough memory");
   gridlume_mesh *mesh = read_mesh(session, input, nullptr, read_options);
   if (mesh == nullptr) return session.fail_unless_reported("cannot read '" + input + "'");
-  if (write_mesh(mesh, output, write_options) != GRIDLUME_STATUS_OK)
+  if (write_mesh(session, mesh, output, write_options) != GRIDLUME_STATUS_OK)
     return session.fail_unless_reported("cannot write '" + output + "'");
   return exit_success;
 }

@@ -30,7 +30,10 @@ int run_grid(const Command &command, const Arguments &arguments) {
     return usage_error(command, "unknown mesh format of '" + output + "' (known: " +
                                     known_mesh_extensions() + ")");
 
-  std::array<double, 3> box_min = {0.0, 0.0, 0.0}, box_max = {1.0, 1.0, 1.0};
+  // The library orders each cell's tetrahedra so that their volumes are
+  // negative; the default unit cube is given mirrored along z so that the
+  // grid's tetrahedra have positive volumes.
+  std::array<double, 3> box_min = {0.0, 0.0, 1.0}, box_max = {1.0, 1.0, 0.0};
   if (const std::string *box = arguments.value("box")) {
     auto bounds = parse_reals(*box);
     if (!bounds || bounds->size() != 6)
@@ -59,7 +62,7 @@ int run_grid(const Command &command, const Arguments &arguments) {
   // The counts were checked, so only memory or the 32-bit index range is left.
   if (grid == nullptr)
     return session.fail("cannot build the grid: too many vertices or not enough memory");
-  if (write_mesh(grid, output, write_options) != GRIDLUME_STATUS_OK)
+  if (write_mesh(session, grid, output, write_options) != GRIDLUME_STATUS_OK)
     return session.fail_unless_reported("cannot write '" + output + "'");
   return exit_success;
 }
@@ -77,7 +80,8 @@ const Command grid_command = {
     "maximum) makes them positive.\n\n"
     "Options:\n"
     "  --box XMIN,YMIN,ZMIN,XMAX,YMAX,ZMAX  the box, from the corner of the first\n"
-    "                vertex to the opposite one (default the unit cube)\n"
+    "                vertex to the opposite one (default the unit cube, as\n"
+    "                0,0,1,1,1,0: mirrored, with positive volumes)\n"
     "  --version N   keyword file version 1 (floats), 2 (doubles) or 3 (doubles,\n"
     "                64-bit positions; the default)\n"
     "  -h, --help    this help\n",

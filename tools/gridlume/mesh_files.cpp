@@ -6,7 +6,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <memory>
+#include <system_error>
 
 namespace gridlume_tool {
 
@@ -128,10 +130,18 @@ gridlume_mesh *read_mesh(Session &session, const std::string &path, int *high_or
   return format->read(session, path, options);
 }
 
-int write_mesh(gridlume_mesh *mesh, const std::string &path, const WriteOptions &options) {
+int write_mesh(Session &session, gridlume_mesh *mesh, const std::string &path,
+               const WriteOptions &options) {
   const MeshFormat *format = find_mesh_format(path);
   if (format == nullptr || format->write == nullptr) return GRIDLUME_STATUS_ERROR;
-  return format->write(mesh, path, options);
+  const long errors_before = session.error_count();
+  const int status = format->write(mesh, path, options);
+  if (status == GRIDLUME_STATUS_OK && session.error_count() == errors_before) return status;
+  // Only a regular file is removed: never a device or what a link points to.
+  std::error_code ignored;
+  if (std::filesystem::is_regular_file(std::filesystem::symlink_status(path, ignored)))
+    std::filesystem::remove(path, ignored);
+  return GRIDLUME_STATUS_ERROR;
 }
 
 gridlume_mesh *read_keyword_file(Session &session, const std::string &path,

@@ -55,9 +55,13 @@ inline constexpr int both_forms = GRIDLUME_MESH_HIGH_ORDER_BOTH;
 gridlume_mesh *read_mesh(Session &session, const std::string &path, int *high_order_form,
                          ReadOptions options = {});
 
-// The writer's status: 0 success, -1 failure (reported by the library for
-// keyword files).
-int write_mesh(gridlume_mesh *mesh, const std::string &path, const WriteOptions &options);
+// Writes the mesh with the library's writer of its format. A writer may
+// answer 0 even when the file could not be completed (a full device): any
+// error message it sent makes this a failure too, and a failed file is
+// removed rather than left half-written. 0 success, -1 failure (reported by
+// the library where it says so).
+int write_mesh(Session &session, gridlume_mesh *mesh, const std::string &path,
+               const WriteOptions &options);
 
 // What the header of a keyword mesh file says; the library reads it but does
 // not hand the version back, so the tool reads those first few words itself.

@@ -47,6 +47,7 @@ int Session::on_message(gridlume_message *message, void *user_data) {
     ++session->report_count_;
   } else {
     session->diagnostic_reported_ = true;
+    if (code < 0) ++session->error_count_;
     // Standard output may be a terminal too: keep the order on screen.
     std::fflush(stdout);
     std::fputs(description, stderr);

@@ -31,6 +31,8 @@ class Session {
   // Whether the library has said something on standard error: an error, or
   // one of the failures it reports with a positive code (the writer's).
   bool diagnostic_reported() const { return diagnostic_reported_; }
+  // Number of error messages (negative codes) the library has sent.
+  long error_count() const { return error_count_; }
   // Number of report lines (messages of code 0) written to standard output.
   long report_count() const { return report_count_; }
 
@@ -48,6 +50,7 @@ class Session {
   ProgressBar progress_;
   bool diagnostic_reported_ = false;
   long report_count_ = 0;
+  long error_count_ = 0;
 };
 
 }  // namespace gridlume_tool

@@ -61,6 +61,21 @@ const StatisticsMember *find_member(std::string_view name) {
 constexpr std::array<OptionSpec, 3> stats_options = {
     {{"key", true}, {"measure", true}, {"thresholds", true}}};
 
+// True when the mesh has tetrahedra and every one of them has a signed volume
+// of 0 or less: the measures that need a positive volume are then infinite.
+bool every_tetrahedron_inverted(gridlume_mesh *mesh) {
+  int count = 0;
+  if (gridlume_mesh_get_tetrahedron_count(mesh, &count) != GRIDLUME_STATUS_OK || count == 0)
+    return false;
+  for (int tetrahedron = 1; tetrahedron <= count; ++tetrahedron) {
+    double volume = 0.0;
+    if (gridlume_mesh_get_tetrahedron_volume(mesh, tetrahedron, &volume) != GRIDLUME_STATUS_OK ||
+        volume > 0.0)
+      return false;
+  }
+  return true;
+}
+
 int run_member(const StatisticsMember &member, gridlume_mesh *mesh, const std::string *prefix,
                const std::vector<double> *thresholds) {
   if (thresholds != nullptr) {
@@ -103,6 +118,11 @@ int run_stats(const Command &command, const Arguments &arguments) {
   if (session.context() == nullptr) return session.fail("not enough memory");
   gridlume_mesh *mesh = read_mesh(session, path, nullptr);
   if (mesh == nullptr) return session.fail_unless_reported("cannot read '" + path + "'");
+  if (every_tetrahedron_inverted(mesh))
+    std::fprintf(stderr,
+                 "gridlume stats: every tetrahedron of '%s' is inverted (volume 0 or negative), "
+                 "so the measures that need a positive volume are infinite\n",
+                 path.c_str());
   int status = GRIDLUME_STATUS_OK;
   if (member != nullptr) {
     status = run_member(*member, mesh, prefix, thresholds.empty() ? nullptr : &thresholds);
