@@ -43,6 +43,10 @@ constexpr std::int64_t max_parts_per_axis = std::int64_t(1) << 20;
 // Parts are kept a little larger than the tolerance, so that rounding in
 // their sizes never makes one smaller.
 constexpr double part_size_margin = 1.0 + 1e-9;
+// Corners ahead of the one looked up whose chain head, and whose chain's
+// first vertex, are fetched early.
+constexpr std::int64_t head_lookahead = 16;
+constexpr std::int64_t vertex_lookahead = 8;
 // Chain heads: a power of two between these, near the facet count.
 constexpr int min_bucket_bits = 10;
 constexpr int max_bucket_bits = 26;
@@ -97,6 +101,14 @@ class VertexGrid {
         return remember(v);
     }
     return remember(search(corner));
+  }
+
+  // Hints for a corner a few ahead of the one being looked up: bring the
+  // chain head of its part into the cache, then the first vertex of that
+  // chain. They change nothing.
+  void prefetch_head(const float *corner) const { __builtin_prefetch(&heads_[head_index(corner)]); }
+  void prefetch_first_vertex(const float *corner) const {
+    __builtin_prefetch(&entries_.data()[heads_[head_index(corner)]]);
   }
 
   // The vertices, numbered from 1 (entry 0 is no vertex).
@@ -192,10 +204,11 @@ class VertexGrid {
     return number;
   }
 
-  std::int32_t &head_of(const float *corner) {
-    return heads_[bucket(axes_[0].part_of(corner[0]), axes_[1].part_of(corner[1]),
-                         axes_[2].part_of(corner[2]))];
+  std::size_t head_index(const float *corner) const {
+    return bucket(axes_[0].part_of(corner[0]), axes_[1].part_of(corner[1]),
+                  axes_[2].part_of(corner[2]));
   }
+  std::int32_t &head_of(const float *corner) { return heads_[head_index(corner)]; }
 
   double tolerance_;
   Axis axes_[3];
@@ -251,10 +264,22 @@ int build(gridlume_mesh *mesh, const FacetSummary &summary, FacetChunks chunks, 
   switch (merge_kind(tolerance)) {
     case Merge::within_tolerance: {
       VertexGrid grid(summary, tolerance);
-      if (!for_each_corner(chunks, facet_count, [&](const float *corner, std::int64_t number) {
-            corner_vertices[number] = grid.vertex_of(corner);
-          }))
-        return GRIDLUME_STATUS_ERROR;
+      std::int64_t number = 0;
+      const float *corners = nullptr;
+      for (std::int64_t count; (count = chunks.next(chunks.state, &corners)) != 0;) {
+        if (count < 0 || number + 3 * count > corner_count) return GRIDLUME_STATUS_ERROR;
+        // Corners a little ahead have their chain heads, then the first
+        // vertices of those chains, fetched while the current one is
+        // looked up.
+        const std::int64_t in_chunk = 3 * count;
+        for (std::int64_t c = 0; c < in_chunk; ++c) {
+          if (c + head_lookahead < in_chunk) grid.prefetch_head(corners + 3 * (c + head_lookahead));
+          if (c + vertex_lookahead < in_chunk)
+            grid.prefetch_first_vertex(corners + 3 * (c + vertex_lookahead));
+          corner_vertices[number++] = grid.vertex_of(corners + 3 * c);
+        }
+      }
+      if (number != corner_count) return GRIDLUME_STATUS_ERROR;
       const Vector<Entry> vertices = grid.take_entries();
       const auto vertex_count = static_cast<std::int64_t>(vertices.size()) - 1;
       if (!fill_coordinates(vertices[1].xyz, sizeof(Entry) / sizeof(float), vertex_count))
