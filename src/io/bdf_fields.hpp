@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 
@@ -30,12 +31,16 @@ class FieldCursor {
     if (*position_ == '\0') return nullptr;
     char *token = position_;
     while (*position_ != '\0' && !is_field_separator(*position_)) ++position_;
+    length_ = static_cast<std::size_t>(position_ - token);
     if (*position_ != '\0') *position_++ = '\0';
     return token;
   }
+  // The length of the last token given.
+  std::size_t length() const { return length_; }
 
  private:
   char *position_;
+  std::size_t length_ = 0;
 };
 
 // "%i": an optional sign, then hexadecimal after "0x", octal after "0",

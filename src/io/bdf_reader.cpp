@@ -2,6 +2,7 @@
 // in-memory mesh: a first pass counts the records, a second one stores them.
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "gridlume/context.h"
 #include "gridlume/mesh_formats.h"
@@ -43,6 +44,7 @@ struct RecordName {
   const char *name;
   bool starred;
   int kind;
+  std::size_t length = std::char_traits<char>::length(name);
 };
 // Element kinds as the reader numbers them.
 enum ReadKind { read_edge, read_triangle, read_quadrangle, read_tetrahedron, read_hexahedron,
@@ -64,14 +66,18 @@ constexpr const ElementAccess *read_kind_access[read_kind_count] = {
     &edge_access,        &triangle_access,  &quadrangle_access, &tetrahedron_access,
     &hexahedron_access, &pyramid_access,   &prism_access};
 
-const RecordName *record_of(const char *token) {
+// Every line's first token is compared with the names: the first letter and
+// the length sort out almost every line before any name is compared.
+const RecordName *record_of(const char *token, std::size_t length) {
   if (token == nullptr || (token[0] != 'G' && token[0] != 'C')) return nullptr;
   for (const RecordName &record : record_names)
-    if (std::strcmp(token, record.name) == 0) return &record;
+    if (record.length == length && std::memcmp(token, record.name, length) == 0) return &record;
   return nullptr;
 }
 
-bool is_end(const char *token) { return token != nullptr && std::strcmp(token, end_of_deck) == 0; }
+bool is_end(const char *token) {
+  return token != nullptr && token[0] == end_of_deck[0] && std::strcmp(token, end_of_deck) == 0;
+}
 
 // Continuation lines of the starred form start with their mark.
 bool is_continuation_mark(const char *token) {
@@ -134,7 +140,7 @@ void DeckReader::count_records() {
   while (next_line(fields)) {
     const char *first = fields.next();
     if (is_end(first)) break;
-    const RecordName *record = record_of(first);
+    const RecordName *record = record_of(first, fields.length());
     if (record == nullptr) continue;
     if (record->kind != grid_kind) {
       ++element_counts_[record->kind];
@@ -218,7 +224,7 @@ DeckReader::Outcome DeckReader::store_records() {
   while (next_line(fields)) {
     const char *first = fields.next();
     if (is_end(first)) break;
-    const RecordName *record = record_of(first);
+    const RecordName *record = record_of(first, fields.length());
     if (record == nullptr) continue;
     if (line_too_long_) return refuse(line_too_long);
     Outcome outcome = record->kind == grid_kind ? store_vertex(fields, record->starred)
