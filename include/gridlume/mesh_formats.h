@@ -77,7 +77,10 @@ GRIDLUME_API int gridlume_mesh_write_stl(gridlume_mesh *mesh, const char *file_n
    distinct vertex pair, tagged with the recorded tag of largest magnitude (a
    pair recorded with several tags sends warning 2341 with its two vertices).
    Vertices listed beyond the declared count are read and marked required.
-   NULL on any error, after a message "gridlume_mesh_new_read_msh2 : ...". */
+   Lines are read into 256 characters: a longer face line is unreadable, a
+   longer points line ends the vertices. A line naming a vertex that the
+   points file does not hold is unreadable. NULL on any error, after a
+   message "gridlume_mesh_new_read_msh2 : ...". */
 GRIDLUME_API gridlume_mesh *gridlume_mesh_new_read_msh2(gridlume_context *context,
                                                         const char *base_name);
 
