@@ -160,6 +160,15 @@ TEST_F(Bdf, non_zero_coordinate_system_is_taken_for_x) {
   EXPECT_EQ(value_of(gridlume_mesh_get_vertex_tag, deck, 1), 0);
 }
 
+TEST_F(Bdf, tabs_and_carriage_returns_separate_fields_as_blanks_do) {
+  gridlume_mesh *deck = read_deck("GRID\t1\t0\t1.\t2.\t3.\r\nCBAR,1,4,1,1\r\nENDDATA\r\nCBAR,2,4,1,1\r\n");
+  ASSERT_NE(deck, nullptr);
+  EXPECT_EQ((values_of<3>(gridlume_mesh_get_vertex_coordinates, deck, 1)),
+            (std::array<double, 3>{1, 2, 3}));
+  EXPECT_EQ(value_of(gridlume_mesh_get_edge_count, deck), 1);
+  EXPECT_EQ(value_of(gridlume_mesh_get_edge_tag, deck, 1), 4);
+}
+
 TEST_F(Bdf, integers_read_as_percent_i_reads_them) {
   gridlume_mesh *deck =
       read_deck("GRID,1,0,1.,0.,0.\nGRID,2,0,2.,0.,0.\nCBAR,0x1,0x1A,1,2\nCBAR,02,010,2,1\n");
