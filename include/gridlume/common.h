@@ -38,9 +38,15 @@ typedef struct gridlume_message gridlume_message;
 typedef struct gridlume_mesh gridlume_mesh;
 typedef struct gridlume_tag_system gridlume_tag_system;
 typedef struct gridlume_cad gridlume_cad;
+typedef struct gridlume_sizemap gridlume_sizemap;
+typedef struct gridlume_element_generation_map gridlume_element_generation_map;
 
 /* A routine that releases an object attached to a context, mesh or map. */
 typedef void (*gridlume_object_delete_routine)(void *object);
+
+/* A function stored by a map without its signature (size maps, element
+   generation maps); cast it to the signature of the map's type to call it. */
+typedef void (*gridlume_map_function)(void);
 
 /* A transformation of space: writes the image of xyz_in to xyz_out. */
 typedef int (*gridlume_transformation_function)(const double *xyz_in, double *xyz_out,

@@ -203,6 +203,7 @@ template class HashedIndexTable<IntegerKey>;
 template class HashedIndexTable<VertexPairKey>;
 template class HashedIndexTable<VertexTripleKey>;
 template class HashedIndexTable<PointerKey>;
+template class HashedIndexTable<OrderedTripleKey>;
 template class HashedIndexTable<IntegerKey, SetGrowth>;
 
 }  // namespace gridlume

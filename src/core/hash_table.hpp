@@ -118,11 +118,12 @@ class HashedIndexTable {
   double maximum_load_factor_ = 0.0;
 };
 
-// The four variants; their code is compiled once in hash_table.cpp.
+// The five variants; their code is compiled once in hash_table.cpp.
 using IntegerTable = HashedIndexTable<IntegerKey>;
 using VertexPairTable = HashedIndexTable<VertexPairKey>;
 using VertexTripleTable = HashedIndexTable<VertexTripleKey>;
 using PointerTable = HashedIndexTable<PointerKey>;
+using OrderedTripleTable = HashedIndexTable<OrderedTripleKey>;
 
 // A temporary set of integers numbered in insertion order (used vertices,
 // base tags under construction): the integer table without rehash, growing
@@ -148,6 +149,7 @@ extern template class HashedIndexTable<IntegerKey>;
 extern template class HashedIndexTable<VertexPairKey>;
 extern template class HashedIndexTable<VertexTripleKey>;
 extern template class HashedIndexTable<PointerKey>;
+extern template class HashedIndexTable<OrderedTripleKey>;
 extern template class HashedIndexTable<IntegerKey, SetGrowth>;
 
 }  // namespace gridlume

@@ -24,8 +24,9 @@ namespace {
 enum class Answer {
   null_handle,  // a constructor: null
   no_memory,    // an operation: -5
-  failure,      // the mesh writer: -1 when it sent its message, else -5
+  failure,      // -1 when a message names the failure, else -5
   report,       // a report, which loses only what it could not build: 0 or -1
+  absorbed,     // a constructor that may do with less memory: null or a handle
 };
 
 // The objects an operation works on, made before the failure is armed.
@@ -35,6 +36,7 @@ struct World {
   gridlume_mesh *surface = nullptr;  // every surface element kind, every property
   gridlume_mesh *empty = nullptr;    // in memory, nothing set
   gridlume_mesh *untagged = nullptr; // the volume without its tag system
+  gridlume_mesh *triangles = nullptr; // a 2D strip of triangles with its border edges
   ~World() { gridlume_context_delete(context); }
 };
 
@@ -135,6 +137,31 @@ gridlume_mesh *make_surface(gridlume_context *context) {
   return mesh;
 }
 
+// A 2D strip of 2 x 5 vertices, its 8 triangles, and its two long sides as
+// edges.
+gridlume_mesh *make_strip(gridlume_context *context) {
+  gridlume_mesh *mesh = gridlume_mesh_new_in_memory(context);
+  gridlume_mesh_set_dimension(mesh, 2);
+  gridlume_mesh_set_vertex_count(mesh, 10);
+  for (int i = 0; i < 5; ++i)
+    for (int j = 0; j < 2; ++j) {
+      const double xyz[3] = {double(i), double(j), 0};
+      gridlume_mesh_set_vertex_coordinates(mesh, 2 * i + j + 1, xyz);
+    }
+  gridlume_mesh_set_triangle_count(mesh, 8);
+  gridlume_mesh_set_edge_count(mesh, 8);
+  for (int i = 0; i < 4; ++i) {
+    const int lower[3] = {2 * i + 1, 2 * i + 3, 2 * i + 2};
+    const int upper[3] = {2 * i + 3, 2 * i + 4, 2 * i + 2};
+    const int bottom[2] = {2 * i + 1, 2 * i + 3}, top[2] = {2 * i + 2, 2 * i + 4};
+    gridlume_mesh_set_triangle_vertices(mesh, 2 * i + 1, lower);
+    gridlume_mesh_set_triangle_vertices(mesh, 2 * i + 2, upper);
+    gridlume_mesh_set_edge_vertices(mesh, 2 * i + 1, bottom);
+    gridlume_mesh_set_edge_vertices(mesh, 2 * i + 2, top);
+  }
+  return mesh;
+}
+
 void make_world(World &world) {
   world.context = gridlume_context_new();
   gridlume_context_set_message_callback(world.context, ignore_messages, nullptr);
@@ -143,6 +170,7 @@ void make_world(World &world) {
   world.empty = gridlume_mesh_new_in_memory(world.context);
   world.untagged = gridlume_mesh_new_in_memory_copy(world.volume);
   gridlume_mesh_clear_tag_system(world.untagged);
+  world.triangles = make_strip(world.context);
 }
 
 // The given objects still answer and can still be copied and written.
@@ -295,6 +323,68 @@ const std::vector<Scenario> &scenarios() {
          int coherent = 0;
          return gridlume_mesh_check_subdomains_coherency(w.volume, &coherent);
        }},
+      // CAD objects, size maps and generation maps.
+      {"cad_new", Answer::null_handle, [](World &w) { return handle(gridlume_cad_new(w.context)); }},
+      {"sizemap_new_in_memory", Answer::null_handle,
+       [](World &w) { return handle(gridlume_sizemap_new_in_memory(w.volume, 8)); }},
+      {"sizemap_new_in_memory_copy", Answer::null_handle,
+       [](World &w) {
+         gridlume_sizemap *source = gridlume_sizemap_new_in_memory(w.surface, 4);
+         return source == nullptr ? GRIDLUME_STATUS_NO_MEMORY
+                                  : handle(gridlume_sizemap_new_in_memory_copy(source));
+       }},
+      {"element_generation_map_new", Answer::null_handle,
+       [](World &w) {
+         gridlume_cad *cad = gridlume_cad_new(w.context);
+         if (cad == nullptr) return GRIDLUME_STATUS_NO_MEMORY;
+         return handle(gridlume_element_generation_map_new(
+             cad, 1, reinterpret_cast<gridlume_map_function>(ignore_messages), nullptr));
+       }},
+      // Iterators and the cracker, which belong to their caller.
+      // Short of memory for counting the tags, an iterator assumes many.
+      {"mesh_iterator_tetra_using_triangle_with_tag_new", Answer::absorbed,
+       [](World &w) {
+         auto *iterator = gridlume_mesh_iterator_tetra_using_triangle_with_tag_new(w.volume);
+         gridlume_mesh_iterator_tetra_using_triangle_with_tag_delete(iterator);
+         return handle(iterator);
+       }},
+      {"mesh_iterator_triangle_using_edge_with_tag_new", Answer::absorbed,
+       [](World &w) {
+         auto *iterator = gridlume_mesh_iterator_triangle_using_edge_with_tag_new(w.surface);
+         gridlume_mesh_iterator_triangle_using_edge_with_tag_delete(iterator);
+         return handle(iterator);
+       }},
+      // The cracker's output answers -1 when its mesh cannot be created.
+      {"mesh_cracker_crack_between_volume_elements_with_tags", Answer::failure,
+       [](World &w) {
+         gridlume_mesh_cracker *cracker = gridlume_mesh_cracker_new(w.context);
+         if (cracker == nullptr) return GRIDLUME_STATUS_NO_MEMORY;
+         gridlume_mesh *cracked = nullptr;
+         int status = gridlume_mesh_cracker_set_input_mesh(cracker, w.volume);
+         if (status == 0)
+           status = gridlume_mesh_cracker_crack_between_volume_elements_with_tags(cracker, 1, 2,
+                                                                                 0, 9, 0);
+         if (status == 0) status = gridlume_mesh_cracker_get_output_mesh(cracker, &cracked);
+         gridlume_mesh_cracker_delete(cracker);
+         return status;
+       }},
+      // Second order and proximity.
+      // A failure inside the conversion is reported with its message and -1.
+      {"highorder_compute_mesh", Answer::failure,
+       [](World &w) {
+         gridlume_highorder_session *session = gridlume_highorder_session_new(w.context);
+         if (session == nullptr) return GRIDLUME_STATUS_NO_MEMORY;
+         gridlume_mesh *result = nullptr;
+         int status = gridlume_highorder_set_volume_mesh(session, w.volume);
+         if (status == 0) status = gridlume_highorder_compute_mesh(session);
+         if (status == 0) status = gridlume_highorder_get_mesh(session, &result);
+         gridlume_highorder_session_delete(session);
+         return status;
+       }},
+      {"proximity2D_compute_core", Answer::null_handle,
+       [](World &w) {
+         return handle(gridlume_proximity2D_compute_core(w.triangles, 1.0, 1.0, 1, 0.0, 10.0));
+       }},
       {"mesh_calloc_generic_buffer", Answer::null_handle,
        [](World &w) {
          void *buffer = gridlume_mesh_calloc_generic_buffer(w.surface);
@@ -315,6 +405,10 @@ class AllocationSweep : public ::testing::TestWithParam<std::size_t> {
     ASSERT_EQ(gridlume_mesh_write_mesh(world.surface, work_file("surface.mesh").c_str()), 0);
     ASSERT_EQ(gridlume_mesh_write_mesh(world.volume, work_file("volume.meshb").c_str()), 0);
   }
+  static void TearDownTestSuite() {
+    for (const char *name : {"surface.mesh", "volume.meshb", "write.mesh", "write.meshb"})
+      std::remove(work_file(name).c_str());
+  }
 };
 
 TEST_P(AllocationSweep, answers_every_failed_allocation_and_leaks_nothing) {
@@ -331,6 +425,7 @@ TEST_P(AllocationSweep, answers_every_failed_allocation_and_leaks_nothing) {
     }
     const bool answered = scenario.answer == Answer::report    ? status == 0 || status == -1
                           : scenario.answer == Answer::failure ? status == -1 || status == -5
+                          : scenario.answer == Answer::absorbed ? status == 0 || status == -5
                                                                : status == GRIDLUME_STATUS_NO_MEMORY;
     EXPECT_TRUE(answered) << scenario.name << " answered " << status << " at allocation "
                           << failure.point();

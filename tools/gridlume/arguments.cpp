@@ -12,6 +12,12 @@ const std::string *Arguments::value(std::string_view name) const {
   return found == options.end() ? nullptr : &found->second;
 }
 
+std::span<const std::string> Arguments::values(std::string_view name) const {
+  auto found = repeated.find(name);
+  if (found == repeated.end()) return {};
+  return found->second;
+}
+
 std::optional<std::string> parse_arguments(std::span<char *const> words,
                                            std::span<const OptionSpec> options,
                                            Arguments &arguments) {
@@ -42,19 +48,23 @@ std::optional<std::string> parse_arguments(std::span<char *const> words,
     for (const OptionSpec &candidate : options)
       if (candidate.name == name) spec = &candidate;
     if (spec == nullptr) return "unknown option '--" + std::string(name) + "'";
-    if (arguments.has(name)) return "option '--" + std::string(name) + "' given twice";
+    if (arguments.has(name) && !(spec->repeatable && spec->takes_value))
+      return "option '--" + std::string(name) + "' given twice";
     if (!spec->takes_value) {
       if (attached) return "option '--" + std::string(name) + "' takes no value";
       arguments.options.emplace(name, "");
       continue;
     }
+    std::string value;
     if (attached) {
-      arguments.options.emplace(name, *attached);
+      value = *attached;
     } else if (i + 1 < words.size()) {
-      arguments.options.emplace(name, words[++i]);
+      value = words[++i];
     } else {
       return "option '--" + std::string(name) + "' needs a value";
     }
+    if (spec->repeatable) arguments.repeated[std::string(name)].push_back(value);
+    arguments.options.emplace(name, std::move(value));
   }
   return std::nullopt;
 }

@@ -14,6 +14,9 @@ namespace gridlume_tool {
 struct OptionSpec {
   std::string_view name;  // without the leading "--"
   bool takes_value;
+  // A repeatable option with a value may be given several times; its values
+  // are kept in order (Arguments::values).
+  bool repeatable = false;
 };
 
 struct Arguments {
@@ -21,8 +24,14 @@ struct Arguments {
   std::map<std::string, std::string, std::less<>> options;  // flags map to ""
   bool help = false;
 
+  // Every value of a repeatable option, in the order given.
+  std::map<std::string, std::vector<std::string>, std::less<>> repeated;
+
   bool has(std::string_view name) const { return options.find(name) != options.end(); }
+  // The value of an option; for a repeatable one, the first.
   const std::string *value(std::string_view name) const;
+  // The values of a repeatable option (empty when it was not given).
+  std::span<const std::string> values(std::string_view name) const;
 };
 
 // Splits argv (the words after the subcommand) along the options of the

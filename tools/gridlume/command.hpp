@@ -34,6 +34,8 @@ extern const Command stats_command;
 extern const Command check_command;
 extern const Command convert_command;
 extern const Command crack_command;
+extern const Command proximity_command;
+extern const Command highorder_command;
 
 // Every subcommand, in the order of the tool's help.
 std::span<const Command *const> all_commands();

@@ -9,9 +9,9 @@ namespace gridlume_tool {
 
 namespace {
 
-constexpr std::array<const Command *, 6> command_table = {
-    &info_command, &stats_command, &check_command, &convert_command, &crack_command,
-    &grid_command};
+constexpr std::array<const Command *, 8> command_table = {
+    &info_command,  &stats_command, &check_command,     &convert_command,
+    &crack_command, &grid_command,  &highorder_command, &proximity_command};
 
 void print_tool_usage(std::FILE *stream) {
   std::fprintf(stream,

@@ -7,6 +7,7 @@
 #include "command.hpp"
 #include "mesh_files.hpp"
 #include "session.hpp"
+#include "solution_commands.hpp"
 
 namespace gridlume_tool {
 
@@ -21,6 +22,8 @@ constexpr std::array<OptionSpec, 5> convert_options = {{{"version", true},
 int run_convert(const Command &command, const Arguments &arguments) {
   const std::string &input = arguments.positionals[0];
   const std::string &output = arguments.positionals[1];
+  if (is_solution_path(input) || is_solution_path(output))
+    return run_solution_convert(command, arguments);
   for (const std::string *path : {&input, &output})
     if (find_mesh_format(*path) == nullptr)
       return usage_error(command, "unknown mesh format of '" + *path + "' (known: " +
@@ -62,14 +65,18 @@ int run_convert(const Command &command, const Arguments &arguments) {
 const Command convert_command = {
     "convert",
     "IN OUT [--version N] [--p2 | --extra-vertices] [--binary] [--tolerance T]",
-    "Convert a mesh file to another format, version or high-order form.",
+    "Convert a mesh or size map file to another format, version or form.",
     "The formats come from the names: '.mesh' (text) and '.meshb' (binary)\n"
     "keyword mesh files, '.stl' STL files (text or binary), '.bdf' bulk data\n"
     "decks, '.points'/'.faces' pairs (either name stands for the pair), and\n"
-    "'.vtk' legacy VTK files (written only, volume elements).\n\n"
+    "'.vtk' legacy VTK files (written only, volume elements). Size maps\n"
+    "convert between '.sol' (text) and '.solb' (binary) solution files,\n"
+    "version 2 unless --version says otherwise, and '.bb' files, always in\n"
+    "3D: the 3 terms of a 2D metric are followed by zeros.\n\n"
     "Options:\n"
     "  --version N        keyword file version 1 (floats), 2 (doubles) or 3\n"
-    "                     (doubles, 64-bit positions; the default)\n"
+    "                     (doubles, 64-bit positions; the default for meshes,\n"
+    "                     2 for size maps)\n"
     "  --p2               write high-order elements as whole second-order\n"
     "                     elements (TrianglesP2, ...), after the linear ones\n"
     "  --extra-vertices   write them as linear elements plus their extra vertices\n"

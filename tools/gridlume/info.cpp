@@ -7,6 +7,7 @@
 #include "mesh_summary.hpp"
 #include "session.hpp"
 #include "side_mesh_files.hpp"
+#include "solution_commands.hpp"
 
 namespace gridlume_tool {
 
@@ -76,6 +77,7 @@ void print_composite_tags(const MeshSummary &summary) {
 
 int run_info(const Command &command, const Arguments &arguments) {
   const std::string &path = arguments.positionals[0];
+  if (is_solution_path(path)) return run_solution_info(command, arguments);
   const MeshFormat *format = find_mesh_format(path);
   if (format == nullptr)
     return usage_error(command, "unknown mesh format of '" + path + "' (known: " +
@@ -119,10 +121,13 @@ int run_info(const Command &command, const Arguments &arguments) {
 const Command info_command = {
     "info",
     "FILE",
-    "Show what a mesh file holds.",
+    "Show what a mesh or size map file holds.",
     "Prints the file's format and version, the dimension, the bounding box, the\n"
     "count of every entity kind with the tags in use, the composite tags, and\n"
     "which elements carry extra (high-order) vertices.\n\n"
+    "Of a size map file ('.sol', '.solb', '.bb'): the format and version, the\n"
+    "dimension, the vertex count, the kinds of its fields and the range of the\n"
+    "sizes (or of the first metric terms).\n\n"
     "Options:\n"
     "  -h, --help    this help\n",
     {},

@@ -16,7 +16,8 @@
 namespace gridlume_tool {
 namespace {
 
-constexpr std::array<OptionSpec, 2> options = {{{"box", true}, {"p2", false}}};
+constexpr std::array<OptionSpec, 3> options = {
+    {{"box", true}, {"p2", false}, {"param", true, true}}};
 
 std::optional<std::string> parse(std::vector<std::string> words, Arguments &arguments) {
   static std::vector<std::string> storage;
@@ -38,6 +39,17 @@ TEST(ToolArguments, OptionValuesComeAttachedOrAsTheNextWord) {
   Arguments attached;
   EXPECT_FALSE(parse({"--box=-1,2"}, attached));
   EXPECT_EQ(*attached.value("box"), "-1,2");
+}
+
+TEST(ToolArguments, RepeatableOptionKeepsEveryValueInOrder) {
+  Arguments arguments;
+  EXPECT_FALSE(parse({"--param", "a=1", "--param=b=2", "--box", "0", "--param", "a=3"}, arguments));
+  const auto values = arguments.values("param");
+  EXPECT_EQ(std::vector<std::string>(values.begin(), values.end()),
+            (std::vector<std::string>{"a=1", "b=2", "a=3"}));
+  EXPECT_EQ(*arguments.value("param"), "a=1");
+  EXPECT_TRUE(arguments.values("box").empty());
+  EXPECT_TRUE(arguments.values("p2").empty());
 }
 
 TEST(ToolArguments, DoubleDashEndsTheOptionsAndLoneDashIsAName) {

@@ -1,0 +1,87 @@
+// Dispatch of the element loops on the workers of the parallel loop library.
+#include "highorder/element_loops.hpp"
+
+#include <cstdio>
+#include <new>
+
+#include "gridlume/common.h"
+#include "highorder/report.hpp"
+
+namespace gridlume::highorder {
+
+int worker_count(const ConversionState &state) noexcept {
+  return state.parallel != nullptr ? parallel_worker_count(state.parallel) : 1;
+}
+
+int allocate_worker_rows(ConversionState &state) noexcept {
+  try {
+    const auto workers = std::size_t(worker_count(state));
+    state.histograms.assign(workers, QualityHistogram{});
+    state.repair_counters.assign(workers, RepairCounters{});
+  } catch (const std::bad_alloc &) {
+    return GRIDLUME_STATUS_NO_MEMORY;
+  }
+  return GRIDLUME_STATUS_OK;
+}
+
+int run_element_loop(ConversionState &state, int kind, RangeFunction function, void *user,
+                     LoopAccess access) noexcept {
+  const std::int32_t count = state.mesh.count(kind);
+  if (count < 1) return GRIDLUME_STATUS_OK;
+  const int type = state.loop_types[kind];
+  if (state.parallel == nullptr || count < parallel_loop_minimum || type == 0) {
+    function(1, count, 0, user);
+    return GRIDLUME_STATUS_OK;
+  }
+  const int dependent = access == LoopAccess::move_nodes ? state.vertex_type : 0;
+  // A refused launch has run nothing: the caller's thread does the loop.
+  if (!(parallel_launch(state.parallel, type, dependent, function, user) > 0.0f))
+    function(1, count, 0, user);
+  return GRIDLUME_STATUS_OK;
+}
+
+int start_workers(ConversionState &state) noexcept {
+  state.parallel = parallel_init(state.thread_count, 0, &state);
+  if (state.parallel == nullptr) {
+    if (state.verbose) std::printf("%s\n", report::no_threads);
+    return code_parallel_failure;
+  }
+  state.thread_count = parallel_worker_count(state.parallel);
+  if (!state.scheduling_chosen) {
+    if (state.verbose) std::printf(report::static_scheduling, state.thread_count);
+    parallel_set_options(state.parallel, parallel_option_static, parallel_option_end);
+    state.scheduling_chosen = 1;
+  }
+  return code_success;
+}
+
+int register_element_loops(ConversionState &state) noexcept {
+  ParallelPool *pool = state.parallel;
+  if (pool == nullptr) return code_success;
+  const InternalMesh &mesh = state.mesh;
+  state.vertex_type = parallel_new_type(pool, mesh.vertex_count);
+  if (state.vertex_type == 0) return code_failure;
+  for (int kind = first_volume_kind; kind <= last_kind; ++kind) {
+    const ElementArray &array = mesh.elements[kind];
+    if (array.count < parallel_loop_minimum) continue;
+    const int type = parallel_new_type(pool, array.count);
+    if (type == 0 || !parallel_begin_dependency(pool, type, state.vertex_type)) return code_failure;
+    for (std::int32_t e = 1; e <= array.count; ++e)
+      if (!parallel_add_dependency(pool, 1, &e, array.nodes_per_element, array.element(e))) {
+        parallel_end_dependency(pool, nullptr);
+        return code_failure;
+      }
+    if (!parallel_end_dependency(pool, nullptr)) return code_failure;
+    state.loop_types[kind] = type;
+  }
+  return code_success;
+}
+
+void stop_workers(ConversionState &state) noexcept {
+  parallel_stop(state.parallel);
+  state.parallel = nullptr;
+  state.loop_types = {};
+  state.vertex_type = 0;
+}
+
+}  // namespace gridlume::highorder

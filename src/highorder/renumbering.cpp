@@ -1,0 +1,237 @@
+// Vertex and element renumberings.
+#include "highorder/renumbering.hpp"
+
+#include <algorithm>
+#include <new>
+#include <utility>
+
+#include "highorder/element_shapes.hpp"
+
+namespace gridlume::highorder {
+
+namespace {
+
+// Spreads the low 21 bits of v so that two zero bits follow each bit.
+std::uint64_t spread(std::uint64_t v) {
+  v &= 0x1fffff;
+  v = (v | v << 32) & 0x1f00000000ffffULL;
+  v = (v | v << 16) & 0x1f0000ff0000ffULL;
+  v = (v | v << 8) & 0x100f00f00f00f00fULL;
+  v = (v | v << 4) & 0x10c30c30c30c30c3ULL;
+  v = (v | v << 2) & 0x1249249249249249ULL;
+  return v;
+}
+
+// A grid of 2^6 cells a side, 2^18 Morton cells.
+constexpr int morton_bits = 6;
+constexpr std::int32_t morton_side = 1 << morton_bits;
+constexpr std::int32_t morton_cells = 1 << (3 * morton_bits);
+
+// Orders 1..count by key[i] in 0..key_count - 1, ties in index order:
+// order[1..count] receives the indices.
+void counting_sort(const Vector<std::int32_t> &key, std::int32_t count, std::int32_t key_count,
+                   Vector<std::int32_t> &order) {
+  Vector<std::int32_t> start(std::size_t(key_count) + 1, 0);
+  for (std::int32_t i = 1; i <= count; ++i) ++start[std::size_t(key[std::size_t(i)]) + 1];
+  for (std::int32_t k = 1; k <= key_count; ++k) start[std::size_t(k)] += start[std::size_t(k - 1)];
+  for (std::int32_t i = 1; i <= count; ++i)
+    order[std::size_t(++start[std::size_t(key[std::size_t(i)])])] = i;
+}
+
+// Permutes the per-element arrays of `kind`: new element i is old element
+// origin[i].
+void permute_elements(ConversionState &state, int kind, const Vector<std::int32_t> &origin,
+                      bool inverse) {
+  ElementArray &array = state.mesh.elements[kind];
+  const int width = array.nodes_per_element;
+  Vector<std::int32_t> nodes(array.nodes.size(), 0);
+  Vector<std::int32_t> tags(array.tags.size(), 0);
+  Vector<double> quality(state.quality[kind].size(), 0.0);
+  for (std::int32_t i = 1; i <= array.count; ++i) {
+    const std::int32_t from = inverse ? i : origin[std::size_t(i)];
+    const std::int32_t to = inverse ? origin[std::size_t(i)] : i;
+    std::copy(array.element(from), array.element(from) + width,
+              nodes.data() + std::size_t(to) * width);
+    tags[std::size_t(to)] = array.tags[std::size_t(from)];
+    if (!quality.empty()) quality[std::size_t(to)] = state.quality[kind][std::size_t(from)];
+  }
+  array.nodes.swap(nodes);
+  array.tags.swap(tags);
+  state.quality[kind].swap(quality);
+}
+
+void permute_coordinates(Vector<double> &coordinates, const Vector<std::int32_t> &new_of_old,
+                         std::int32_t count) {
+  if (coordinates.empty()) return;
+  Vector<double> moved(coordinates.size(), 0.0);
+  for (std::int32_t v = 1; v <= count; ++v)
+    std::copy_n(coordinates.data() + 3 * std::size_t(v), 3,
+                moved.data() + 3 * std::size_t(new_of_old[std::size_t(v)]));
+  coordinates.swap(moved);
+}
+
+}  // namespace
+
+void apply_vertex_numbers(ConversionState &state, const Vector<std::int32_t> &new_of_old) {
+  InternalMesh &mesh = state.mesh;
+  const std::int32_t count = mesh.vertex_count;
+  permute_coordinates(mesh.coordinates, new_of_old, count);
+  permute_coordinates(state.straight_coordinates, new_of_old, count);
+  permute_coordinates(state.topology.curved, new_of_old, count);
+  Vector<std::int32_t> tags(mesh.vertex_tags.size(), 0);
+  for (std::int32_t v = 1; v <= count; ++v)
+    tags[std::size_t(new_of_old[std::size_t(v)])] = mesh.vertex_tags[std::size_t(v)];
+  mesh.vertex_tags.swap(tags);
+  if (!state.topology.node_flags.empty()) {
+    Vector<std::uint8_t> flags(state.topology.node_flags.size(), 0);
+    for (std::int32_t v = 1; v <= count; ++v)
+      flags[std::size_t(new_of_old[std::size_t(v)])] = state.topology.node_flags[std::size_t(v)];
+    state.topology.node_flags.swap(flags);
+  }
+  for (int kind = kind_edge; kind <= last_kind; ++kind) {
+    ElementArray &array = mesh.elements[kind];
+    for (std::size_t i = std::size_t(array.nodes_per_element); i < array.nodes.size(); ++i)
+      array.nodes[i] = new_of_old[std::size_t(array.nodes[i])];
+  }
+  // Boundary-layer pairs name a vertex and the wall vertex it comes from.
+  auto &pairs = state.boundary_layer_pairs;
+  if (!pairs.empty()) {
+    Vector<std::array<std::int32_t, 2>> moved(pairs.size(), {0, 0});
+    const auto last = std::min<std::int64_t>(std::int64_t(pairs.size()) - 1, count);
+    for (std::int32_t v = 1; v <= last; ++v) {
+      const std::int32_t target = new_of_old[std::size_t(v)];
+      if (target < 1 || std::size_t(target) >= pairs.size()) continue;
+      auto pair = pairs[std::size_t(v)];
+      if (pair[0] >= 1 && pair[0] <= count) pair[0] = new_of_old[std::size_t(pair[0])];
+      moved[std::size_t(target)] = pair;
+    }
+    pairs.swap(moved);
+  }
+  for (auto *list : {&state.topology.triangle_nodes, &state.topology.quadrangle_nodes})
+    for (auto &node : *list) node = new_of_old[std::size_t(node)];
+  // The node-to-element adjacency is not renumbered: it is rebuilt when
+  // needed after a renumbering.
+  state.topology.offsets.clear();
+  state.topology.elements.clear();
+}
+
+int renumber_for_workers(ConversionState &state, WorkerNumbering &numbering) noexcept {
+  InternalMesh &mesh = state.mesh;
+  try {
+    const std::int32_t count = mesh.vertex_count;
+    double low[3] = {0, 0, 0}, high[3] = {0, 0, 0};
+    for (std::int32_t v = 1; v <= count; ++v)
+      for (int c = 0; c < 3; ++c) {
+        const double x = mesh.vertex(v)[c];
+        low[c] = v == 1 ? x : std::min(low[c], x);
+        high[c] = v == 1 ? x : std::max(high[c], x);
+      }
+    double scale = 0.0;
+    for (int c = 0; c < 3; ++c) scale = std::max(scale, high[c] - low[c]);
+    scale = scale > 0.0 ? double(morton_side - 1) / scale : 0.0;
+    // Vertices by the Morton cell of a grid of 64^3 cells over their box,
+    // in input order within a cell: one counting sort.
+    Vector<std::int32_t> cell(static_cast<std::size_t>(count) + 1, 0);
+    for (std::int32_t v = 1; v <= count; ++v) {
+      std::uint64_t code = 0;
+      for (int c = 0; c < 3; ++c)
+        code |= spread(std::uint64_t((mesh.vertex(v)[c] - low[c]) * scale)) << (2 - c);
+      cell[std::size_t(v)] = static_cast<std::int32_t>(code);
+    }
+    numbering.vertex_origin.assign(std::size_t(count) + 1, 0);
+    counting_sort(cell, count, morton_cells, numbering.vertex_origin);
+    Vector<std::int32_t> new_of_old(std::size_t(count) + 1, 0);
+    for (std::int32_t i = 1; i <= count; ++i)
+      new_of_old[std::size_t(numbering.vertex_origin[std::size_t(i)])] = i;
+    apply_vertex_numbers(state, new_of_old);
+    // Elements by their smallest new vertex number.
+    for (int kind = kind_edge; kind <= last_kind; ++kind) {
+      ElementArray &array = mesh.elements[kind];
+      cell.assign(std::size_t(array.count) + 1, 0);
+      for (std::int32_t e = 1; e <= array.count; ++e) {
+        const std::int32_t *list = array.element(e);
+        cell[std::size_t(e)] = *std::min_element(list, list + corner_counts[kind]) - 1;
+      }
+      auto &origin = numbering.element_origin[kind];
+      origin.assign(std::size_t(array.count) + 1, 0);
+      counting_sort(cell, array.count, count, origin);
+      permute_elements(state, kind, origin, false);
+    }
+    numbering.active = true;
+  } catch (const std::bad_alloc &) {
+    return code_failure;
+  }
+  return code_success;
+}
+
+int restore_numbering(ConversionState &state, WorkerNumbering &numbering) noexcept {
+  if (!numbering.active) return code_success;
+  InternalMesh &mesh = state.mesh;
+  try {
+    for (int kind = kind_edge; kind <= last_kind; ++kind)
+      permute_elements(state, kind, numbering.element_origin[kind], true);
+    Vector<std::int32_t> new_of_old(std::size_t(mesh.vertex_count) + 1, 0);
+    for (std::int32_t v = 1; v <= mesh.linear_vertex_count; ++v)
+      new_of_old[std::size_t(v)] = numbering.vertex_origin[std::size_t(v)];
+    // Edge and face nodes first, then element centres, as generated.
+    std::int32_t next = mesh.linear_vertex_count;
+    for (bool centres : {false, true})
+      for (int kind = kind_edge; kind <= last_kind; ++kind) {
+        const ElementArray &array = mesh.elements[kind];
+        const int centre = shapes::order2_shapes[kind].centre_node;
+        if (centres && centre < 0) continue;
+        for (std::int32_t e = 1; e <= array.count; ++e) {
+          const std::int32_t *list = array.element(e);
+          for (int n = corner_counts[kind]; n < array.nodes_per_element; ++n)
+            if ((n == centre) == centres && new_of_old[std::size_t(list[n])] == 0)
+              new_of_old[std::size_t(list[n])] = ++next;
+        }
+      }
+    if (next != mesh.vertex_count) return code_failure;
+    apply_vertex_numbers(state, new_of_old);
+    numbering.active = false;
+  } catch (const std::bad_alloc &) {
+    return code_failure;
+  }
+  return code_success;
+}
+
+int renumber_to_surface(ConversionState &state) noexcept {
+  if (state.surface == nullptr) return code_success;
+  InternalMesh &mesh = state.mesh;
+  const InternalMesh &given = *state.surface;
+  try {
+    const std::int32_t count = mesh.vertex_count;
+    if (given.vertex_count > count) return code_failure;
+    Vector<std::int32_t> new_of_old(std::size_t(count) + 1, 0);
+    Vector<std::uint8_t> taken(std::size_t(count) + 1, 0);
+    for (int kind : {kind_triangle, kind_quadrangle}) {
+      const ElementArray &ours = mesh.elements[kind];
+      const ElementArray &theirs = given.elements[kind];
+      const std::int32_t elements = std::min(ours.count, theirs.count);
+      for (std::int32_t e = 1; e <= elements; ++e)
+        for (int n = 0; n < ours.nodes_per_element; ++n) {
+          const std::int32_t node = ours.element(e)[n], number = theirs.element(e)[n];
+          if (number < 1 || number > count) return code_failure;
+          auto &assigned = new_of_old[std::size_t(node)];
+          if (assigned == number) continue;
+          if (assigned != 0 || taken[std::size_t(number)]) return code_failure;
+          assigned = number;
+          taken[std::size_t(number)] = 1;
+        }
+    }
+    std::int32_t free_number = 1;
+    for (std::int32_t v = 1; v <= count; ++v) {
+      if (new_of_old[std::size_t(v)] != 0) continue;
+      while (taken[std::size_t(free_number)]) ++free_number;
+      new_of_old[std::size_t(v)] = free_number;
+      taken[std::size_t(free_number)] = 1;
+    }
+    apply_vertex_numbers(state, new_of_old);
+  } catch (const std::bad_alloc &) {
+    return code_failure;
+  }
+  return code_success;
+}
+
+}  // namespace gridlume::highorder

@@ -1,0 +1,180 @@
+// Node-to-element adjacency and the oriented boundary faces.
+#include "highorder/topology.hpp"
+
+#include <algorithm>
+#include <new>
+
+#include "highorder/element_shapes.hpp"
+#include "highorder/internal_mesh.hpp"
+
+namespace gridlume::highorder {
+
+namespace {
+
+void build_adjacency(const InternalMesh &mesh, Topology &topology) {
+  const std::size_t nodes = std::size_t(mesh.vertex_count);
+  topology.offsets.assign(nodes + 2, 0);
+  for (int kind = first_volume_kind; kind <= last_kind; ++kind) {
+    const ElementArray &array = mesh.elements[kind];
+    for (std::int32_t e = 1; e <= array.count; ++e) {
+      const std::int32_t *list = array.element(e);
+      for (int n = corner_counts[kind]; n < array.nodes_per_element; ++n)
+        ++topology.offsets[std::size_t(list[n]) + 1];
+    }
+  }
+  for (std::size_t n = 1; n <= nodes + 1; ++n) topology.offsets[n] += topology.offsets[n - 1];
+  topology.elements.assign(std::size_t(topology.offsets[nodes + 1]), 0);
+  Vector<std::int64_t> fill(topology.offsets.begin(), topology.offsets.end());
+  for (int kind = first_volume_kind; kind <= last_kind; ++kind) {
+    const ElementArray &array = mesh.elements[kind];
+    for (std::int32_t e = 1; e <= array.count; ++e) {
+      const std::int32_t *list = array.element(e);
+      for (int n = corner_counts[kind]; n < array.nodes_per_element; ++n)
+        topology.elements[std::size_t(fill[std::size_t(list[n])]++)] = element_reference(kind, e);
+    }
+  }
+}
+
+double centroid_side(const InternalMesh &mesh, std::uint32_t reference, const std::int32_t *face,
+                     int corners) {
+  const int kind = reference_kind(reference);
+  const std::int32_t *list = mesh.elements[kind].element(reference_index(reference));
+  const int element_corners = corner_counts[kind];
+  double centre[3] = {0, 0, 0};
+  for (int n = 0; n < element_corners; ++n)
+    for (int c = 0; c < 3; ++c) centre[c] += mesh.vertex(list[n])[c] / element_corners;
+  const double *a = mesh.vertex(face[0]);
+  double normal[3] = {0, 0, 0};
+  for (int i = 1; i + 1 < corners; ++i) {
+    const double *b = mesh.vertex(face[i]), *c = mesh.vertex(face[i + 1]);
+    const double u[3] = {b[0] - a[0], b[1] - a[1], b[2] - a[2]};
+    const double v[3] = {c[0] - a[0], c[1] - a[1], c[2] - a[2]};
+    normal[0] += u[1] * v[2] - u[2] * v[1];
+    normal[1] += u[2] * v[0] - u[0] * v[2];
+    normal[2] += u[0] * v[1] - u[1] * v[0];
+  }
+  return normal[0] * (centre[0] - a[0]) + normal[1] * (centre[1] - a[1]) +
+         normal[2] * (centre[2] - a[2]);
+}
+
+// The volume elements having every corner of the face; the one of smaller
+// tag first.
+int elements_of_face(const InternalMesh &mesh, const Topology &topology, const std::int32_t *face,
+                     int corners, std::uint32_t (&found)[2]) {
+  int count = 0;
+  // The elements around the face's first edge node are few.
+  const std::int32_t edge_node = face[corners];
+  for (const std::uint32_t *r = topology.begin(edge_node); r != topology.end(edge_node); ++r) {
+    bool all = true;
+    for (int i = 0; i < corners && all; ++i) all = element_has_corner(mesh, *r, face[i]);
+    if (!all) continue;
+    if (count < 2) found[count] = *r;
+    ++count;
+  }
+  if (count >= 2) {
+    auto tag = [&](std::uint32_t r) {
+      return mesh.elements[reference_kind(r)].tags[std::size_t(reference_index(r))];
+    };
+    if (tag(found[1]) < tag(found[0])) std::swap(found[0], found[1]);
+  }
+  return count;
+}
+
+void reverse_face(std::int32_t *face, int corners) {
+  // Corners a b c (d) become a (d) c b; edge nodes follow their edges.
+  std::reverse(face + 1, face + corners);
+  std::reverse(face + corners, face + 2 * corners);
+}
+
+void orient_faces(const InternalMesh &mesh, const Topology &topology, Vector<std::int32_t> &nodes,
+                  std::int32_t count, int corners, int width) {
+  for (std::int32_t f = 0; f < count; ++f) {
+    std::int32_t *face = nodes.data() + std::size_t(f) * width;
+    std::uint32_t found[2] = {0, 0};
+    if (elements_of_face(mesh, topology, face, corners, found) == 0) continue;
+    if (centroid_side(mesh, found[0], face, corners) > 0.0) reverse_face(face, corners);
+  }
+}
+
+void extract_skin(const InternalMesh &mesh, Topology &topology) {
+  topology.triangle_count = topology.quadrangle_count = 0;
+  for (int kind = first_volume_kind; kind <= last_kind; ++kind) {
+    const ElementArray &array = mesh.elements[kind];
+    const auto &shape = shapes::order2_shapes[kind];
+    for (std::int32_t e = 1; e <= array.count; ++e) {
+      const std::int32_t *list = array.element(e);
+      for (const auto &t : shape.triangles) {
+        std::int32_t face[6] = {list[t[0]], list[t[1]], list[t[2]]};
+        for (int i = 0; i < 3; ++i)
+          face[3 + i] =
+              list[shapes::edge_node(kind, shapes::find_edge(kind, t[i], t[(i + 1) % 3]))];
+        std::uint32_t found[2];
+        if (elements_of_face(mesh, topology, face, 3, found) != 1) continue;
+        topology.triangle_nodes.insert(topology.triangle_nodes.end(), face, face + 6);
+        topology.triangle_tags.push_back(array.tags[std::size_t(e)]);
+        ++topology.triangle_count;
+      }
+      for (std::size_t q = 0; q < shape.quadrangles.size(); ++q) {
+        const std::int32_t centre = list[shape.first_face_node + int(q)];
+        if (topology.end(centre) - topology.begin(centre) != 1) continue;
+        const auto &quad = shape.quadrangles[q];
+        std::int32_t face[9];
+        for (int i = 0; i < 4; ++i) {
+          face[i] = list[quad[i]];
+          face[4 + i] =
+              list[shapes::edge_node(kind, shapes::find_edge(kind, quad[i], quad[(i + 1) % 4]))];
+        }
+        face[8] = centre;
+        topology.quadrangle_nodes.insert(topology.quadrangle_nodes.end(), face, face + 9);
+        topology.quadrangle_tags.push_back(array.tags[std::size_t(e)]);
+        ++topology.quadrangle_count;
+      }
+    }
+  }
+}
+
+}  // namespace
+
+bool element_has_corner(const InternalMesh &mesh, std::uint32_t reference,
+                        std::int32_t vertex) noexcept {
+  const int kind = reference_kind(reference);
+  const std::int32_t *list = mesh.elements[kind].element(reference_index(reference));
+  for (int n = 0; n < corner_counts[kind]; ++n)
+    if (list[n] == vertex) return true;
+  return false;
+}
+
+void build_topology(const InternalMesh &mesh, Topology &topology) {
+  build_adjacency(mesh, topology);
+  topology.triangle_nodes.clear();
+  topology.quadrangle_nodes.clear();
+  topology.triangle_tags.clear();
+  topology.quadrangle_tags.clear();
+  const ElementArray &triangles = mesh.elements[kind_triangle];
+  const ElementArray &quadrangles = mesh.elements[kind_quadrangle];
+  if (triangles.count + quadrangles.count > 0) {
+    topology.triangle_count = triangles.count;
+    topology.quadrangle_count = quadrangles.count;
+    if (triangles.count > 0) {
+      topology.triangle_nodes.assign(triangles.nodes.begin() + 6, triangles.nodes.end());
+      topology.triangle_tags.assign(triangles.tags.begin() + 1, triangles.tags.end());
+    }
+    if (quadrangles.count > 0) {
+      topology.quadrangle_nodes.assign(quadrangles.nodes.begin() + 9, quadrangles.nodes.end());
+      topology.quadrangle_tags.assign(quadrangles.tags.begin() + 1, quadrangles.tags.end());
+    }
+  } else {
+    extract_skin(mesh, topology);
+  }
+  orient_faces(mesh, topology, topology.triangle_nodes, topology.triangle_count, 3, 6);
+  orient_faces(mesh, topology, topology.quadrangle_nodes, topology.quadrangle_count, 4, 9);
+  topology.node_flags.assign(std::size_t(mesh.vertex_count) + 1, 0);
+  for (std::int32_t node : topology.triangle_nodes)
+    topology.node_flags[std::size_t(node)] |= boundary_node;
+  for (std::int32_t node : topology.quadrangle_nodes)
+    topology.node_flags[std::size_t(node)] |= boundary_node;
+  topology.curved.assign(mesh.coordinates.begin(),
+                         mesh.coordinates.begin() + 3 * (std::size_t(mesh.vertex_count) + 1));
+}
+
+}  // namespace gridlume::highorder
