@@ -24,6 +24,7 @@
 #include "gridlume/mesh.h"
 #include "gridlume/mesh_checks.h"
 #include "gridlume/mesh_cracker.h"
+#include "gridlume/mesh_formats.h"
 #include "gridlume/mesh_io.h"
 #include "gridlume/mesh_iterators.h"
 #include "gridlume/mesh_memory.h"

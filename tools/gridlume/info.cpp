@@ -6,6 +6,7 @@
 #include "mesh_files.hpp"
 #include "mesh_summary.hpp"
 #include "session.hpp"
+#include "side_mesh_files.hpp"
 #include "solution_commands.hpp"
 
 namespace gridlume_tool {
@@ -81,6 +82,9 @@ int run_info(const Command &command, const Arguments &arguments) {
   if (format == nullptr)
     return usage_error(command, "unknown mesh format of '" + path + "' (known: " +
                                     known_mesh_extensions() + ")");
+  if (format->read == nullptr)
+    return usage_error(command, "'" + path + "': " + std::string(format->description) +
+                                    "s are written, not read");
 
   Session session(command.name);
   if (session.context() == nullptr) return session.fail("not enough memory");
@@ -95,6 +99,8 @@ int run_info(const Command &command, const Arguments &arguments) {
   if (auto header = read_keyword_file_header(path))
     std::printf("format         %.*s, version %d\n", static_cast<int>(format->description.size()),
                 format->description.data(), header->version);
+  else if (!format->keyword_file)
+    std::printf("format         %s\n", describe_side_file(*format, path).c_str());
   std::printf("dimension      %d\n", summary.dimension);
   print_box(summary);
   std::printf("%-15s%8s  %s\n", "entities", "count", "tags in use");

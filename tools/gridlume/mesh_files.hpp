@@ -2,6 +2,7 @@
 // name extension) and the calls of the library's readers and writers.
 #pragma once
 
+#include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -11,14 +12,33 @@
 
 namespace gridlume_tool {
 
+struct ReadOptions {
+  // STL corners closer than this are one vertex; by default only corners at
+  // the very same place are.
+  double stl_tolerance = std::numeric_limits<double>::denorm_min();
+  // Receives the high-order form code of a keyword file's reader (0 for
+  // the other formats) when not NULL.
+  int *high_order_form = nullptr;
+};
+
+struct WriteOptions {
+  int high_order_form = GRIDLUME_MESH_HIGH_ORDER_EXTRA_VERTICES;
+  int version = 0;      // 0: the writer's default
+  bool binary = false;  // STL only: binary rather than text
+};
+
 struct MeshFormat {
   std::string_view extension;
   std::string_view description;
+  // NULL for a format the tool does not read (VTK).
+  gridlume_mesh *(*read)(Session &session, const std::string &path, const ReadOptions &options);
+  int (*write)(gridlume_mesh *mesh, const std::string &path, const WriteOptions &options);
+  bool keyword_file;
 };
 
 // The format of a file from the end of its name; NULL when unknown.
 const MeshFormat *find_mesh_format(std::string_view path);
-// "'.mesh', '.meshb'": for the usage error of an unknown format.
+// "'.meshb', '.mesh', ...": for the usage error of an unknown format.
 std::string known_mesh_extensions();
 
 // High-order form codes the reader reports and the writer takes.
@@ -26,20 +46,20 @@ inline constexpr int extra_vertex_form = GRIDLUME_MESH_HIGH_ORDER_EXTRA_VERTICES
 inline constexpr int p2_form = GRIDLUME_MESH_HIGH_ORDER_P2;
 inline constexpr int both_forms = GRIDLUME_MESH_HIGH_ORDER_BOTH;
 
-// Reads a mesh file with the library's reader, with its progress messages when
-// the session shows a progress bar. Writes the reader's high-order form code
-// to *high_order_form when it is not NULL. NULL on failure, the library having
-// said why.
-gridlume_mesh *read_mesh(Session &session, const std::string &path, int *high_order_form);
+// Reads a mesh file with the library's reader of its format, with its
+// progress messages when the session shows a progress bar. Writes the
+// reader's high-order form code to *high_order_form when it is not NULL (0
+// for other formats than keyword files). NULL on failure (a format the tool
+// does not read included), the library or the tool having said why where
+// it could.
+gridlume_mesh *read_mesh(Session &session, const std::string &path, int *high_order_form,
+                         ReadOptions options = {});
 
-struct WriteOptions {
-  int high_order_form = extra_vertex_form;
-  int version = 0;  // 0: the writer's default
-};
-// Writes the mesh with the library's writer. The writer answers 0 even when
-// the file could not be completed (a full device): any error message it sent
-// makes this a failure too, and a failed file is removed rather than left
-// half-written. 0 success, -1 failure (reported by the library).
+// Writes the mesh with the library's writer of its format. A writer may
+// answer 0 even when the file could not be completed (a full device): any
+// error message it sent makes this a failure too, and a failed file is
+// removed rather than left half-written. 0 success, -1 failure (reported by
+// the library where it says so).
 int write_mesh(Session &session, gridlume_mesh *mesh, const std::string &path,
                const WriteOptions &options);
 
