@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <fstream>
 #include <string>
 
 #include "keyword_test_files.hpp"
@@ -141,6 +142,11 @@ TEST_F(BbFile, WritingFailuresAreReportedWithTheirMessages) {
   gridlume_mesh_set_get_vertex_count(mesh, failing_vertex_count, nullptr);
   EXPECT_EQ(gridlume_sizemap_write_bb(iso, path.c_str()), -3);
   EXPECT_EQ(sent(), "-2070 sizemap:write_bb : Error accessing associated mesh.\n");
+}
+
+TEST_F(BbFile, AFileThatCannotBeWrittenToItsEndFails) {
+  if (!std::ifstream("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  EXPECT_EQ(gridlume_sizemap_write_bb(filled(4, 3000), "/dev/full"), -1);
 }
 
 TEST_F(BbFile, ReadingAndWritingUnderEveryAllocationFailure) {

@@ -55,3 +55,9 @@ set_property(TEST tool.sizemap.metric_round_trip_keeps_the_file
 # A file of other fields is described without being read.
 tool_case(info.velocity ARGS info ${data}/velocity.sol EXIT 0 STDERR_EMPTY
   STDOUT_MATCHES "dimension      2\nvertices       2\nfields         vector, scalar\n$")
+
+# A big-endian version 3 file, as another machine writes it.
+tool_case(info.big_endian ARGS info ${data}/big_endian_metric.solb EXIT 0 STDERR_EMPTY
+  STDOUT_MATCHES "binary solution file, version 3\ndimension      3\nvertices       2\nfields         symmetric tensor\nfirst terms    \\[0, 6\\]\n$")
+tool_case(sizemap.big_endian_to_text ARGS convert ${data}/big_endian_metric.solb big_endian.sol
+  EXIT 0 STDERR_EMPTY CREATED big_endian.sol)
