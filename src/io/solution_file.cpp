@@ -91,7 +91,10 @@ gridlume_sizemap *read_open_file(gridlume_context *context, gridlume_mesh *mesh,
 // first failing evaluation (after its message) ends them early.
 int write_lines(gridlume_sizemap *sizemap, int slot, int vertex_count, int width) {
   const bool iso = width == iso_values_per_vertex;
-  Vector<double> block(static_cast<std::size_t>(std::min(vertex_count, block_vertices)) * width);
+  // A mesh without vertices still gets a block of one, so that the columns
+  // point into storage.
+  Vector<double> block(
+      static_cast<std::size_t>(std::max(1, std::min(vertex_count, block_vertices))) * width);
   ConstFieldColumn columns[aniso_values_per_vertex];
   const std::ptrdiff_t stride = static_cast<std::ptrdiff_t>(sizeof(double)) * width;
   for (int k = 0; k < width; ++k) columns[k] = {ColumnType::float64, block.data() + k, stride};

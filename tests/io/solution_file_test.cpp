@@ -59,6 +59,19 @@ TEST_F(SolutionFile, ScalarsAndMetricsAreWrittenAsVersionTwoSolutions) {
   EXPECT_EQ(sent(), "");
 }
 
+// Found by the fuzzer: a metric bb file over a mesh without vertices, written
+// back as a solution, once had its lines point into no storage.
+TEST_F(SolutionFile, AMetricOfAMeshWithoutVerticesIsWrittenAsAnEmptySolution) {
+  std::string bb = write_file("empty_metric.bb", "3 6 0 2\n1 0 1 \n");
+  gridlume_sizemap *sizemap = gridlume_sizemap_new_read_bb(mesh, bb.c_str());
+  ASSERT_NE(sizemap, nullptr) << sent();
+  std::string path = temporary_path("empty_metric.sol");
+  EXPECT_EQ(gridlume_sizemap_write_sol(sizemap, path.c_str()), 0);
+  // A solution without lines reads as no size map at all.
+  EXPECT_EQ(read(path), nullptr);
+  EXPECT_EQ(sent(), "-2271 sizemap:read_sol : Unsupported unknown sizemap type.\n");
+}
+
 TEST_F(SolutionFile, ATwoDimensionalMeshStillGivesAThreeDimensionalFile) {
   gridlume_sizemap *sizemap = filled(4, 2);
   gridlume_mesh_set_dimension(mesh, 2);
