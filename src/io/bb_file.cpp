@@ -11,6 +11,7 @@
 #include "gridlume/context.h"
 #include "gridlume/mesh.h"
 #include "gridlume/sizemap.h"
+#include "io/input_file.hpp"
 #include "io/sizemap_file_messages.hpp"
 #include "sizemap/sizemap.hpp"
 
@@ -206,7 +207,7 @@ gridlume_sizemap *gridlume_sizemap_new_read_bb(gridlume_mesh *mesh, const char *
     send(context, text::null_name_code, text::read_bb.null_name);
     return nullptr;
   }
-  Stream stream(std::fopen(file_name, "r"));
+  Stream stream(open_input_file(file_name, "r"));
   if (stream.file == nullptr) {
     send(context, text::open_code, text::read_bb.open);
     return nullptr;

@@ -8,6 +8,7 @@
 #include "gridlume/mesh_formats.h"
 #include "gridlume/mesh_memory.h"
 #include "io/bdf_fields.hpp"
+#include "io/input_file.hpp"
 #include "io/line_reader.hpp"
 #include "io/side_formats.hpp"
 
@@ -257,7 +258,7 @@ gridlume_mesh *gridlume_mesh_new_read_bdf(gridlume_context *context, const char 
   using namespace gridlume;
   gridlume_mesh *mesh = gridlume_mesh_new_in_memory(context);
   if (mesh == nullptr) return nullptr;
-  File file(file_name == nullptr ? nullptr : std::fopen(file_name, "r"));
+  File file(file_name == nullptr ? nullptr : open_input_file(file_name, "r"));
   if (!file) {
     std::fputs(open_failure, stdout);
     return mesh;

@@ -3,6 +3,7 @@
 #include <bit>
 #include <cstring>
 
+#include "io/input_file.hpp"
 #include "io/keyword_file_record.hpp"
 #include "io/text_numbers.hpp"
 
@@ -32,7 +33,7 @@ KeywordFile::~KeywordFile() {
 bool KeywordFile::open_stream(const char *file_path, bool for_writing) {
   buffer_.reset(static_cast<char *>(gridlume_malloc(stream_buffer_size)));
   if (!buffer_) return false;
-  stream = std::fopen(file_path, for_writing ? "wb" : "rb");
+  stream = for_writing ? std::fopen(file_path, "wb") : open_input_file(file_path, "rb");
   return stream != nullptr;
 }
 

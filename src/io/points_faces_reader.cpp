@@ -9,6 +9,7 @@
 #include "gridlume/context.h"
 #include "gridlume/mesh_formats.h"
 #include "gridlume/mesh_memory.h"
+#include "io/input_file.hpp"
 #include "io/points_faces_files.hpp"
 #include "io/side_formats.hpp"
 
@@ -328,12 +329,12 @@ gridlume_mesh *gridlume_mesh_new_read_msh2(gridlume_context *context, const char
     messages.send(not_enough_memory);
     return nullptr;
   }
-  File points(std::fopen(names.points.get(), "r"));
+  File points(open_input_file(names.points.get(), "r"));
   if (!points) {
     messages.send(points_not_opened);
     return nullptr;
   }
-  File faces(std::fopen(names.faces.get(), "r"));
+  File faces(open_input_file(names.faces.get(), "r"));
   if (!faces) {
     messages.send(faces_not_opened);
     return nullptr;

@@ -119,7 +119,13 @@ int gridlume_mesh_write_msh2(gridlume_mesh *mesh, const char *base_name) {
     send(mesh, faces_not_opened);
     return GRIDLUME_STATUS_ERROR;
   }
-  return write_pair(mesh, points.get(), faces.get());
+  int status = write_pair(mesh, points.get(), faces.get());
+  // What fails to reach either file (a full device) makes the pair unusable:
+  // -1, as for a file that cannot be opened.
+  const bool points_closed = std::fclose(points.release()) == 0;
+  const bool faces_closed = std::fclose(faces.release()) == 0;
+  if (!(points_closed && faces_closed) && status == GRIDLUME_STATUS_OK) status = GRIDLUME_STATUS_ERROR;
+  return status;
 }
 
 }  // extern "C"

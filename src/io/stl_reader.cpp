@@ -11,6 +11,7 @@
 
 #include "gridlume/mesh_formats.h"
 #include "gridlume/mesh_memory.h"
+#include "io/input_file.hpp"
 #include "io/line_reader.hpp"
 #include "io/side_formats.hpp"
 #include "io/stl_facets.hpp"
@@ -91,7 +92,7 @@ struct TextFacets {
 };
 
 Parse parse_text(const char *file_name, TextFacets &facets) {
-  File file(std::fopen(file_name, "r"));
+  File file(open_input_file(file_name, "r"));
   if (!file) return Parse::failed;
   TextLines lines(file.get());
   if (!lines.start()) return Parse::no_memory;
@@ -191,7 +192,7 @@ struct BinaryFacets {
 };
 
 Parse parse_binary(const char *file_name, BinaryFacets &facets) {
-  facets.file.reset(std::fopen(file_name, "rb"));
+  facets.file.reset(open_input_file(file_name, "rb"));
   std::FILE *file = facets.file.get();
   if (file == nullptr) return Parse::failed;
   unsigned char header[binary_header_bytes + 4];
@@ -242,7 +243,7 @@ gridlume_mesh *read_stl(gridlume_context *context, const char *file_name, double
   }
   char first_line[first_line_room] = {};
   {
-    File file(std::fopen(file_name, "rb"));
+    File file(open_input_file(file_name, "rb"));
     if (!file || std::fgets(first_line, sizeof first_line, file.get()) == nullptr) {
       gridlume_mesh_delete(mesh);
       return nullptr;

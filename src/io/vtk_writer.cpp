@@ -74,7 +74,12 @@ int gridlume_mesh_write_vtk(gridlume_mesh *mesh, const char *file_name) {
   // and is not an error of the mesh.
   gridlume::File file(std::fopen(file_name, "w"));
   if (!file) return GRIDLUME_STATUS_OK;
-  return gridlume::write_vtk(mesh, file.get());
+  int status = gridlume::write_vtk(mesh, file.get());
+  // Once opened, what fails to reach the file (a full device) is an error:
+  // the caller would otherwise take a truncated export for a whole one.
+  if (std::fclose(file.release()) != 0 && status == GRIDLUME_STATUS_OK)
+    status = GRIDLUME_STATUS_ERROR;
+  return status;
 }
 
 }  // extern "C"
