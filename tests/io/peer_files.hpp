@@ -8,33 +8,19 @@
 #include <string>
 
 #include "gridlume.h"
+#include "io/side_formats.hpp"
 
 namespace peer_test {
 
-struct Kind {
+// An element kind: the library's accessors of the kind and meshio's name.
+struct Kind : gridlume::ElementAccess {
   const char *meshio_name;
-  int corners;
-  int (*get_count)(gridlume_mesh *, int *);
-  int (*get_vertices)(gridlume_mesh *, int, int *);
-  int (*get_tag)(gridlume_mesh *, int, int *);
-  int (*set_count)(gridlume_mesh *, int);
-  int (*set_vertices)(gridlume_mesh *, int, const int *);
-  int (*set_tag)(gridlume_mesh *, int, const int *);
 };
-#define PEER_KIND(meshio_name, corners, kind)                                                 \
-  Kind {                                                                                      \
-    meshio_name, corners, gridlume_mesh_get_##kind##_count,                                   \
-        gridlume_mesh_get_##kind##_vertices, gridlume_mesh_get_##kind##_tag,                  \
-        gridlume_mesh_set_##kind##_count, gridlume_mesh_set_##kind##_vertices,                \
-        gridlume_mesh_set_##kind##_tag                                                        \
-  }
-inline const Kind hexahedra = PEER_KIND("hexahedron", 8, hexahedron),
-                  edges = PEER_KIND("line", 2, edge), pyramids = PEER_KIND("pyramid", 5, pyramid),
-                  quadrangles = PEER_KIND("quad", 4, quadrangle),
-                  tetrahedra = PEER_KIND("tetra", 4, tetrahedron),
-                  triangles = PEER_KIND("triangle", 3, triangle),
-                  prisms = PEER_KIND("wedge", 6, prism);
-#undef PEER_KIND
+inline const Kind hexahedra{gridlume::hexahedron_access, "hexahedron"},
+    edges{gridlume::edge_access, "line"}, pyramids{gridlume::pyramid_access, "pyramid"},
+    quadrangles{gridlume::quadrangle_access, "quad"},
+    tetrahedra{gridlume::tetrahedron_access, "tetra"},
+    triangles{gridlume::triangle_access, "triangle"}, prisms{gridlume::prism_access, "wedge"};
 inline const Kind *const kinds[] = {&hexahedra, &edges,     &pyramids, &quadrangles,
                                     &tetrahedra, &triangles, &prisms};
 
