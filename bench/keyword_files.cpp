@@ -17,10 +17,13 @@
 #include <string>
 #include <vector>
 
+#include "bench_files.hpp"
 #include "gridlume.h"
 #include "io/keyword_file.hpp"
 
 namespace {
+
+using gridlume_bench::file_size;
 
 constexpr int grid_points = 101;
 constexpr int keyword_vertices = 4;
@@ -70,16 +73,7 @@ const Grid &grid() {
 }
 
 std::string bench_path(const char *extension) {
-  return std::string("/tmp/gridlume_bench_keyword") + extension;
-}
-
-long file_size(const std::string &path) {
-  std::FILE *file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) return 0;
-  std::fseek(file, 0, SEEK_END);
-  long size = std::ftell(file);
-  std::fclose(file);
-  return size;
+  return gridlume_bench::scratch_path(std::string("keyword") + extension);
 }
 
 bool write_grid(const std::string &path) {

@@ -7,26 +7,16 @@
 #include <cstdio>
 #include <string>
 
+#include "bench_files.hpp"
 #include "gridlume.h"
 
 namespace {
 
+using gridlume_bench::file_size;
+using gridlume_bench::scratch_path;
+
 constexpr int squares_per_side = 1000;  // 2 triangles a square: 2 000 000 facets
 constexpr int grid_points_per_side = 101;
-
-std::string scratch_path(const char *name) {
-  const char *folder = std::getenv("TMPDIR");
-  return std::string(folder != nullptr ? folder : "/tmp") + "/gridlume_bench_" + name;
-}
-
-long file_size(const std::string &path) {
-  std::FILE *file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) return 0;
-  std::fseek(file, 0, SEEK_END);
-  long size = std::ftell(file);
-  std::fclose(file);
-  return size;
-}
 
 // A wavy height field over the unit square, written by the library's own
 // writer in binary.

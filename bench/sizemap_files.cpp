@@ -11,9 +11,13 @@
 #include <cstdio>
 #include <string>
 
+#include "bench_files.hpp"
 #include "gridlume.h"
 
 namespace {
+
+using gridlume_bench::file_size;
+using gridlume_bench::scratch_path;
 
 constexpr int grid_points = 101;
 
@@ -58,24 +62,13 @@ const Fixture &fixture() {
   return built;
 }
 
-std::string bench_path(const char *name) { return std::string("/tmp/gridlume_bench_") + name; }
-
-long file_size(const std::string &path) {
-  std::FILE *file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) return 0;
-  std::fseek(file, 0, SEEK_END);
-  long size = std::ftell(file);
-  std::fclose(file);
-  return size;
-}
-
 using Writer = int (*)(gridlume_sizemap *, const char *);
 using Reader = gridlume_sizemap *(*)(gridlume_mesh *, const char *);
 
 gridlume_sizemap *sizemap_of(bool metric) { return metric ? fixture().metric : fixture().scalar; }
 
 void write_file(benchmark::State &state, Writer writer, bool metric, const char *name) {
-  const std::string path = bench_path(name);
+  const std::string path = scratch_path(name);
   gridlume_sizemap *sizemap = sizemap_of(metric);
   for (auto _ : state) {
     state.PauseTiming();
@@ -88,7 +81,7 @@ void write_file(benchmark::State &state, Writer writer, bool metric, const char 
 
 void read_file(benchmark::State &state, Writer writer, Reader reader, bool metric,
                const char *name) {
-  const std::string path = bench_path(name);
+  const std::string path = scratch_path(name);
   if (writer(sizemap_of(metric), path.c_str()) != 0) state.SkipWithError("writing failed");
   for (auto _ : state) {
     gridlume_sizemap *read = reader(fixture().mesh, path.c_str());

@@ -62,25 +62,14 @@ gridlume_cad_edge *copy_edge(const gridlume_cad_edge *source) noexcept {
   gridlume_cad_edge *copy =
       new_standalone_edge(source->id, source->tmin, source->tmax, source->curve, nullptr);
   if (copy == nullptr) return nullptr;
-  copy->sid = source->sid;
-  copy->lsid = source->lsid;
-  copy->tag = source->tag;
-  copy->uid = source->uid;
+  copy_curve_fields(copy, source);
   copy->orientation = source->orientation;
   copy->coorientation = source->coorientation;
   copy->property = source->property;
-  copy->extremities = source->extremities;
-  copy->extremities_tag = source->extremities_tag;
-  copy->extremities_required_property = source->extremities_required_property;
-  copy->extremities_corner_property = source->extremities_corner_property;
-  copy->extremities_artificial_property = source->extremities_artificial_property;
   copy->uv_extremities = source->uv_extremities;
-  copy->delete_function = source->delete_function;
-  copy->clone_function = source->clone_function;
   copy->curve3d = source->curve3d;
   copy->curve3d_data = source->curve3d_data;
   copy->original_geometry = source->original_geometry;
-  copy->support_vertices_function = source->support_vertices_function;
   copy->flags = source->flags & ~edge_attached_bit;
   bool copied = copy->original_ids.copy_from(source->original_ids);
   if (copied && source->discrete_definition.indices != nullptr) {
@@ -90,13 +79,10 @@ gridlume_cad_edge *copy_edge(const gridlume_cad_edge *source) noexcept {
     copy->discrete_definition.count = source->discrete_definition.count;
     copied = copy->discrete_definition.indices != nullptr;
   }
-  // The user data is cloned last: nothing can fail after it.
-  if (!copied || !clone_user_data(source->clone_function, source->user_data, copy->user_data)) {
+  if (!copied || !finish_curve_copy(copy, source)) {
     free_object(copy);
     return nullptr;
   }
-  copy->support_vertices = source->support_vertices;
-  if (copy->support_vertices != nullptr) ++copy->support_vertices->references;
   return copy;
 }
 

@@ -197,18 +197,35 @@ gridlume_cad_face *new_face_record(std::int32_t id, gridlume_cad_surface_functio
   return face;
 }
 
+namespace {
+
+// Edges and wires start alike: a curve over [tmin, tmax] and one reference.
+template <class Curve, class CurveFunction>
+Curve *new_curve_record(std::int32_t id, double tmin, double tmax, CurveFunction curve,
+                        void *user_data) noexcept {
+  Curve *record = create<Curve>();
+  if (record == nullptr) return nullptr;
+  record->id = id;
+  record->tmin = tmin;
+  record->tmax = tmax;
+  record->curve = curve;
+  record->user_data = user_data;
+  record->references = 1;
+  return record;
+}
+
+}  // namespace
+
 gridlume_cad_edge *new_standalone_edge(std::int32_t id, double tmin, double tmax,
                                        gridlume_cad_curve_function curve,
                                        void *user_data) noexcept {
-  gridlume_cad_edge *edge = create<gridlume_cad_edge>();
-  if (edge == nullptr) return nullptr;
-  edge->id = id;
-  edge->tmin = tmin;
-  edge->tmax = tmax;
-  edge->curve = curve;
-  edge->user_data = user_data;
-  edge->references = 1;
-  return edge;
+  return new_curve_record<gridlume_cad_edge>(id, tmin, tmax, curve, user_data);
+}
+
+gridlume_cad_wire *new_wire_record(std::int32_t id, double tmin, double tmax,
+                                   gridlume_cad_wire_curve_function curve,
+                                   void *user_data) noexcept {
+  return new_curve_record<gridlume_cad_wire>(id, tmin, tmax, curve, user_data);
 }
 
 // ---- Support vertices ----------------------------------------------------------

@@ -253,6 +253,37 @@ void free_object(gridlume_cad_polygonal_face *face) noexcept;
 // the same pointer without one. False when the clone function fails.
 bool clone_user_data(gridlume_cad_clone_function clone, void *user_data, void *&copy) noexcept;
 
+// What a copy of an edge or of a wire carries alike: identification,
+// extremities and functions. The user data and the support vertices are
+// handled by finish_curve_copy.
+template <class Curve>
+void copy_curve_fields(Curve *copy, const Curve *source) noexcept {
+  copy->sid = source->sid;
+  copy->lsid = source->lsid;
+  copy->tag = source->tag;
+  copy->uid = source->uid;
+  copy->extremities = source->extremities;
+  copy->extremities_tag = source->extremities_tag;
+  copy->extremities_required_property = source->extremities_required_property;
+  copy->extremities_corner_property = source->extremities_corner_property;
+  copy->extremities_artificial_property = source->extremities_artificial_property;
+  copy->delete_function = source->delete_function;
+  copy->clone_function = source->clone_function;
+  copy->support_vertices_function = source->support_vertices_function;
+}
+
+// The last step of a copy of an edge or a wire: the user data is cloned last,
+// since nothing can fail after it, then the copy shares the support-vertex
+// record of its source. False when the clone function fails (the copy is the
+// caller's to free).
+template <class Curve>
+bool finish_curve_copy(Curve *copy, const Curve *source) noexcept {
+  if (!clone_user_data(source->clone_function, source->user_data, copy->user_data)) return false;
+  copy->support_vertices = source->support_vertices;
+  if (copy->support_vertices != nullptr) ++copy->support_vertices->references;
+  return true;
+}
+
 // A face, edge or wire that belongs to nothing yet, with one reference of
 // its own; nullptr when memory fails.
 gridlume_cad_face *new_face_record(std::int32_t id, gridlume_cad_surface_function surface,

@@ -6,20 +6,6 @@
 
 namespace gridlume {
 
-gridlume_cad_wire *new_wire_record(std::int32_t id, double tmin, double tmax,
-                                   gridlume_cad_wire_curve_function curve,
-                                   void *user_data) noexcept {
-  gridlume_cad_wire *wire = create<gridlume_cad_wire>();
-  if (wire == nullptr) return nullptr;
-  wire->id = id;
-  wire->tmin = tmin;
-  wire->tmax = tmax;
-  wire->curve = curve;
-  wire->user_data = user_data;
-  wire->references = 1;
-  return wire;
-}
-
 int attach_wire(gridlume_cad_wire *wire, gridlume_cad *cad) noexcept {
   if (!cad->wires.append(wire)) return GRIDLUME_STATUS_NO_MEMORY;
   wire->cad = cad;
@@ -35,26 +21,12 @@ gridlume_cad_wire *copy_wire(const gridlume_cad_wire *source) noexcept {
   gridlume_cad_wire *copy =
       new_wire_record(source->id, source->tmin, source->tmax, source->curve, nullptr);
   if (copy == nullptr) return nullptr;
-  copy->sid = source->sid;
-  copy->lsid = source->lsid;
-  copy->tag = source->tag;
-  copy->uid = source->uid;
-  copy->extremities = source->extremities;
-  copy->extremities_tag = source->extremities_tag;
-  copy->extremities_required_property = source->extremities_required_property;
-  copy->extremities_corner_property = source->extremities_corner_property;
-  copy->extremities_artificial_property = source->extremities_artificial_property;
-  copy->delete_function = source->delete_function;
-  copy->clone_function = source->clone_function;
-  copy->support_vertices_function = source->support_vertices_function;
+  copy_curve_fields(copy, source);
   copy->flags = source->flags & ~wire_attached_bit;
-  if (!copy->original_ids.copy_from(source->original_ids) ||
-      !clone_user_data(source->clone_function, source->user_data, copy->user_data)) {
+  if (!copy->original_ids.copy_from(source->original_ids) || !finish_curve_copy(copy, source)) {
     free_object(copy);
     return nullptr;
   }
-  copy->support_vertices = source->support_vertices;
-  if (copy->support_vertices != nullptr) ++copy->support_vertices->references;
   return copy;
 }
 

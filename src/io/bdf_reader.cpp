@@ -104,6 +104,9 @@ class DeckReader {
   Outcome store_element(FieldCursor &fields, const RecordName &record);
   // The next line as fields; false when there is none or it is too long.
   bool next_line(FieldCursor &fields);
+  // The next line that starts a record the reader knows, its name read;
+  // nullptr at the end of the deck.
+  const RecordName *next_record(FieldCursor &fields);
   Outcome refuse(const ReaderMessage &message);
   // An accessor failure ends the reading; memory failure is remembered.
   Outcome stop(int status) {
@@ -136,13 +139,18 @@ bool DeckReader::next_line(FieldCursor &fields) {
   return true;
 }
 
-void DeckReader::count_records() {
-  FieldCursor fields(nullptr);
+const RecordName *DeckReader::next_record(FieldCursor &fields) {
   while (next_line(fields)) {
     const char *first = fields.next();
-    if (is_end(first)) break;
-    const RecordName *record = record_of(first, fields.length());
-    if (record == nullptr) continue;
+    if (is_end(first)) return nullptr;
+    if (const RecordName *record = record_of(first, fields.length())) return record;
+  }
+  return nullptr;
+}
+
+void DeckReader::count_records() {
+  FieldCursor fields(nullptr);
+  while (const RecordName *record = next_record(fields)) {
     if (record->kind != grid_kind) {
       ++element_counts_[record->kind];
       continue;
@@ -222,11 +230,7 @@ DeckReader::Outcome DeckReader::store_records() {
   lines_.rewind();
   line_number_ = 0;
   FieldCursor fields(nullptr);
-  while (next_line(fields)) {
-    const char *first = fields.next();
-    if (is_end(first)) break;
-    const RecordName *record = record_of(first, fields.length());
-    if (record == nullptr) continue;
+  while (const RecordName *record = next_record(fields)) {
     if (line_too_long_) return refuse(line_too_long);
     Outcome outcome = record->kind == grid_kind ? store_vertex(fields, record->starred)
                                                 : store_element(fields, *record);

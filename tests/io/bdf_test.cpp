@@ -4,6 +4,7 @@
 // memory failures.
 #include <gtest/gtest.h>
 
+#include "peer_files.hpp"
 #include "side_format_test_files.hpp"
 
 using namespace side_format_test;
@@ -138,33 +139,36 @@ TEST_F(Bdf, free_field_deck_gives_vertices_elements_and_tags) {
   EXPECT_EQ(sent(), "");
 }
 
-TEST_F(Bdf, empty_coordinate_system_field_makes_x_the_third_token) {
-  // The empty field between two commas is no field: x is the third token,
-  // and one non-zero x tells the deck has no coordinate-system field.
-  gridlume_mesh *deck = read_deck("GRID,1,,0.,5.,6.\nGRID,2,,7.,8.,9.\n");
+TEST_F(Bdf, free_field_layouts_give_each_vertex_its_coordinates) {
+  using Point = std::array<double, 3>;
+  const struct {
+    const char *what;
+    const char *deck;
+    int vertex;
+    Point xyz;
+  } layouts[] = {
+      // The empty field between two commas is no field: x is the third
+      // token, and one non-zero x tells the deck has no coordinate-system
+      // field.
+      {"empty system field", "GRID,1,,0.,5.,6.\nGRID,2,,7.,8.,9.\n", 2, {7, 8, 9}},
+      {"empty system field, x zero", "GRID,1,,0.,5.,6.\nGRID,2,,7.,8.,9.\n", 1, {0, 5, 6}},
+      // A non-zero third token tells a deck without the field: the system's
+      // number is then read as x, and each record's fields shift.
+      {"non-zero system", "GRID,1,3,0.5,1.5,2.5\n", 1, {3, 0.5, 1.5}},
+  };
+  for (const auto &layout : layouts) {
+    SCOPED_TRACE(layout.what);
+    gridlume_mesh *deck = read_deck(layout.deck);
+    ASSERT_NE(deck, nullptr);
+    EXPECT_EQ((values_of<3>(gridlume_mesh_get_vertex_coordinates, deck, layout.vertex)), layout.xyz);
+    EXPECT_EQ(value_of(gridlume_mesh_get_vertex_tag, deck, layout.vertex), 0);
+  }
+  // Tabs and carriage returns separate fields as blanks do, and nothing
+  // after "ENDDATA" is read.
+  gridlume_mesh *deck =
+      read_deck("GRID\t1\t0\t1.\t2.\t3.\r\nCBAR,1,4,1,1\r\nENDDATA\r\nCBAR,2,4,1,1\r\n");
   ASSERT_NE(deck, nullptr);
-  EXPECT_EQ((values_of<3>(gridlume_mesh_get_vertex_coordinates, deck, 2)),
-            (std::array<double, 3>{7, 8, 9}));
-  EXPECT_EQ((values_of<3>(gridlume_mesh_get_vertex_coordinates, deck, 1)),
-            (std::array<double, 3>{0, 5, 6}));
-  EXPECT_EQ(value_of(gridlume_mesh_get_vertex_tag, deck, 2), 0);
-}
-
-TEST_F(Bdf, non_zero_coordinate_system_is_taken_for_x) {
-  // A non-zero third token tells a deck without the field: the system's
-  // number is then read as x, and each record's fields shift.
-  gridlume_mesh *deck = read_deck("GRID,1,3,0.5,1.5,2.5\n");
-  ASSERT_NE(deck, nullptr);
-  EXPECT_EQ((values_of<3>(gridlume_mesh_get_vertex_coordinates, deck, 1)),
-            (std::array<double, 3>{3, 0.5, 1.5}));
-  EXPECT_EQ(value_of(gridlume_mesh_get_vertex_tag, deck, 1), 0);
-}
-
-TEST_F(Bdf, tabs_and_carriage_returns_separate_fields_as_blanks_do) {
-  gridlume_mesh *deck = read_deck("GRID\t1\t0\t1.\t2.\t3.\r\nCBAR,1,4,1,1\r\nENDDATA\r\nCBAR,2,4,1,1\r\n");
-  ASSERT_NE(deck, nullptr);
-  EXPECT_EQ((values_of<3>(gridlume_mesh_get_vertex_coordinates, deck, 1)),
-            (std::array<double, 3>{1, 2, 3}));
+  EXPECT_EQ((values_of<3>(gridlume_mesh_get_vertex_coordinates, deck, 1)), (Point{1, 2, 3}));
   EXPECT_EQ(value_of(gridlume_mesh_get_edge_count, deck), 1);
   EXPECT_EQ(value_of(gridlume_mesh_get_edge_tag, deck, 1), 4);
 }
@@ -180,25 +184,11 @@ TEST_F(Bdf, integers_read_as_percent_i_reads_them) {
 TEST_F(Bdf, written_volume_decks_of_one_kind_read_back_exactly) {
   // One element kind a deck: the running identifiers are then the elements'
   // own numbers, so every tag lands on its element.
-  const struct {
-    const char *name;
-    int corners;
-    int (*set_count)(gridlume_mesh *, int);
-    int (*set_vertices)(gridlume_mesh *, int, const int *);
-    int (*set_tag)(gridlume_mesh *, int, const int *);
-    int (*get_vertices)(gridlume_mesh *, int, int *);
-    int (*get_tag)(gridlume_mesh *, int, int *);
-  } kinds[] = {
-#define KIND(kind, corners)                                                                     \
-  {#kind, corners, gridlume_mesh_set_##kind##_count, gridlume_mesh_set_##kind##_vertices,     \
-   gridlume_mesh_set_##kind##_tag, gridlume_mesh_get_##kind##_vertices,                       \
-   gridlume_mesh_get_##kind##_tag}
-      KIND(triangle, 3), KIND(quadrangle, 4), KIND(tetrahedron, 4),
-      KIND(pyramid, 5),  KIND(prism, 6),      KIND(hexahedron, 8),
-#undef KIND
-  };
-  for (const auto &kind : kinds) {
-    SCOPED_TRACE(kind.name);
+  for (const peer_test::Kind *each :
+       {&peer_test::triangles, &peer_test::quadrangles, &peer_test::tetrahedra,
+        &peer_test::pyramids, &peer_test::prisms, &peer_test::hexahedra}) {
+    const peer_test::Kind &kind = *each;
+    SCOPED_TRACE(kind.meshio_name);
     gridlume_mesh *source = gridlume_mesh_new_in_memory(context);
     add_vertices(source, 12);
     kind.set_count(source, 3);
@@ -209,7 +199,7 @@ TEST_F(Bdf, written_volume_decks_of_one_kind_read_back_exactly) {
       kind.set_vertices(source, i, vertices);
       kind.set_tag(source, i, &tag);
     }
-    const std::string path = temporary_path(std::string(kind.name) + ".bdf");
+    const std::string path = temporary_path(std::string(kind.meshio_name) + ".bdf");
     ASSERT_EQ(gridlume_mesh_write_bdf(source, path.c_str()), 0);
     gridlume_mesh *deck = gridlume_mesh_new_read_bdf(context, path.c_str());
     ASSERT_NE(deck, nullptr);

@@ -10,80 +10,25 @@
 #include <utility>
 
 #include "keyword_test_files.hpp"
+#include "peer_files.hpp"
 
 using namespace keyword_test;
+using namespace peer_test;
 
 namespace {
 
-// Element kinds in order of meshio's type names, with the count each test
-// mesh has.
-struct Kind {
-  const char *meshio_name;
-  int corners, count;
-  int (*get_count)(gridlume_mesh *, int *);
-  int (*get_vertices)(gridlume_mesh *, int, int *);
-  int (*get_tag)(gridlume_mesh *, int, int *);
-  int (*set_count)(gridlume_mesh *, int);
-  int (*set_vertices)(gridlume_mesh *, int, const int *);
-  int (*set_tag)(gridlume_mesh *, int, const int *);
-};
-#define KIND(meshio_name, corners, count, kind)                                \
-  {                                                                            \
-    meshio_name, corners, count, gridlume_mesh_get_##kind##_count,             \
-        gridlume_mesh_get_##kind##_vertices, gridlume_mesh_get_##kind##_tag,   \
-        gridlume_mesh_set_##kind##_count, gridlume_mesh_set_##kind##_vertices, \
-        gridlume_mesh_set_##kind##_tag                                         \
-  }
-constexpr Kind kinds[] = {
-    KIND("hexahedron", 8, 1, hexahedron), KIND("line", 2, 2, edge),
-    KIND("pyramid", 5, 1, pyramid),       KIND("quad", 4, 2, quadrangle),
-    KIND("tetra", 4, 2, tetrahedron),     KIND("triangle", 3, 3, triangle),
-    KIND("wedge", 6, 2, prism),
-};
-#undef KIND
-
-// The dump format of meshio_peer.py.
-std::string dump(gridlume_mesh *mesh) {
-  if (mesh == nullptr) return "no mesh";
-  char line[128];
-  int count = 0;
-  gridlume_mesh_get_vertex_count(mesh, &count);
-  std::string out = "points " + std::to_string(count) + "\n";
-  for (int i = 1; i <= count; ++i) {
-    double xyz[3];
-    int tag = 0;
-    gridlume_mesh_get_vertex_coordinates(mesh, i, xyz);
-    gridlume_mesh_get_vertex_tag(mesh, i, &tag);
-    std::snprintf(line, sizeof line, "%.17g %.17g %.17g %d\n", xyz[0], xyz[1], xyz[2], tag);
-    out += line;
-  }
-  for (const Kind &kind : kinds) {
-    if (kind.get_count(mesh, &count) != 0 || count == 0) continue;
-    out += std::string(kind.meshio_name) + " " + std::to_string(count) + "\n";
-    for (int i = 1; i <= count; ++i) {
-      int vertices[8], tag = 0;
-      kind.get_vertices(mesh, i, vertices);
-      kind.get_tag(mesh, i, &tag);
-      for (int k = 0; k < kind.corners; ++k) out += std::to_string(vertices[k]) + " ";
-      out += std::to_string(tag) + "\n";
-    }
-  }
-  return out;
+// How many elements of each kind the test mesh has.
+int count_of(const Kind &kind) {
+  return &kind == &edges || &kind == &quadrangles || &kind == &tetrahedra || &kind == &prisms ? 2
+         : &kind == &triangles                                                            ? 3
+                                                                                          : 1;
 }
 
-const std::string python = "/usr/bin/python3";
-const std::string peer =
-    std::string(__FILE__).substr(0, std::string(__FILE__).rfind('/') + 1) + "meshio_peer.py";
+const std::string peer = peer_script("meshio_peer.py");
 
 // Runs the peer script; its standard output, and false when it failed.
 bool run_peer(const std::string &arguments, std::string &output) {
-  std::FILE *pipe = popen((python + " " + peer + " " + arguments + " 2>&1").c_str(), "r");
-  if (pipe == nullptr) return false;
-  output.clear();
-  char block[4096];
-  std::size_t got;
-  while ((got = std::fread(block, 1, sizeof block, pipe)) > 0) output.append(block, got);
-  return pclose(pipe) == 0;
+  return run(python + " " + peer + " " + arguments, output);
 }
 
 // Every element kind meshio knows, with references. Coordinates are decimals
@@ -98,14 +43,14 @@ struct Interoperability : MeshTest {
       gridlume_mesh_set_vertex_coordinates(mesh, i, xyz);
       gridlume_mesh_set_vertex_tag(mesh, i, &tag);
     }
-    for (const Kind &kind : kinds) {
-      kind.set_count(mesh, kind.count);
-      for (int i = 1; i <= kind.count; ++i) {
+    for (const Kind *kind : kinds) {
+      kind->set_count(mesh, count_of(*kind));
+      for (int i = 1; i <= count_of(*kind); ++i) {
         int vertices[8];
-        for (int k = 0; k < kind.corners; ++k) vertices[k] = 1 + (i + 3 * k) % 12;
-        const int tag = 10 * kind.corners + i;
-        kind.set_vertices(mesh, i, vertices);
-        kind.set_tag(mesh, i, &tag);
+        for (int k = 0; k < kind->corners; ++k) vertices[k] = 1 + (i + 3 * k) % 12;
+        const int tag = 10 * kind->corners + i;
+        kind->set_vertices(mesh, i, vertices);
+        kind->set_tag(mesh, i, &tag);
       }
     }
   }
@@ -115,8 +60,7 @@ struct Interoperability : MeshTest {
 };
 
 TEST_F(Interoperability, meshio_reads_our_files_and_we_read_its_files_exactly) {
-  if (std::system((python + " -c 'import meshio' 2>/dev/null").c_str()) != 0)
-    GTEST_SKIP() << "meshio is not installed for " << python;
+  if (!meshio_present()) GTEST_SKIP() << "meshio is not installed for " << python;
   const std::string expected = dump(mesh);
   // meshio 5 reads text files of versions 1 and 2 only: version 2 holds the
   // same texts as version 3, whose only change is the width of binary

@@ -10,65 +10,18 @@
 #include <string>
 #include <vector>
 
+#include "peer_files.hpp"
 #include "side_format_test_files.hpp"
 
 using namespace side_format_test;
+using namespace peer_test;
 
 namespace {
 
-// Element kinds in order of meshio's type names.
-struct Kind {
-  const char *meshio_name;
-  int corners;
-  int (*get_count)(gridlume_mesh *, int *);
-  int (*get_vertices)(gridlume_mesh *, int, int *);
-  int (*get_tag)(gridlume_mesh *, int, int *);
-  int (*set_count)(gridlume_mesh *, int);
-  int (*set_vertices)(gridlume_mesh *, int, const int *);
-  int (*set_tag)(gridlume_mesh *, int, const int *);
-};
-#define KIND(meshio_name, corners, kind)                                                      \
-  Kind {                                                                                      \
-    meshio_name, corners, gridlume_mesh_get_##kind##_count,                                   \
-        gridlume_mesh_get_##kind##_vertices, gridlume_mesh_get_##kind##_tag,                  \
-        gridlume_mesh_set_##kind##_count, gridlume_mesh_set_##kind##_vertices,                \
-        gridlume_mesh_set_##kind##_tag                                                        \
-  }
-const Kind hexahedra = KIND("hexahedron", 8, hexahedron), edges = KIND("line", 2, edge),
-           pyramids = KIND("pyramid", 5, pyramid), quadrangles = KIND("quad", 4, quadrangle),
-           tetrahedra = KIND("tetra", 4, tetrahedron), triangles = KIND("triangle", 3, triangle),
-           prisms = KIND("wedge", 6, prism);
-#undef KIND
-const Kind *const kinds[] = {&hexahedra, &edges, &pyramids, &quadrangles,
-                             &tetrahedra, &triangles, &prisms};
-
-// The dump of side_format_peer.py; element references only when asked
+// The dump of side_format_peer.py, with element references only when asked
 // (VTK and STL files hold none).
 std::string dump(gridlume_mesh *mesh, bool with_tags = true, int digits = 17) {
-  if (mesh == nullptr) return "no mesh";
-  char line[160];
-  int count = 0;
-  gridlume_mesh_get_vertex_count(mesh, &count);
-  std::string out = "points " + std::to_string(count) + "\n";
-  for (int i = 1; i <= count; ++i) {
-    double xyz[3];
-    gridlume_mesh_get_vertex_coordinates(mesh, i, xyz);
-    std::snprintf(line, sizeof line, "%.*g %.*g %.*g\n", digits, xyz[0], digits, xyz[1], digits,
-                  xyz[2]);
-    out += line;
-  }
-  for (const Kind *kind : kinds) {
-    if (kind->get_count(mesh, &count) != 0 || count == 0) continue;
-    out += std::string(kind->meshio_name) + " " + std::to_string(count) + "\n";
-    for (int i = 1; i <= count; ++i) {
-      int vertices[8], tag = 0;
-      kind->get_vertices(mesh, i, vertices);
-      if (with_tags) kind->get_tag(mesh, i, &tag);
-      for (int k = 0; k < kind->corners; ++k) out += std::to_string(vertices[k]) + " ";
-      out += std::to_string(tag) + "\n";
-    }
-  }
-  return out;
+  return peer_test::dump(mesh, {false, with_tags, digits});
 }
 
 // The triangles as their corners' coordinates, whatever the numbering.
@@ -93,26 +46,13 @@ std::string corners(gridlume_mesh *mesh) {
   return out;
 }
 
-// Runs a command; its standard output and error, and false when it failed.
-bool run(const std::string &command, std::string &output) {
-  std::FILE *pipe = popen((command + " 2>&1").c_str(), "r");
-  if (pipe == nullptr) return false;
-  output.clear();
-  char block[4096];
-  std::size_t got;
-  while ((got = std::fread(block, 1, sizeof block, pipe)) > 0) output.append(block, got);
-  return pclose(pipe) == 0;
-}
-
-const std::string python = "/usr/bin/python3";
-const std::string peer_script =
-    std::string(__FILE__).substr(0, std::string(__FILE__).rfind('/') + 1) + "side_format_peer.py";
+const std::string peer = peer_script("side_format_peer.py");
 
 // What meshio makes of a file ("dump", "corners") or a copy it writes.
 // Reading some files, meshio prints an empty line first.
 std::string meshio(const std::string &arguments) {
   std::string output;
-  EXPECT_TRUE(run(python + " " + peer_script + " " + arguments, output)) << output;
+  EXPECT_TRUE(run(python + " " + peer + " " + arguments, output)) << output;
   return output.substr(std::min(output.find_first_not_of('\n'), output.size()));
 }
 
@@ -122,7 +62,6 @@ void gmsh(const std::string &from, const std::string &to, const std::string &opt
   EXPECT_TRUE(run("gmsh " + from + " -0 -o " + to + " " + options, output)) << output;
 }
 
-bool meshio_present() { return std::system((python + " -c 'import meshio' 2>/dev/null").c_str()) == 0; }
 bool gmsh_present() { return std::system("gmsh -version > /dev/null 2>&1") == 0; }
 
 struct SideFormatPeers : MeshTest {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <vector>
 
 #include "gridlume.h"
 #include "support/test_helpers.hpp"
@@ -85,55 +86,51 @@ TEST_F(BoundaryLayerTest, ATriangleWithoutARuleGetsNoLayer) {
   EXPECT_EQ(layer(0, 1).required, 0);
 }
 
-TEST_F(BoundaryLayerTest, ForcedLayersAreRequiredAndLaterOnesStopAtTheLongestEdge) {
-  ASSERT_EQ(gridlume_boundary_layer_sizemap_creator_add_constraint_on_tag(creator, 0.01, 1.2, 0, 3,
-                                                                          0, 0, 7),
-            0);
-  EXPECT_DOUBLE_EQ(layer(1, 1).height, 0.01);
-  EXPECT_EQ(layer(1, 1).required, 1);
-  EXPECT_NEAR(layer(1, 3).height, 0.0144, 1e-15);
-  EXPECT_EQ(layer(1, 3).required, 1);
-  EXPECT_NEAR(layer(1, 4).height, 0.01728, 1e-15);
-  EXPECT_EQ(layer(1, 4).required, 0);
-  // 0.01 * 1.2^25 = 0.954 is still thinner than the edge; 1.2^26 reaches it.
-  EXPECT_NEAR(layer(1, 26).height, 0.01 * std::pow(1.2, 25), 1e-12);
-  EXPECT_EQ(layer(1, 27).height, 0.0);
-  EXPECT_EQ(layer(1, 40).height, 0.0);
-}
-
-TEST_F(BoundaryLayerTest, TheSecondRatioTakesOverAfterTheForcedLayers) {
-  ASSERT_EQ(gridlume_boundary_layer_sizemap_creator_add_constraint_on_tag(creator, 0.01, 1.1, 2.0,
-                                                                          2, 0, 0, 7),
-            0);
-  EXPECT_NEAR(layer(1, 2).height, 0.011, 1e-15);
-  EXPECT_NEAR(layer(1, 3).height, 0.022, 1e-15);
-  EXPECT_NEAR(layer(1, 5).height, 0.088, 1e-15);
-}
-
-TEST_F(BoundaryLayerTest, TheMaximumLayerCountStopsThinLayersToo) {
-  ASSERT_EQ(gridlume_boundary_layer_sizemap_creator_add_constraint_on_tag(creator, 0.001, 1.0, 0, 1,
-                                                                          5, 0, 7),
-            0);
-  EXPECT_EQ(layer(1, 5).height, 0.001);
-  EXPECT_EQ(layer(1, 6).height, 0.0);
-  EXPECT_EQ(layer(1, 6).required, 0);
-}
-
-TEST_F(BoundaryLayerTest, RelativeHeightsAreFractionsOfTheLongestEdge) {
-  ASSERT_EQ(gridlume_boundary_layer_sizemap_creator_add_constraint_on_tag(creator, 0.1, 1.5, 0, 1,
-                                                                          0, 1, 9),
-            0);
-  EXPECT_DOUBLE_EQ(layer(2, 1).height, 0.2);
-  EXPECT_DOUBLE_EQ(layer(2, 2).height, 0.3);
-}
-
-TEST_F(BoundaryLayerTest, RequiredLayersKeepTheirHeightEvenWhenThickerThanTheEdge) {
-  ASSERT_EQ(
-      gridlume_boundary_layer_sizemap_creator_add_constraint_on_tag(creator, 1.5, 2, 0, 2, 0, 0, 7),
-      0);
-  EXPECT_EQ(layer(1, 2).height, 3.0);
-  EXPECT_EQ(layer(1, 2).required, 1);
-  EXPECT_EQ(layer(1, 3).height, 0.0);
+// The heights a rule gives: forced layers are required and keep their height
+// even when thicker than the edge; later layers grow by the second ratio when
+// there is one, and stop at the maximum count or at the triangle's longest
+// edge; relative heights are fractions of that edge.
+TEST_F(BoundaryLayerTest, LayerHeightsFollowTheRuleOfTheTriangleTag) {
+  struct Expected {
+    int triangle, n;
+    double height;
+    int required;  // -1: not checked
+  };
+  const struct {
+    const char *what;
+    double h1, r1, r2;
+    int forced, maximum, relative, tag;
+    std::vector<Expected> layers;
+  } rules[] = {
+      {"forced layers, then up to the longest edge", 0.01, 1.2, 0, 3, 0, 0, 7,
+       // 0.01 * 1.2^25 = 0.954 is still thinner than the edge; 1.2^26 reaches it.
+       {{1, 1, 0.01, 1}, {1, 3, 0.0144, 1}, {1, 4, 0.01728, 0},
+        {1, 26, 0.01 * std::pow(1.2, 25), -1}, {1, 27, 0, -1}, {1, 40, 0, -1}}},
+      {"second ratio after the forced layers", 0.01, 1.1, 2.0, 2, 0, 0, 7,
+       {{1, 2, 0.011, -1}, {1, 3, 0.022, -1}, {1, 5, 0.088, -1}}},
+      {"maximum layer count", 0.001, 1.0, 0, 1, 5, 0, 7, {{1, 5, 0.001, -1}, {1, 6, 0, 0}}},
+      {"relative heights", 0.1, 1.5, 0, 1, 0, 1, 9, {{2, 1, 0.2, -1}, {2, 2, 0.3, -1}}},
+      {"required layers thicker than the edge", 1.5, 2, 0, 2, 0, 0, 7,
+       {{1, 2, 3.0, 1}, {1, 3, 0, -1}}},
+  };
+  for (const auto &rule : rules) {
+    SCOPED_TRACE(rule.what);
+    gridlume_sizemap_delete(sizemap);
+    sizemap = nullptr;
+    gridlume_boundary_layer_sizemap_creator_delete(creator);
+    creator = gridlume_boundary_layer_sizemap_creator_new(mesh);
+    ASSERT_EQ(gridlume_boundary_layer_sizemap_creator_add_constraint_on_tag(
+                  creator, rule.h1, rule.r1, rule.r2, rule.forced, rule.maximum, rule.relative,
+                  rule.tag),
+              0);
+    for (const Expected &expected : rule.layers) {
+      const Layer l = layer(expected.triangle, expected.n);
+      EXPECT_NEAR(l.height, expected.height, 1e-12 * expected.height) << "layer " << expected.n;
+      if (expected.required >= 0) {
+        EXPECT_EQ(l.required, expected.required) << "layer " << expected.n;
+      }
+    }
+  }
 }
 
 TEST_F(BoundaryLayerTest, TheFirstRuleOfATagStays) {

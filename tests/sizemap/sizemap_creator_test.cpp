@@ -157,22 +157,12 @@ TEST_F(CreatorTest, ADefaultSizeAloneAppliesEverywhereAndNothingGivesZero) {
   EXPECT_EQ(m, (std::array<double, 6>{1e-12, 0, 1e-12, 0, 0, 1e-12}));
 }
 
-TEST_F(CreatorTest, TheLastDefaultOfEachKindApplies) {
+TEST_F(CreatorTest, AGradedSphereSpreadsItsSizeUpToTheLastDefault) {
   gridlume_sizemap_creator *creator = make_creator();
+  const double centre[3] = {0, 0, 0};
+  // The last default of each kind applies.
   gridlume_sizemap_creator_add_constraint_default(creator, 3);
   gridlume_sizemap_creator_add_constraint_default_gradation(creator, 100);
-  gridlume_sizemap_creator_add_constraint_default(creator, 1);
-  gridlume_sizemap_creator_add_constraint_default_gradation(creator, std::exp(1.0));
-  const double centre[3] = {0, 0, 0};
-  gridlume_sizemap_creator_add_constraint_on_sphere(creator, centre, 1, 0.1);
-  gridlume_sizemap *sizemap = generate(creator);
-  EXPECT_NEAR(size_at(sizemap, {1.5, 0, 0}), 0.6, 1e-12);
-  EXPECT_EQ(size_at(sizemap, {3, 0, 0}), 1.0);
-}
-
-TEST_F(CreatorTest, AGradedSphereSpreadsItsSizeUpToTheDefault) {
-  gridlume_sizemap_creator *creator = make_creator();
-  const double centre[3] = {0, 0, 0};
   gridlume_sizemap_creator_add_constraint_on_sphere(creator, centre, 1, 0.1);
   gridlume_sizemap_creator_add_constraint_default(creator, 1);
   gridlume_sizemap_creator_add_constraint_default_gradation(creator, std::exp(1.0));

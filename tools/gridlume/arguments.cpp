@@ -97,4 +97,13 @@ std::optional<std::vector<double>> parse_reals(std::string_view text) {
   }
 }
 
+std::optional<std::string> read_version_option(const Arguments &arguments, int &version) {
+  const std::string *text = arguments.value("version");
+  if (text == nullptr) return std::nullopt;
+  auto number = parse_int(*text);
+  if (!number || *number < 1 || *number > 3) return "--version takes 1, 2 or 3";
+  version = *number;
+  return std::nullopt;
+}
+
 }  // namespace gridlume_tool

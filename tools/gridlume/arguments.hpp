@@ -45,4 +45,8 @@ std::optional<int> parse_int(std::string_view text);
 // Comma-separated finite reals; an empty item or trailing text fails.
 std::optional<std::vector<double>> parse_reals(std::string_view text);
 
+// The file version of a --version option, 1, 2 or 3, written into `version`
+// when the option is given. Returns the text of the usage error, or nothing.
+std::optional<std::string> read_version_option(const Arguments &arguments, int &version);
+
 }  // namespace gridlume_tool

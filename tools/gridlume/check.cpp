@@ -22,9 +22,7 @@ int topological_statistics(gridlume_mesh *mesh, const std::string *prefix) {
 
 int run_check(const Command &command, const Arguments &arguments) {
   const std::string &path = arguments.positionals[0];
-  if (find_mesh_format(path) == nullptr)
-    return usage_error(command, "unknown mesh format of '" + path + "' (known: " +
-                                    known_mesh_extensions() + ")");
+  if (auto error = unknown_mesh_format(path)) return usage_error(command, *error);
   const std::string *prefix = arguments.value("key");
 
   Session session(command.name);

@@ -25,9 +25,7 @@ int run_convert(const Command &command, const Arguments &arguments) {
   if (is_solution_path(input) || is_solution_path(output))
     return run_solution_convert(command, arguments);
   for (const std::string *path : {&input, &output})
-    if (find_mesh_format(*path) == nullptr)
-      return usage_error(command, "unknown mesh format of '" + *path + "' (known: " +
-                                      known_mesh_extensions() + ")");
+    if (auto error = unknown_mesh_format(*path)) return usage_error(command, *error);
   if (find_mesh_format(input)->read == nullptr)
     return usage_error(command, "'" + input + "': " +
                                     std::string(find_mesh_format(input)->description) +
@@ -40,12 +38,8 @@ int run_convert(const Command &command, const Arguments &arguments) {
     read_options.stl_tolerance = (*values)[0];
   }
   WriteOptions write_options;
-  if (const std::string *version = arguments.value("version")) {
-    auto number = parse_int(*version);
-    if (!number || *number < 1 || *number > 3)
-      return usage_error(command, "--version takes 1, 2 or 3");
-    write_options.version = *number;
-  }
+  if (auto error = read_version_option(arguments, write_options.version))
+    return usage_error(command, *error);
   if (arguments.has("p2") && arguments.has("extra-vertices"))
     return usage_error(command, "--p2 and --extra-vertices exclude each other");
   if (arguments.has("p2")) write_options.high_order_form = p2_form;

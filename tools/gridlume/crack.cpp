@@ -45,9 +45,7 @@ int run_crack(const Command &command, const Arguments &arguments) {
   const std::string &input = arguments.positionals[0];
   const std::string &output = arguments.positionals[1];
   for (const std::string *path : {&input, &output})
-    if (find_mesh_format(*path) == nullptr)
-      return usage_error(command, "unknown mesh format of '" + *path +
-                                      "' (known: " + known_mesh_extensions() + ")");
+    if (auto error = unknown_mesh_format(*path)) return usage_error(command, *error);
   const std::string *between = arguments.value("between");
   if (between == nullptr) return usage_error(command, "--between TAG1,TAG2 is required");
   const auto tags = parse_tag_pair(*between);
@@ -59,12 +57,8 @@ int run_crack(const Command &command, const Arguments &arguments) {
     face_tag = *value;
   }
   WriteOptions write_options;
-  if (const std::string *version = arguments.value("version")) {
-    auto number = parse_int(*version);
-    if (!number || *number < 1 || *number > 3)
-      return usage_error(command, "--version takes 1, 2 or 3");
-    write_options.version = *number;
-  }
+  if (auto error = read_version_option(arguments, write_options.version))
+    return usage_error(command, *error);
   int options = 0;
   if (arguments.has("open-rim")) options |= GRIDLUME_MESH_CRACKER_OPEN_RIM;
   if (arguments.has("move")) options |= GRIDLUME_MESH_CRACKER_MOVE_COPIES;

@@ -26,9 +26,7 @@ int run_grid(const Command &command, const Arguments &arguments) {
     counts[axis] = *count;
   }
   const std::string &output = arguments.positionals[3];
-  if (find_mesh_format(output) == nullptr)
-    return usage_error(command, "unknown mesh format of '" + output + "' (known: " +
-                                    known_mesh_extensions() + ")");
+  if (auto error = unknown_mesh_format(output)) return usage_error(command, *error);
 
   // The library orders each cell's tetrahedra so that their volumes are
   // negative; the default unit cube is given mirrored along z so that the
@@ -47,12 +45,8 @@ int run_grid(const Command &command, const Arguments &arguments) {
     }
   }
   WriteOptions write_options;
-  if (const std::string *version = arguments.value("version")) {
-    auto number = parse_int(*version);
-    if (!number || *number < 1 || *number > 3)
-      return usage_error(command, "--version takes 1, 2 or 3");
-    write_options.version = *number;
-  }
+  if (auto error = read_version_option(arguments, write_options.version))
+    return usage_error(command, *error);
 
   Session session(command.name);
   if (session.context() == nullptr) return session.fail("not enough memory");

@@ -47,9 +47,7 @@ int run_highorder(const Command &command, const Arguments &arguments) {
   const std::string &input = arguments.positionals[0];
   const std::string &output = arguments.positionals[1];
   for (const std::string *path : {&input, &output})
-    if (find_mesh_format(*path) == nullptr)
-      return usage_error(command, "unknown mesh format of '" + *path +
-                                      "' (known: " + known_mesh_extensions() + ")");
+    if (auto error = unknown_mesh_format(*path)) return usage_error(command, *error);
   std::vector<Parameter> parameters;
   if (auto error = collect_parameters(arguments, parameters)) return usage_error(command, *error);
 

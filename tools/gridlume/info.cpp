@@ -78,10 +78,8 @@ void print_composite_tags(const MeshSummary &summary) {
 int run_info(const Command &command, const Arguments &arguments) {
   const std::string &path = arguments.positionals[0];
   if (is_solution_path(path)) return run_solution_info(command, arguments);
+  if (auto error = unknown_mesh_format(path)) return usage_error(command, *error);
   const MeshFormat *format = find_mesh_format(path);
-  if (format == nullptr)
-    return usage_error(command, "unknown mesh format of '" + path + "' (known: " +
-                                    known_mesh_extensions() + ")");
   if (format->read == nullptr)
     return usage_error(command, "'" + path + "': " + std::string(format->description) +
                                     "s are written, not read");

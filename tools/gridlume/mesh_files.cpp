@@ -1,5 +1,6 @@
 #include "mesh_files.hpp"
 
+#include "keyword_file_start.hpp"
 #include "side_mesh_files.hpp"
 
 #include <array>
@@ -7,7 +8,6 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <memory>
 #include <system_error>
 
 namespace gridlume_tool {
@@ -37,31 +37,6 @@ constexpr int form_selection_default = 3;
 // Progress flags: an odd value adds the estimate of the time left.
 constexpr int progress_with_time_left = 1;
 
-// First word of a binary keyword file written in the reader's byte order, and
-// the same word seen from a machine of the other order.
-constexpr std::uint32_t binary_same_order = 1;
-constexpr std::uint32_t binary_swapped_order = 16777216;
-
-std::uint32_t swap_bytes(std::uint32_t word) {
-  return (word >> 24) | ((word >> 8) & 0xff00u) | ((word << 8) & 0xff0000u) | (word << 24);
-}
-
-struct FileCloser {
-  void operator()(std::FILE *file) const { std::fclose(file); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
-
-// Reads the next token of a text keyword file, skipping "#" comments.
-bool next_token(std::FILE *file, char (&token)[64]) {
-  while (std::fscanf(file, "%63s", token) == 1) {
-    if (token[0] != '#') return true;
-    int c;
-    do c = std::fgetc(file);
-    while (c != '\n' && c != EOF);
-  }
-  return false;
-}
-
 std::optional<KeywordFileHeader> read_text_header(std::FILE *file) {
   char token[64];
   KeywordFileHeader header{false, 0, 0};
@@ -75,20 +50,9 @@ std::optional<KeywordFileHeader> read_text_header(std::FILE *file) {
 }
 
 std::optional<KeywordFileHeader> read_binary_header(std::FILE *file) {
-  std::uint32_t words[3];  // byte order, version, the "Dimension" keyword code
-  if (std::fread(words, sizeof words[0], 3, file) != 3) return std::nullopt;
-  bool swapped = words[0] == binary_swapped_order;
-  if (!swapped && words[0] != binary_same_order) return std::nullopt;
-  auto word = [&](std::uint32_t value) { return swapped ? swap_bytes(value) : value; };
-  KeywordFileHeader header{true, static_cast<int>(word(words[1])), 0};
-  // The position of the next block is 8 bytes wide from version 3 on.
-  long position_width = header.version >= 3 ? 8 : 4;
-  std::uint32_t dimension = 0;
-  if (std::fseek(file, position_width, SEEK_CUR) != 0 ||
-      std::fread(&dimension, sizeof dimension, 1, file) != 1)
-    return std::nullopt;
-  header.dimension = static_cast<int>(word(dimension));
-  return header;
+  auto start = read_binary_file_start(file);
+  if (!start) return std::nullopt;
+  return KeywordFileHeader{true, start->version, start->dimension};
 }
 
 }  // namespace
@@ -109,6 +73,11 @@ std::string known_mesh_extensions() {
     list += '\'';
   }
   return list;
+}
+
+std::optional<std::string> unknown_mesh_format(const std::string &path) {
+  if (find_mesh_format(path) != nullptr) return std::nullopt;
+  return "unknown mesh format of '" + path + "' (known: " + known_mesh_extensions() + ")";
 }
 
 std::optional<KeywordFileHeader> read_keyword_file_header(const std::string &path) {

@@ -40,6 +40,9 @@ struct MeshFormat {
 const MeshFormat *find_mesh_format(std::string_view path);
 // "'.meshb', '.mesh', ...": for the usage error of an unknown format.
 std::string known_mesh_extensions();
+// The usage error of a path whose name gives no mesh format ("unknown mesh
+// format of ..."), listing the known extensions; nothing for a known format.
+std::optional<std::string> unknown_mesh_format(const std::string &path);
 
 // High-order form codes the reader reports and the writer takes.
 inline constexpr int extra_vertex_form = GRIDLUME_MESH_HIGH_ORDER_EXTRA_VERTICES;

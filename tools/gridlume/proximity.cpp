@@ -89,9 +89,7 @@ bool read_length(const Command &command, const Arguments &arguments, std::string
 int run_proximity(const Command &command, const Arguments &arguments) {
   const std::string &input = arguments.positionals[0];
   const std::string &output = arguments.positionals[1];
-  if (find_mesh_format(input) == nullptr)
-    return usage_error(command, "unknown mesh format of '" + input + "' (known: " +
-                                    known_mesh_extensions() + ")");
+  if (auto error = unknown_mesh_format(input)) return usage_error(command, *error);
   if (!is_solution_file(output))
     return usage_error(command, "'" + output + "' is not a solution file ('.sol' or '.solb')");
   std::optional<int> tag;

@@ -154,9 +154,7 @@ int run_sizemap(const Command &command, const Arguments &arguments) {
   const std::string &description_path = arguments.positionals[0];
   const std::string &mesh_path = arguments.positionals[1];
   const std::string &output = arguments.positionals[2];
-  if (find_mesh_format(mesh_path) == nullptr)
-    return usage_error(command, "unknown mesh format of '" + mesh_path +
-                                    "' (known: " + known_mesh_extensions() + ")");
+  if (auto error = unknown_mesh_format(mesh_path)) return usage_error(command, *error);
   if (!ends_with(output, ".sol") && !ends_with(output, ".solb"))
     return usage_error(command, "the output must be a '.sol' or '.solb' file");
 

@@ -111,14 +111,9 @@ int run_solution_convert(const Command &command, const Arguments &arguments) {
   if (arguments.has("p2") || arguments.has("extra-vertices"))
     return usage_error(command, "--p2 and --extra-vertices apply to meshes only");
   int version = default_solution_version;
-  if (const std::string *text = arguments.value("version")) {
-    auto number = parse_int(*text);
-    if (!number || *number < 1 || *number > 3)
-      return usage_error(command, "--version takes 1, 2 or 3");
-    if (find_solution_format(output) == SolutionFormat::bb)
-      return usage_error(command, "--version applies to '.sol' and '.solb' files only");
-    version = *number;
-  }
+  if (auto error = read_version_option(arguments, version)) return usage_error(command, *error);
+  if (arguments.has("version") && find_solution_format(output) == SolutionFormat::bb)
+    return usage_error(command, "--version applies to '.sol' and '.solb' files only");
 
   Session session(command.name);
   if (session.context() == nullptr) return session.fail("not enough memory");

@@ -1,9 +1,10 @@
 #include "solution_files.hpp"
 
+#include "keyword_file_start.hpp"
+
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <memory>
 
 namespace gridlume_tool {
 
@@ -12,8 +13,6 @@ namespace {
 constexpr int keyword_dimension = 3;
 constexpr int keyword_sol_at_vertices = 62;
 constexpr int keyword_end = 54;
-constexpr std::uint32_t binary_same_order = 1;
-constexpr std::uint32_t binary_swapped_order = 16777216;
 // A keyword block holds at most this many type codes.
 constexpr int max_solution_types = 1001;
 constexpr int scalar_type = 1;
@@ -27,44 +26,6 @@ struct Extension {
 constexpr Extension extensions[] = {
     {".solb", SolutionFormat::binary}, {".sol", SolutionFormat::text}, {".bb", SolutionFormat::bb}};
 
-struct FileCloser {
-  void operator()(std::FILE *file) const { std::fclose(file); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
-
-std::uint32_t swap_bytes(std::uint32_t word) {
-  return (word >> 24) | ((word >> 8) & 0xff00u) | ((word << 8) & 0xff0000u) | (word << 24);
-}
-
-class BinaryWords {
- public:
-  BinaryWords(std::FILE *file, bool swapped) : file_(file), swapped_(swapped) {}
-  bool read(std::int32_t &value) {
-    std::uint32_t word = 0;
-    if (std::fread(&word, sizeof word, 1, file_) != 1) return false;
-    value = static_cast<std::int32_t>(swapped_ ? swap_bytes(word) : word);
-    return true;
-  }
-  bool read_position(int version, std::int64_t &position) {
-    if (version < 3) {
-      std::int32_t value = 0;
-      if (!read(value)) return false;
-      position = value;
-      return true;
-    }
-    std::int32_t halves[2];
-    if (!read(halves[0]) || !read(halves[1])) return false;
-    const auto low = static_cast<std::uint32_t>(halves[swapped_ ? 1 : 0]);
-    const auto high = static_cast<std::uint32_t>(halves[swapped_ ? 0 : 1]);
-    position = static_cast<std::int64_t>((static_cast<std::uint64_t>(high) << 32) | low);
-    return true;
-  }
-
- private:
-  std::FILE *file_;
-  bool swapped_;
-};
-
 bool read_types(SolutionFileHeader &header, int type_count, const auto &read_integer) {
   if (type_count < 0 || type_count > max_solution_types) return false;
   header.types.resize(static_cast<std::size_t>(type_count));
@@ -74,18 +35,16 @@ bool read_types(SolutionFileHeader &header, int type_count, const auto &read_int
 }
 
 std::optional<SolutionFileHeader> read_binary(std::FILE *file) {
-  std::uint32_t first = 0;
-  if (std::fread(&first, sizeof first, 1, file) != 1) return std::nullopt;
-  if (first != binary_same_order && first != binary_swapped_order) return std::nullopt;
-  BinaryWords words(file, first == binary_swapped_order);
+  auto start = read_binary_file_start(file);
+  if (!start || start->version < 1 || start->version > 3 || start->first_code != keyword_dimension)
+    return std::nullopt;
+  BinaryWords &words = start->words;
   SolutionFileHeader header;
   header.format = SolutionFormat::binary;
+  header.version = start->version;
+  header.dimension = start->dimension;
   std::int32_t code = 0;
-  std::int64_t next = 0;
-  if (!words.read(header.version) || header.version < 1 || header.version > 3 ||
-      !words.read(code) || code != keyword_dimension ||
-      !words.read_position(header.version, next) || !words.read(header.dimension))
-    return std::nullopt;
+  std::int64_t next = start->next_block;
   // Blocks chain forward to "End"; a position that goes back ends the walk.
   for (;;) {
     if (next == 0) return header;
@@ -103,17 +62,6 @@ std::optional<SolutionFileHeader> read_binary(std::FILE *file) {
     }
     if (next != 0 && next <= block) return std::nullopt;
   }
-}
-
-// The next token of a text keyword file, skipping "#" comments.
-bool next_token(std::FILE *file, char (&token)[64]) {
-  while (std::fscanf(file, "%63s", token) == 1) {
-    if (token[0] != '#') return true;
-    int c;
-    do c = std::fgetc(file);
-    while (c != '\n' && c != EOF);
-  }
-  return false;
 }
 
 std::optional<SolutionFileHeader> read_text(std::FILE *file) {

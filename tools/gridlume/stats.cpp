@@ -88,9 +88,7 @@ int run_member(const StatisticsMember &member, gridlume_mesh *mesh, const std::s
 
 int run_stats(const Command &command, const Arguments &arguments) {
   const std::string &path = arguments.positionals[0];
-  if (find_mesh_format(path) == nullptr)
-    return usage_error(command, "unknown mesh format of '" + path + "' (known: " +
-                                    known_mesh_extensions() + ")");
+  if (auto error = unknown_mesh_format(path)) return usage_error(command, *error);
   const std::string *prefix = arguments.value("key");
   const StatisticsMember *member = nullptr;
   if (const std::string *name = arguments.value("measure")) {
