@@ -77,17 +77,24 @@ std::vector<std::string> deliver_messages(Context &context, int status, const st
 
 std::vector<std::string> deliver_messages(const std::vector<Message> &messages, int status,
                                           const std::string &what, bool keep_reports) {
+  // A call that failed without an error message failed for the reasons its
+  // warnings gave (the high-order conversion sends its errors with positive
+  // codes): they make the error then.
+  bool has_error_message = false;
+  for (const Message &message : messages) has_error_message |= message.code < 0;
+  const bool warnings_are_errors = status != GRIDLUME_STATUS_OK && !has_error_message;
   std::vector<std::string> reports;
   std::string error_text;
   int error_code = 0;
   for (const Message &message : messages) {
-    if (message.code < 0) {
+    if (message.code < 0 || (message.code > 0 && warnings_are_errors)) {
       if (error_code == 0) error_code = message.code;
       if (!error_text.empty()) error_text += "\n";
       error_text += trimmed(message.text);
     } else if (message.code > 0) {
       py::object warning_class = errors_module().attr("MessageWarning");
-      const std::string text = trimmed(message.text) + " (code " + std::to_string(message.code) + ")";
+      const std::string text =
+          trimmed(message.text) + " (code " + std::to_string(message.code) + ")";
       if (PyErr_WarnEx(warning_class.ptr(), text.c_str(), 1) != 0) throw py::error_already_set();
     } else if (keep_reports) {
       reports.push_back(message.text);
@@ -96,7 +103,12 @@ std::vector<std::string> deliver_messages(const std::vector<Message> &messages, 
           trimmed(message.text));
     }
   }
-  if (error_code != 0) raise_error(error_text, error_code);
+  if (error_code != 0) {
+    // The caller's own explanation comes first when it has one.
+    if (status != GRIDLUME_STATUS_OK && !what.empty() && warnings_are_errors)
+      error_text = what + ": " + error_text;
+    raise_error(error_text, error_code);
+  }
   if (status == GRIDLUME_STATUS_NO_MEMORY) throw std::bad_alloc();
   if (status != GRIDLUME_STATUS_OK) raise_error(what, status);
   return reports;

@@ -3,7 +3,7 @@
 #include <climits>
 #include <cstdint>
 #include <cstring>
-#include <map>
+#include <optional>
 #include <vector>
 
 #include "element_kinds.hpp"
@@ -215,7 +215,7 @@ using WideIndexArray = py::array_t<std::int64_t, py::array::c_style | py::array:
 // A block of cells of one kind given from Python, checked.
 struct CellBlock {
   WideIndexArray vertices;
-  WideIndexArray tags;  // empty: every tag 0
+  std::optional<WideIndexArray> tags;  // absent: every tag 0
   py::ssize_t count = 0;
   int width = 0;
 };
@@ -231,8 +231,9 @@ std::string known_cell_types() {
   return list;
 }
 
-WideIndexArray tags_for(const py::object &tags, py::ssize_t count, const std::string &what) {
-  if (tags.is_none()) return WideIndexArray();
+std::optional<WideIndexArray> tags_for(const py::object &tags, py::ssize_t count,
+                                       const std::string &what) {
+  if (tags.is_none()) return std::nullopt;
   WideIndexArray array = WideIndexArray::ensure(tags);
   if (!array) throw py::error_already_set();
   if (array.ndim() != 1 || array.shape(0) != count)
@@ -255,7 +256,7 @@ std::unique_ptr<Mesh> Mesh::from_arrays(const py::array &points_in, const py::di
   const py::ssize_t vertex_count = points.shape(0);
   if (vertex_count > INT_MAX) value_error("too many points for 32-bit indices");
   const int dimension = int(points.shape(1));
-  const WideIndexArray vertex_tags = tags_for(point_tags, vertex_count, "point_tags");
+  const std::optional<WideIndexArray> vertex_tags = tags_for(point_tags, vertex_count, "point_tags");
 
   py::dict cell_tags = cell_tags_in.is_none() ? py::dict() : py::dict(cell_tags_in);
   for (auto item : cell_tags)
@@ -306,7 +307,7 @@ std::unique_ptr<Mesh> Mesh::from_arrays(const py::array &points_in, const py::di
       std::memcpy(xyz, coordinates + std::size_t(i - 1) * dimension, dimension * sizeof(double));
       failure.record(gridlume_mesh_set_vertex_coordinates(handle, i, xyz), [&] { return std::string("cannot store vertex " + std::to_string(i)); });
       if (vertex_tags) {
-        const int tag = int(vertex_tags.data()[i - 1]);
+        const int tag = int(vertex_tags->data()[i - 1]);
         failure.record(gridlume_mesh_set_vertex_tag(handle, i, &tag), [&] { return std::string("cannot store the tag of vertex " + std::to_string(i)); });
       }
     }
@@ -335,7 +336,7 @@ std::unique_ptr<Mesh> Mesh::from_arrays(const py::array &points_in, const py::di
             failure.record(
                 kind.set_extra_vertices(handle, i, extra_code, row + kind.corner_count), [&] { return std::string("cannot store the extra vertices of " + name + " " + std::to_string(i)); });
           if (block.tags) {
-            const int tag = int(block.tags.data()[e]);
+            const int tag = int(block.tags->data()[e]);
             failure.record(kind.set_tag(handle, i, &tag), [&] { return std::string("cannot store the tag of " + name + " " + std::to_string(i)); });
           }
         }
