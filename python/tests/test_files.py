@@ -123,28 +123,19 @@ class TestSideFormats:
         merged = gridlume.read(path, stl_tolerance=10.0)
         assert len(merged.points) == 1
 
-    def test_bulk_data_keeps_points_and_cells(self, tmp_path, mixed):
-        path = tmp_path / "mixed.bdf"
-        gridlume.write(path, mixed)
-        back = gridlume.read(path)
-        np.testing.assert_allclose(back.points, mixed.points)
-        # Edges are written as starred CBAR* records, which the deck reader
-        # reads only in their free-field form.
-        surface_and_volume = [name for name in mixed.cells if name != "line"]
-        assert list(back.cells) == surface_and_volume
-        for name in surface_and_volume:
-            np.testing.assert_array_equal(back.cells[name], mixed.cells[name])
-
-    def test_bulk_data_keeps_the_tags_of_a_single_kind(self, tmp_path, cube):
-        # The reader gives element i of a kind the property of the record
-        # with identifier i, and the writer numbers all elements with one
-        # running identifier: tags come back whole for one kind alone.
-        surface = gridlume.Mesh(cube.points, {"triangle": cube.cells["triangle"]},
-                                cell_tags={"triangle": cube.cell_tags["triangle"]})
-        gridlume.write(tmp_path / "surface.bdf", surface)
-        back = gridlume.read(tmp_path / "surface.bdf")
-        np.testing.assert_array_equal(back.cells["triangle"], surface.cells["triangle"])
-        np.testing.assert_array_equal(back.cell_tags["triangle"], surface.cell_tags["triangle"])
+    @pytest.mark.parametrize("kind", ["triangle", "tetra"])
+    def test_bulk_data_keeps_a_single_kind_with_its_tags(self, tmp_path, cube, kind):
+        # The reader takes element i of a kind from the record with
+        # identifier i, and the writer numbers all elements with one running
+        # identifier: a deck of one kind comes back whole.
+        single = gridlume.Mesh(cube.points, {kind: cube.cells[kind]},
+                               point_tags=cube.point_tags,
+                               cell_tags={kind: cube.cell_tags[kind]})
+        gridlume.write(tmp_path / "single.bdf", single)
+        back = gridlume.read(tmp_path / "single.bdf")
+        np.testing.assert_allclose(back.points, single.points)
+        np.testing.assert_array_equal(back.cells[kind], single.cells[kind])
+        np.testing.assert_array_equal(back.cell_tags[kind], single.cell_tags[kind])
 
     @pytest.mark.parametrize("name", ["pair.points", "pair.faces"])
     def test_points_and_faces_pair_keeps_the_surface(self, tmp_path, cube, name):
