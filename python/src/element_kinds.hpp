@@ -25,6 +25,7 @@ struct ElementKind {
   int (*set_tag)(gridlume_mesh *, int, const int *);
   int (*get_extra_vertices)(gridlume_mesh *, int, int *, int *);
   int (*set_extra_vertices)(gridlume_mesh *, int, int, const int *);
+  int (*install_vertices_getter)(gridlume_mesh *, gridlume_mesh_integers_getter, void *);
 };
 
 // X(library name, linear name, high-order name, corners, extra vertices, kind code)
@@ -54,7 +55,8 @@ struct ElementKind {
               gridlume_mesh_get_##kind##_tag,                                                 \
               gridlume_mesh_set_##kind##_tag,                                                 \
               gridlume_mesh_get_##kind##_extra_vertices,                                      \
-              gridlume_mesh_set_##kind##_extra_vertices},
+              gridlume_mesh_set_##kind##_extra_vertices,                                      \
+              gridlume_mesh_set_get_##kind##_vertices},
 
 inline constexpr std::array element_kinds = {
     GRIDLUME_PYTHON_ELEMENT_KINDS(GRIDLUME_PYTHON_ELEMENT_KIND_ROW)};

@@ -1,10 +1,13 @@
 #include "quality.hpp"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstdlib>
+#include <optional>
 #include <span>
 #include <string_view>
+#include <thread>
 #include <unordered_set>
 #include <utility>
 #include <vector>
@@ -91,18 +94,108 @@ int count_of(Mesh &mesh, std::string_view kind_name) {
   return count;
 }
 
+// ---- Measuring on several threads -------------------------------------------
+//
+// A context and its objects serve one thread at a time, so the workers never
+// share the Mesh's library objects: each has its own context and a mesh
+// whose accessors read the Mesh's numpy arrays (which nobody changes while
+// the interpreter lock is released, since a Mesh is not changed from Python).
+
+// Elements per worker below which another thread is not worth starting.
+constexpr int elements_per_worker = 200000;
+
+struct ArrayMeshData {
+  const double *points;
+  int dimension;
+  const std::int32_t *cells;  // 0-based, `width` per element, corners first
+  int width;
+  int corner_count;
+};
+
+int array_coordinates(int i, double *xyz, void *user_data) {
+  const auto *data = static_cast<const ArrayMeshData *>(user_data);
+  const double *point = data->points + std::size_t(i - 1) * data->dimension;
+  xyz[0] = point[0];
+  xyz[1] = point[1];
+  xyz[2] = data->dimension == 3 ? point[2] : 0.0;
+  return GRIDLUME_STATUS_OK;
+}
+
+int array_vertices(int i, int *vertices, void *user_data) {
+  const auto *data = static_cast<const ArrayMeshData *>(user_data);
+  const std::int32_t *row = data->cells + std::size_t(i - 1) * data->width;
+  for (int j = 0; j < data->corner_count; ++j) vertices[j] = row[j] + 1;
+  return GRIDLUME_STATUS_OK;
+}
+
+// Measures elements first..last (1-based) into values; the status of the
+// first failing query, or -5 when the worker's objects cannot be made.
+int measure_range(const ElementQuery &query, const ElementKind &kind, const ArrayMeshData &data,
+                  int first, int last, double *values) {
+  gridlume_context *context = gridlume_context_new();
+  if (context == nullptr) return GRIDLUME_STATUS_NO_MEMORY;
+  // The queries send no message; a worker has nobody to tell anyway.
+  gridlume_context_set_message_callback(context, nullptr, nullptr);
+  gridlume_mesh *mesh = gridlume_mesh_new(context);
+  int status = mesh == nullptr ? GRIDLUME_STATUS_NO_MEMORY : GRIDLUME_STATUS_OK;
+  if (status == GRIDLUME_STATUS_OK)
+    status = gridlume_mesh_set_get_vertex_coordinates(mesh, array_coordinates,
+                                                      const_cast<ArrayMeshData *>(&data));
+  if (status == GRIDLUME_STATUS_OK)
+    status = kind.install_vertices_getter(mesh, array_vertices, const_cast<ArrayMeshData *>(&data));
+  for (int i = first; i <= last && status == GRIDLUME_STATUS_OK; ++i)
+    status = query.query(mesh, i, values + std::size_t(i - 1) * query.value_count);
+  gridlume_context_delete(context);
+  return status;
+}
+
+// The Mesh's arrays of the query's kind when they hold every element of the
+// kind in the mesh's order (one cell block), else nothing.
+std::optional<ArrayMeshData> array_mesh(Mesh &mesh, const ElementKind &kind) {
+  py::dict cells = mesh.cells();
+  const py::str linear(std::string(kind.linear_name));
+  const py::str high_order(std::string(kind.high_order_name));
+  if (cells.contains(linear) == cells.contains(high_order)) return std::nullopt;
+  auto block = py::array_t<std::int32_t, py::array::c_style>::ensure(
+      cells[cells.contains(linear) ? linear : high_order]);
+  auto points = py::array_t<double, py::array::c_style>::ensure(mesh.points());
+  if (!block || !points) throw py::error_already_set();
+  return ArrayMeshData{points.data(), int(points.shape(1)), block.data(), int(block.shape(1)),
+                       kind.corner_count};
+}
+
 RealArray element_values(Mesh &mesh, const ElementQuery &query) {
   const int count = count_of(mesh, query.kind);
   RealArray values = query.value_count == 1
                          ? RealArray(py::ssize_t(count))
                          : RealArray({py::ssize_t(count), py::ssize_t(query.value_count)});
   double *data = values.mutable_data();
+  const ElementKind &kind = *find_library_kind(query.kind);
+  const int worker_count =
+      std::clamp(count / elements_per_worker, 1, int(std::max(1u, std::thread::hardware_concurrency())));
+  const std::optional<ArrayMeshData> arrays =
+      worker_count > 1 ? array_mesh(mesh, kind) : std::nullopt;
   int status = GRIDLUME_STATUS_OK;
   {
     py::gil_scoped_release release;
-    std::lock_guard guard(mesh.context().mutex());
-    for (int i = 1; i <= count && status == GRIDLUME_STATUS_OK; ++i)
-      status = query.query(mesh.handle(), i, data + std::size_t(i - 1) * query.value_count);
+    if (arrays) {
+      std::vector<int> statuses(std::size_t(worker_count), GRIDLUME_STATUS_OK);
+      std::vector<std::thread> workers;
+      for (int w = 0; w < worker_count; ++w) {
+        const int first = int(std::int64_t(count) * w / worker_count) + 1;
+        const int last = int(std::int64_t(count) * (w + 1) / worker_count);
+        workers.emplace_back([&, w, first, last] {
+          statuses[std::size_t(w)] = measure_range(query, kind, *arrays, first, last, data);
+        });
+      }
+      for (std::thread &worker : workers) worker.join();
+      for (int worker_status : statuses)
+        if (status == GRIDLUME_STATUS_OK) status = worker_status;
+    } else {
+      std::lock_guard guard(mesh.context().mutex());
+      for (int i = 1; i <= count && status == GRIDLUME_STATUS_OK; ++i)
+        status = query.query(mesh.handle(), i, data + std::size_t(i - 1) * query.value_count);
+    }
   }
   deliver_messages(mesh.context(), status, "cannot measure " + std::string(query.name));
   return values;

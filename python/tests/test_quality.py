@@ -127,3 +127,27 @@ class TestStatisticsReports:
     def test_every_name_runs(self, mixed):
         for measure in gridlume.statistics_measures():
             assert isinstance(mixed.statistics(measure), dict)
+
+
+class TestLargeMeshes:
+    def test_a_mesh_measured_on_several_threads_matches_the_statistics(self, tmp_path):
+        """Past a few hundred thousand elements the values are measured by
+        several workers, each over its own library mesh of the arrays."""
+        import os
+        import subprocess
+        tool = os.environ.get("GRIDLUME_TOOL")
+        if not tool:
+            pytest.skip("GRIDLUME_TOOL names the gridlume tool")
+        path = tmp_path / "grid.meshb"
+        subprocess.run([tool, "grid", "50", "50", "50", str(path)], check=True)
+        mesh = gridlume.read(path)
+        assert mesh.element_counts["tetrahedron"] == 6 * 49 ** 3
+        report = mesh.statistics("tetrahedron_aspect_ratio")
+        assert_matches_report(mesh.quality("tetrahedron_aspect_ratio"), report,
+                              "tetrahedron.aspect_ratio")
+        angles = mesh.quality("tetrahedron_angles")
+        assert_matches_report(angles, mesh.statistics("tetrahedron_angles"), "tetrahedron.angles")
+        # The same values as one by one on a copy small enough for one thread.
+        first = mesh.cells["tetra"][:1000]
+        small = gridlume.Mesh(mesh.points, {"tetra": first})
+        np.testing.assert_array_equal(small.quality("tetrahedron_angles"), angles[:1000])
