@@ -99,8 +99,9 @@ std::vector<std::string> deliver_messages(const std::vector<Message> &messages, 
     } else if (keep_reports) {
       reports.push_back(message.text);
     } else {
-      py::module_::import("logging").attr("getLogger")("gridlume").attr("info")(
-          trimmed(message.text));
+      py::module_::import("logging")
+          .attr("getLogger")("gridlume")
+          .attr("info")(trimmed(message.text));
     }
   }
   if (error_code != 0) {

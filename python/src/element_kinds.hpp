@@ -11,12 +11,12 @@
 namespace gridlume_python {
 
 struct ElementKind {
-  std::string_view library_name;    // "tetrahedron": the accessor and measure names
-  std::string_view linear_name;     // "tetra"
-  std::string_view high_order_name; // "tetra10"
+  std::string_view library_name;     // "tetrahedron": the accessor and measure names
+  std::string_view linear_name;      // "tetra"
+  std::string_view high_order_name;  // "tetra10"
   int corner_count;
-  int extra_vertex_count;           // of the second-order element
-  int kind_code;                    // thousands of the extra-vertex count
+  int extra_vertex_count;  // of the second-order element
+  int kind_code;           // thousands of the extra-vertex count
   int (*get_count)(gridlume_mesh *, int *);
   int (*set_count)(gridlume_mesh *, int);
   int (*get_vertices)(gridlume_mesh *, int, int *);
@@ -32,30 +32,30 @@ struct ElementKind {
 // in the slot order of the mesh object. The kind codes are those of the
 // extra-vertex counts; the extra vertices follow the corners in the order
 // of the keyword files' second-order blocks.
-#define GRIDLUME_PYTHON_ELEMENT_KINDS(X)                       \
-  X(edge, "line", "line3", 2, 1, 1)                            \
-  X(triangle, "triangle", "triangle6", 3, 3, 2)                \
-  X(quadrangle, "quad", "quad9", 4, 5, 3)                      \
-  X(tetrahedron, "tetra", "tetra10", 4, 6, 4)                  \
-  X(hexahedron, "hexahedron", "hexahedron27", 8, 19, 5)        \
-  X(pyramid, "pyramid", "pyramid14", 5, 9, 7)                  \
+#define GRIDLUME_PYTHON_ELEMENT_KINDS(X)                \
+  X(edge, "line", "line3", 2, 1, 1)                     \
+  X(triangle, "triangle", "triangle6", 3, 3, 2)         \
+  X(quadrangle, "quad", "quad9", 4, 5, 3)               \
+  X(tetrahedron, "tetra", "tetra10", 4, 6, 4)           \
+  X(hexahedron, "hexahedron", "hexahedron27", 8, 19, 5) \
+  X(pyramid, "pyramid", "pyramid14", 5, 9, 7)           \
   X(prism, "wedge", "wedge18", 6, 12, 6)
 
-#define GRIDLUME_PYTHON_ELEMENT_KIND_ROW(kind, linear, high_order, corners, extras, code)   \
-  ElementKind{#kind,                                                                          \
-              linear,                                                                         \
-              high_order,                                                                     \
-              corners,                                                                        \
-              extras,                                                                         \
-              code,                                                                           \
-              gridlume_mesh_get_##kind##_count,                                               \
-              gridlume_mesh_set_##kind##_count,                                               \
-              gridlume_mesh_get_##kind##_vertices,                                            \
-              gridlume_mesh_set_##kind##_vertices,                                            \
-              gridlume_mesh_get_##kind##_tag,                                                 \
-              gridlume_mesh_set_##kind##_tag,                                                 \
-              gridlume_mesh_get_##kind##_extra_vertices,                                      \
-              gridlume_mesh_set_##kind##_extra_vertices,                                      \
+#define GRIDLUME_PYTHON_ELEMENT_KIND_ROW(kind, linear, high_order, corners, extras, code) \
+  ElementKind{#kind,                                                                      \
+              linear,                                                                     \
+              high_order,                                                                 \
+              corners,                                                                    \
+              extras,                                                                     \
+              code,                                                                       \
+              gridlume_mesh_get_##kind##_count,                                           \
+              gridlume_mesh_set_##kind##_count,                                           \
+              gridlume_mesh_get_##kind##_vertices,                                        \
+              gridlume_mesh_set_##kind##_vertices,                                        \
+              gridlume_mesh_get_##kind##_tag,                                             \
+              gridlume_mesh_set_##kind##_tag,                                             \
+              gridlume_mesh_get_##kind##_extra_vertices,                                  \
+              gridlume_mesh_set_##kind##_extra_vertices,                                  \
               gridlume_mesh_set_get_##kind##_vertices},
 
 inline constexpr std::array element_kinds = {

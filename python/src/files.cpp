@@ -81,10 +81,9 @@ Outcome read_points_faces(gridlume_context *context, const std::string &path, do
 
 int write_keyword(gridlume_mesh *mesh, const std::string &path, const WriteOptions &options) {
   std::lock_guard guard(keyword_file_mutex());
-  return gridlume_mesh_write_mesh_extended(mesh, path.c_str(), 2,
-                                           GRIDLUME_MESH_WRITE_OPTION_HIGH_ORDER_FORM,
-                                           options.high_order_form,
-                                           GRIDLUME_MESH_WRITE_OPTION_VERSION, options.version);
+  return gridlume_mesh_write_mesh_extended(
+      mesh, path.c_str(), 2, GRIDLUME_MESH_WRITE_OPTION_HIGH_ORDER_FORM, options.high_order_form,
+      GRIDLUME_MESH_WRITE_OPTION_VERSION, options.version);
 }
 
 int write_stl(gridlume_mesh *mesh, const std::string &path, const WriteOptions &options) {
@@ -126,8 +125,7 @@ constexpr std::array<Format, 7> formats = {{
 
 const Format *find_format(const std::string &path) {
   for (const Format &format : formats)
-    if (path.size() > format.extension.size() && path.ends_with(format.extension))
-      return &format;
+    if (path.size() > format.extension.size() && path.ends_with(format.extension)) return &format;
   return nullptr;
 }
 

@@ -16,8 +16,8 @@ struct SubContext {
 
 }  // namespace
 
-std::unique_ptr<Mesh> highorder(Mesh &mesh,
-                                const std::vector<std::pair<std::string, std::string>> &parameters) {
+std::unique_ptr<Mesh> highorder(
+    Mesh &mesh, const std::vector<std::pair<std::string, std::string>> &parameters) {
   Context &context = mesh.context();
   gridlume_mesh *copy = nullptr;
   int status = GRIDLUME_STATUS_OK;
@@ -26,8 +26,9 @@ std::unique_ptr<Mesh> highorder(Mesh &mesh,
     py::gil_scoped_release release;
     std::lock_guard guard(context.mutex());
     SubContext sub_context{gridlume_context_new_sub_context(context.handle())};
-    gridlume_highorder_session *session =
-        sub_context.handle != nullptr ? gridlume_highorder_session_new(sub_context.handle) : nullptr;
+    gridlume_highorder_session *session = sub_context.handle != nullptr
+                                              ? gridlume_highorder_session_new(sub_context.handle)
+                                              : nullptr;
     if (session == nullptr) {
       status = GRIDLUME_STATUS_NO_MEMORY;
     } else {

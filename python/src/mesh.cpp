@@ -32,7 +32,9 @@ struct Failure {
 
 int element_count(gridlume_mesh *mesh, const ElementKind &kind, Failure &failure) {
   int count = 0;
-  failure.record(kind.get_count(mesh, &count), [&] { return std::string("cannot read the " + std::string(kind.library_name) + " count"); });
+  failure.record(kind.get_count(mesh, &count), [&] {
+    return std::string("cannot read the " + std::string(kind.library_name) + " count");
+  });
   return count < 0 ? 0 : count;
 }
 
@@ -72,20 +74,23 @@ py::object Mesh::point_tags() {
   return point_tags_;
 }
 
+// A new dict of the kept arrays each time, so that changing the dict given
+// changes nothing of the Mesh.
 py::object Mesh::cells() {
   if (!cells_) load_cells();
-  return cells_;
+  return cells_.attr("copy")();
 }
 
 py::object Mesh::cell_tags() {
   if (!cell_tags_) load_cells();
-  return cell_tags_;
+  return cell_tags_.attr("copy")();
 }
 
 void Mesh::load_points() {
   Failure failure;
   int count = 0;
-  failure.record(gridlume_mesh_get_vertex_count(handle_, &count), [&] { return std::string("cannot read the vertex count"); });
+  failure.record(gridlume_mesh_get_vertex_count(handle_, &count),
+                 [&] { return std::string("cannot read the vertex count"); });
   if (count < 0) count = 0;
   const int dimension = this->dimension() == 2 ? 2 : 3;
   RealArray points({py::ssize_t(count), py::ssize_t(dimension)});
@@ -99,10 +104,15 @@ void Mesh::load_points() {
       double xyz[3] = {0.0, 0.0, 0.0};
       // A 3D point lands in place; a 2D one drops its z.
       double *target = dimension == 3 ? coordinates + std::size_t(i - 1) * 3 : xyz;
-      failure.record(gridlume_mesh_get_vertex_coordinates(handle_, i, target), [&] { return std::string("cannot read the coordinates of vertex " + std::to_string(i)); });
-      if (dimension == 2) std::memcpy(coordinates + std::size_t(i - 1) * 2, xyz, 2 * sizeof(double));
+      failure.record(gridlume_mesh_get_vertex_coordinates(handle_, i, target), [&] {
+        return std::string("cannot read the coordinates of vertex " + std::to_string(i));
+      });
+      if (dimension == 2)
+        std::memcpy(coordinates + std::size_t(i - 1) * 2, xyz, 2 * sizeof(double));
       int tag = 0;
-      failure.record(gridlume_mesh_get_vertex_tag(handle_, i, &tag), [&] { return std::string("cannot read the tag of vertex " + std::to_string(i)); });
+      failure.record(gridlume_mesh_get_vertex_tag(handle_, i, &tag), [&] {
+        return std::string("cannot read the tag of vertex " + std::to_string(i));
+      });
       tag_data[i - 1] = tag;
     }
   }
@@ -138,13 +148,19 @@ void Mesh::load_cells() {
       const std::string name(kind.library_name);
       for (int i = 1; i <= count && failure.status == GRIDLUME_STATUS_OK; ++i) {
         std::int32_t *row = vertex_data + std::size_t(i - 1) * corners;
-        failure.record(kind.get_vertices(handle_, i, row), [&] { return std::string("cannot read the vertices of " + name + " " + std::to_string(i)); });
+        failure.record(kind.get_vertices(handle_, i, row), [&] {
+          return std::string("cannot read the vertices of " + name + " " + std::to_string(i));
+        });
         for (int j = 0; j < corners; ++j) row[j] -= 1;
         int tag = 0;
-        failure.record(kind.get_tag(handle_, i, &tag), [&] { return std::string("cannot read the tag of " + name + " " + std::to_string(i)); });
+        failure.record(kind.get_tag(handle_, i, &tag), [&] {
+          return std::string("cannot read the tag of " + name + " " + std::to_string(i));
+        });
         tag_data[i - 1] = tag;
         int code = 0;
-        failure.record(kind.get_extra_vertices(handle_, i, &code, extra_list), [&] { return std::string("cannot read the extra vertices of " + name + " " + std::to_string(i)); });
+        failure.record(kind.get_extra_vertices(handle_, i, &code, extra_list), [&] {
+          return std::string("cannot read the extra vertices of " + name + " " + std::to_string(i));
+        });
         const int length = code > 0 ? code % extra_vertex_code_step : 0;
         if (length == 0) continue;
         if (length != kind.extra_vertex_count) {
@@ -184,7 +200,8 @@ void Mesh::load_cells() {
           high_order_elements[next_high_order] == i) {
         std::int32_t *target = high_order.mutable_data() + next_high_order * width;
         std::memcpy(target, row, corners * sizeof(std::int32_t));
-        std::memcpy(target + corners, extra_vertices.data() + next_high_order * kind.extra_vertex_count,
+        std::memcpy(target + corners,
+                    extra_vertices.data() + next_high_order * kind.extra_vertex_count,
                     kind.extra_vertex_count * sizeof(std::int32_t));
         high_order_tags.mutable_data()[next_high_order] = tag_data[i - 1];
         ++next_high_order;
@@ -256,7 +273,8 @@ std::unique_ptr<Mesh> Mesh::from_arrays(const py::array &points_in, const py::di
   const py::ssize_t vertex_count = points.shape(0);
   if (vertex_count > INT_MAX) value_error("too many points for 32-bit indices");
   const int dimension = int(points.shape(1));
-  const std::optional<WideIndexArray> vertex_tags = tags_for(point_tags, vertex_count, "point_tags");
+  const std::optional<WideIndexArray> vertex_tags =
+      tags_for(point_tags, vertex_count, "point_tags");
 
   py::dict cell_tags = cell_tags_in.is_none() ? py::dict() : py::dict(cell_tags_in);
   for (auto item : cell_tags)
@@ -285,8 +303,8 @@ std::unique_ptr<Mesh> Mesh::from_arrays(const py::array &points_in, const py::di
       if (data[k] < 0 || data[k] >= vertex_count)
         value_error("cells['" + name + "'] has vertex index " + std::to_string(data[k]) +
                     " outside 0.." + std::to_string(vertex_count - 1));
-    py::object tags = cell_tags.contains(item.first) ? py::object(cell_tags[item.first])
-                                                     : py::object(py::none());
+    py::object tags =
+        cell_tags.contains(item.first) ? py::object(cell_tags[item.first]) : py::object(py::none());
     block.tags = tags_for(tags, block.count, "cell_tags['" + name + "']");
   }
 
@@ -299,16 +317,21 @@ std::unique_ptr<Mesh> Mesh::from_arrays(const py::array &points_in, const py::di
   {
     py::gil_scoped_release release;
     std::lock_guard guard(context->mutex());
-    failure.record(gridlume_mesh_set_dimension(handle, dimension), [&] { return std::string("cannot set the dimension"); });
-    failure.record(gridlume_mesh_set_vertex_count(handle, int(vertex_count)), [&] { return std::string("cannot set the vertex count"); });
+    failure.record(gridlume_mesh_set_dimension(handle, dimension),
+                   [&] { return std::string("cannot set the dimension"); });
+    failure.record(gridlume_mesh_set_vertex_count(handle, int(vertex_count)),
+                   [&] { return std::string("cannot set the vertex count"); });
     const double *coordinates = points.data();
     for (int i = 1; i <= vertex_count && failure.status == GRIDLUME_STATUS_OK; ++i) {
       double xyz[3] = {0.0, 0.0, 0.0};
       std::memcpy(xyz, coordinates + std::size_t(i - 1) * dimension, dimension * sizeof(double));
-      failure.record(gridlume_mesh_set_vertex_coordinates(handle, i, xyz), [&] { return std::string("cannot store vertex " + std::to_string(i)); });
+      failure.record(gridlume_mesh_set_vertex_coordinates(handle, i, xyz),
+                     [&] { return std::string("cannot store vertex " + std::to_string(i)); });
       if (vertex_tags) {
         const int tag = int(vertex_tags->data()[i - 1]);
-        failure.record(gridlume_mesh_set_vertex_tag(handle, i, &tag), [&] { return std::string("cannot store the tag of vertex " + std::to_string(i)); });
+        failure.record(gridlume_mesh_set_vertex_tag(handle, i, &tag), [&] {
+          return std::string("cannot store the tag of vertex " + std::to_string(i));
+        });
       }
     }
     for (std::size_t k = 0; k < element_kinds.size(); ++k) {
@@ -316,11 +339,13 @@ std::unique_ptr<Mesh> Mesh::from_arrays(const py::array &points_in, const py::di
       const py::ssize_t total = blocks[k][0].count + blocks[k][1].count;
       if (total == 0 || failure.status != GRIDLUME_STATUS_OK) continue;
       if (total > INT_MAX) {
-        failure.record(GRIDLUME_STATUS_ERROR, [&] { return std::string("too many elements for 32-bit indices"); });
+        failure.record(GRIDLUME_STATUS_ERROR,
+                       [&] { return std::string("too many elements for 32-bit indices"); });
         break;
       }
       const std::string name(kind.library_name);
-      failure.record(kind.set_count(handle, int(total)), [&] { return std::string("cannot set the " + name + " count"); });
+      failure.record(kind.set_count(handle, int(total)),
+                     [&] { return std::string("cannot set the " + name + " count"); });
       int i = 0;
       for (const CellBlock &block : blocks[k]) {
         const int extra_count = block.width - kind.corner_count;
@@ -331,13 +356,20 @@ std::unique_ptr<Mesh> Mesh::from_arrays(const py::array &points_in, const py::di
           int row[32];
           const std::int64_t *source = block.vertices.data() + e * block.width;
           for (int j = 0; j < block.width; ++j) row[j] = int(source[j]) + 1;
-          failure.record(kind.set_vertices(handle, i, row), [&] { return std::string("cannot store " + name + " " + std::to_string(i)); });
+          failure.record(kind.set_vertices(handle, i, row), [&] {
+            return std::string("cannot store " + name + " " + std::to_string(i));
+          });
           if (extra_count > 0)
-            failure.record(
-                kind.set_extra_vertices(handle, i, extra_code, row + kind.corner_count), [&] { return std::string("cannot store the extra vertices of " + name + " " + std::to_string(i)); });
+            failure.record(kind.set_extra_vertices(handle, i, extra_code, row + kind.corner_count),
+                           [&] {
+                             return std::string("cannot store the extra vertices of " + name + " " +
+                                                std::to_string(i));
+                           });
           if (block.tags) {
             const int tag = int(block.tags->data()[e]);
-            failure.record(kind.set_tag(handle, i, &tag), [&] { return std::string("cannot store the tag of " + name + " " + std::to_string(i)); });
+            failure.record(kind.set_tag(handle, i, &tag), [&] {
+              return std::string("cannot store the tag of " + name + " " + std::to_string(i));
+            });
           }
         }
       }

@@ -31,7 +31,8 @@ struct ElementQuery {
 };
 
 #define GRIDLUME_PYTHON_QUERY_ROW(kind, measure, value_count, result_check) \
-  ElementQuery{#kind "_" #measure, #kind, #measure, value_count, gridlume_mesh_get_##kind##_##measure},
+  ElementQuery{#kind "_" #measure, #kind, #measure, value_count,            \
+               gridlume_mesh_get_##kind##_##measure},
 constexpr std::array element_queries = {GRIDLUME_MESH_QUALITY_QUERIES(GRIDLUME_PYTHON_QUERY_ROW)};
 #undef GRIDLUME_PYTHON_QUERY_ROW
 
@@ -43,9 +44,18 @@ constexpr std::array<LocalEdge, 4> quadrangle_edges = {{{0, 1}, {1, 2}, {2, 3}, 
 constexpr std::array<LocalEdge, 6> tetrahedron_edges = {
     {{0, 1}, {0, 2}, {0, 3}, {1, 2}, {1, 3}, {2, 3}}};
 // The edge lists of the library's quality measures.
-constexpr std::array<LocalEdge, 12> hexahedron_edges = {{{3, 2}, {0, 1}, {4, 5}, {7, 6},
-                                                         {3, 7}, {2, 6}, {1, 5}, {0, 4},
-                                                         {3, 0}, {7, 4}, {6, 5}, {2, 1}}};
+constexpr std::array<LocalEdge, 12> hexahedron_edges = {{{3, 2},
+                                                         {0, 1},
+                                                         {4, 5},
+                                                         {7, 6},
+                                                         {3, 7},
+                                                         {2, 6},
+                                                         {1, 5},
+                                                         {0, 4},
+                                                         {3, 0},
+                                                         {7, 4},
+                                                         {6, 5},
+                                                         {2, 1}}};
 constexpr std::array<LocalEdge, 9> prism_edges = {
     {{0, 1}, {1, 2}, {2, 0}, {3, 4}, {4, 5}, {5, 3}, {0, 3}, {1, 4}, {2, 5}}};
 constexpr std::array<LocalEdge, 8> pyramid_edges = {
@@ -81,8 +91,8 @@ constexpr std::array<EdgeGroup, 2> edge_groups = {{
 
 // Measures the statistics compute without a per-element query of the
 // library.
-constexpr std::array<std::string_view, 3> report_only_measures = {
-    "height", "element_validity", "face_element_validity"};
+constexpr std::array<std::string_view, 3> report_only_measures = {"height", "element_validity",
+                                                                  "face_element_validity"};
 
 constexpr std::string_view edge_length_suffix = "_edge_length";
 constexpr std::string_view edge_length_measure = "edge_length";
@@ -149,9 +159,16 @@ int measure_range(const ElementQuery &query, const ElementKind &kind, const Arra
   return status;
 }
 
-// The Mesh's arrays of the query's kind when they hold every element of the
-// kind in the mesh's order (one cell block), else nothing.
-std::optional<ArrayMeshData> array_mesh(Mesh &mesh, const ElementKind &kind) {
+// The Mesh's arrays of a kind, held for as long as the workers read them.
+struct ArrayMesh {
+  py::array_t<double, py::array::c_style> points;
+  py::array_t<std::int32_t, py::array::c_style> cells;
+  ArrayMeshData data;
+};
+
+// The arrays when they hold every element of the kind in the mesh's order
+// (one cell block), else nothing.
+std::optional<ArrayMesh> array_mesh(Mesh &mesh, const ElementKind &kind) {
   py::dict cells = mesh.cells();
   const py::str linear(std::string(kind.linear_name));
   const py::str high_order(std::string(kind.high_order_name));
@@ -160,8 +177,9 @@ std::optional<ArrayMeshData> array_mesh(Mesh &mesh, const ElementKind &kind) {
       cells[cells.contains(linear) ? linear : high_order]);
   auto points = py::array_t<double, py::array::c_style>::ensure(mesh.points());
   if (!block || !points) throw py::error_already_set();
-  return ArrayMeshData{points.data(), int(points.shape(1)), block.data(), int(block.shape(1)),
-                       kind.corner_count};
+  const ArrayMeshData data{points.data(), int(points.shape(1)), block.data(), int(block.shape(1)),
+                           kind.corner_count};
+  return ArrayMesh{std::move(points), std::move(block), data};
 }
 
 RealArray element_values(Mesh &mesh, const ElementQuery &query) {
@@ -171,10 +189,9 @@ RealArray element_values(Mesh &mesh, const ElementQuery &query) {
                          : RealArray({py::ssize_t(count), py::ssize_t(query.value_count)});
   double *data = values.mutable_data();
   const ElementKind &kind = *find_library_kind(query.kind);
-  const int worker_count =
-      std::clamp(count / elements_per_worker, 1, int(std::max(1u, std::thread::hardware_concurrency())));
-  const std::optional<ArrayMeshData> arrays =
-      worker_count > 1 ? array_mesh(mesh, kind) : std::nullopt;
+  const int worker_count = std::clamp(count / elements_per_worker, 1,
+                                      int(std::max(1u, std::thread::hardware_concurrency())));
+  const std::optional<ArrayMesh> arrays = worker_count > 1 ? array_mesh(mesh, kind) : std::nullopt;
   int status = GRIDLUME_STATUS_OK;
   {
     py::gil_scoped_release release;
@@ -185,7 +202,7 @@ RealArray element_values(Mesh &mesh, const ElementQuery &query) {
         const int first = int(std::int64_t(count) * w / worker_count) + 1;
         const int last = int(std::int64_t(count) * (w + 1) / worker_count);
         workers.emplace_back([&, w, first, last] {
-          statuses[std::size_t(w)] = measure_range(query, kind, *arrays, first, last, data);
+          statuses[std::size_t(w)] = measure_range(query, kind, arrays->data, first, last, data);
         });
       }
       for (std::thread &worker : workers) worker.join();
@@ -313,9 +330,9 @@ struct StatisticsReport {
 #define GRIDLUME_PYTHON_KEY_STYLE_ALL(name) gridlume_mesh_compute_statistics_##name##_valid
 #define GRIDLUME_PYTHON_KEY_STYLE_PLAIN_VALID(name) gridlume_mesh_compute_statistics_##name##_valid
 #define GRIDLUME_PYTHON_KEY_STYLE_PLAIN(name) nullptr
-#define GRIDLUME_PYTHON_REPORT_ROW(kind, measure, report, values, display_name, key_pattern, \
-                                   bins, sum, forms)                                          \
-  StatisticsReport{#kind "_" #measure, GRIDLUME_PYTHON_KEY_STYLE_##forms(kind##_##measure),  \
+#define GRIDLUME_PYTHON_REPORT_ROW(kind, measure, report, values, display_name, key_pattern, bins, \
+                                   sum, forms)                                                     \
+  StatisticsReport{#kind "_" #measure, GRIDLUME_PYTHON_KEY_STYLE_##forms(kind##_##measure),        \
                    gridlume_mesh_compute_statistics_##kind##_##measure},
 constexpr std::array statistics_reports = {
     GRIDLUME_MESH_STATISTICS_MEMBERS(GRIDLUME_PYTHON_REPORT_ROW)};
@@ -399,9 +416,9 @@ py::dict statistics(Mesh &mesh, const py::object &measure) {
     else
       status = chosen->human_style(mesh.handle());
   }
-  const std::vector<std::string> lines = deliver_messages(
-      mesh.context(), status, "cannot compute the statistics" + (name.empty() ? "" : " of " + name),
-      true);
+  const std::vector<std::string> lines =
+      deliver_messages(mesh.context(), status,
+                       "cannot compute the statistics" + (name.empty() ? "" : " of " + name), true);
   if (chosen != nullptr && chosen->key_style == nullptr) {
     std::string text;
     for (const std::string &line : lines) text += line;

@@ -14,6 +14,12 @@ SOURCE_DIR = pathlib.Path(os.environ.get("GRIDLUME_SOURCE_DIR",
 
 
 @pytest.fixture
+def meshio():
+    """meshio, or the test is skipped where it is not installed."""
+    return pytest.importorskip("meshio")
+
+
+@pytest.fixture
 def box_path():
     return SOURCE_DIR / "data" / "box.mesh"
 

@@ -112,3 +112,11 @@ class TestThreads:
         assert not failures
         assert len(results) == 80
         np.testing.assert_allclose(results, results[0])
+
+
+def test_changing_the_dict_given_changes_nothing_of_the_mesh(cube):
+    cells = cube.cells
+    del cells["tetra"]
+    cube.cell_tags.clear()
+    assert "tetra" in cube.cells and "tetra" in cube.cell_tags
+    assert len(cube.quality("tetrahedron_volume")) == len(cube.cells["tetra"])

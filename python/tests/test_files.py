@@ -3,7 +3,6 @@ meshio on keyword files of every version."""
 
 import os
 
-import meshio
 import numpy as np
 import pytest
 
@@ -26,7 +25,7 @@ def assert_same_mesh(mesh, other):
 class TestKeywordFilesAgainstMeshio:
     @pytest.mark.parametrize("version", [1, 2, 3])
     @pytest.mark.parametrize("extension", [".mesh", ".meshb"])
-    def test_meshio_reads_what_gridlume_writes(self, tmp_path, cube, version, extension):
+    def test_meshio_reads_what_gridlume_writes(self, tmp_path, cube, version, extension, meshio):
         path = tmp_path / f"cube{extension}"
         gridlume.write(path, cube, version=version)
         # meshio reads text files of versions 1 and 2 only.
@@ -47,7 +46,7 @@ class TestKeywordFilesAgainstMeshio:
 
     @pytest.mark.parametrize("extension,dtype", [(".mesh", np.float32), (".mesh", np.float64),
                                                  (".meshb", np.int32)])
-    def test_gridlume_reads_what_meshio_writes(self, tmp_path, cube, extension, dtype):
+    def test_gridlume_reads_what_meshio_writes(self, tmp_path, cube, extension, dtype, meshio):
         """meshio writes text version 1 (float32 points) or 2, and binary
         version 3 (32-bit indices)."""
         m = gridlume.to_meshio(cube)
@@ -58,7 +57,7 @@ class TestKeywordFilesAgainstMeshio:
         back = gridlume.read(path)
         assert_same_mesh(back, meshio.read(path))
 
-    def test_version_4_with_64_bit_indices_is_an_error_of_the_reader(self, tmp_path, cube):
+    def test_version_4_with_64_bit_indices_is_an_error_of_the_reader(self, tmp_path, cube, meshio):
         m = gridlume.to_meshio(cube)
         m.cells[0].data = m.cells[0].data.astype(np.int64)
         for block in m.cells:
@@ -72,7 +71,7 @@ class TestKeywordFilesAgainstMeshio:
         assert caught.value.code < 0
         assert "gridlume_mesh_new_read_mesh" in caught.value.message
 
-    def test_the_box_of_the_source_tree_reads_as_meshio_reads_it(self, tmp_path, box_path):
+    def test_the_box_of_the_source_tree_reads_as_meshio_reads_it(self, tmp_path, box_path, meshio):
         # The box is a text file of version 3, which meshio does not read:
         # version 2 has the same text.
         text = box_path.read_text().replace("MeshVersionFormatted 3", "MeshVersionFormatted 2")
@@ -147,7 +146,7 @@ class TestSideFormats:
         np.testing.assert_array_equal(back.cells["triangle"], cube.cells["triangle"])
         np.testing.assert_array_equal(back.cell_tags["triangle"], cube.cell_tags["triangle"])
 
-    def test_vtk_is_written_for_meshio_and_not_read(self, tmp_path, mixed):
+    def test_vtk_is_written_for_meshio_and_not_read(self, tmp_path, mixed, meshio):
         path = tmp_path / "mixed.vtk"
         gridlume.write(path, mixed)
         other = meshio.read(path)

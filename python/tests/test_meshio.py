@@ -1,12 +1,14 @@
 """Exchange with meshio, exact both ways."""
 
-import meshio
 import numpy as np
+import pytest
 
 import gridlume
 
+meshio = pytest.importorskip("meshio")
 
-def test_to_meshio_keeps_everything(mixed):
+
+def test_to_meshio_keeps_everything(mixed, meshio):
     m = gridlume.to_meshio(mixed)
     assert isinstance(m, meshio.Mesh)
     np.testing.assert_array_equal(m.points, mixed.points)
@@ -28,7 +30,7 @@ def test_from_meshio_then_to_meshio_is_the_identity(mixed):
         np.testing.assert_array_equal(ours, theirs)
 
 
-def test_blocks_of_one_type_are_joined_in_order():
+def test_blocks_of_one_type_are_joined_in_order(meshio):
     points = np.random.default_rng(2).random((5, 3))
     m = meshio.Mesh(points, [("triangle", [[0, 1, 2]]), ("line", [[0, 1]]),
                              ("triangle", [[2, 3, 4]])],
@@ -39,7 +41,7 @@ def test_blocks_of_one_type_are_joined_in_order():
     np.testing.assert_array_equal(mesh.points, points)
 
 
-def test_a_meshio_mesh_without_tags_gets_zeros():
+def test_a_meshio_mesh_without_tags_gets_zeros(meshio):
     m = meshio.Mesh(np.eye(3), [("triangle", np.array([[0, 1, 2]]))])
     mesh = gridlume.from_meshio(m)
     np.testing.assert_array_equal(mesh.point_tags, [0, 0, 0])
@@ -55,7 +57,6 @@ def test_second_order_cells_keep_their_meshio_names(cube):
         np.testing.assert_array_equal(back.cells[name], second.cells[name])
 
 
-def test_a_cell_type_without_a_kind_is_a_value_error():
-    import pytest
+def test_a_cell_type_without_a_kind_is_a_value_error(meshio):
     with pytest.raises(ValueError, match="quad8"):
         gridlume.from_meshio(meshio.Mesh(np.zeros((8, 3)), [("quad8", [list(range(8))])]))
