@@ -199,6 +199,20 @@ class TestFailures:
             mesh = gridlume.read(path)
         np.testing.assert_array_equal(mesh.point_tags, [5])
 
+    @pytest.mark.parametrize("name,content", [
+        ("bad.stl", b"solid x\n  facet normal 0 0 0\n    outer loop\n      vertex 0 0\n"),
+        # A binary file announcing five facets and holding none.
+        ("bad.stl", b"\x00" * 80 + b"\x05\x00\x00\x00"),
+        ("bad.points", b"3\n0 0 0 1\nnot a point\n"),
+    ])
+    def test_corrupt_side_files_raise(self, tmp_path, name, content):
+        (tmp_path / name).write_bytes(content)
+        if name.endswith(".points"):
+            (tmp_path / "bad.faces").write_bytes(b"0\n")
+        with pytest.raises(gridlume.Error) as caught:
+            gridlume.read(tmp_path / name)
+        assert caught.value.code < 0 and caught.value.message
+
     def test_a_corrupt_bulk_data_deck_raises(self, tmp_path):
         path = tmp_path / "bad.bdf"
         path.write_text("BEGIN BULK\nGRID,1,0,zero,0.,0.\nENDDATA\n")
