@@ -1,5 +1,6 @@
 #include "mesh.hpp"
 
+#include <array>
 #include <climits>
 #include <cstdint>
 #include <cstring>
@@ -50,18 +51,21 @@ Mesh::~Mesh() {
 
 int Mesh::dimension() const {
   int dimension = 3;
-  gridlume_mesh_get_dimension(handle_, &dimension);
+  call([&] { return gridlume_mesh_get_dimension(handle_, &dimension); });
   return dimension;
 }
 
 py::dict Mesh::element_counts() const {
-  py::dict counts;
+  std::array<int, element_kinds.size()> counts{};
   Failure failure;
-  for (const ElementKind &kind : element_kinds) {
-    const int count = element_count(handle_, kind, failure);
-    if (count > 0) counts[py::str(std::string(kind.library_name))] = count;
-  }
-  return counts;
+  call([&] {
+    for (std::size_t k = 0; k < element_kinds.size(); ++k)
+      counts[k] = element_count(handle_, element_kinds[k], failure);
+  });
+  py::dict by_kind;
+  for (std::size_t k = 0; k < element_kinds.size(); ++k)
+    if (counts[k] > 0) by_kind[py::str(std::string(element_kinds[k].library_name))] = counts[k];
+  return by_kind;
 }
 
 py::object Mesh::points() {
@@ -89,8 +93,10 @@ py::object Mesh::cell_tags() {
 void Mesh::load_points() {
   Failure failure;
   int count = 0;
-  failure.record(gridlume_mesh_get_vertex_count(handle_, &count),
-                 [&] { return std::string("cannot read the vertex count"); });
+  call([&] {
+    failure.record(gridlume_mesh_get_vertex_count(handle_, &count),
+                   [&] { return std::string("cannot read the vertex count"); });
+  });
   if (count < 0) count = 0;
   const int dimension = this->dimension() == 2 ? 2 : 3;
   RealArray points({py::ssize_t(count), py::ssize_t(dimension)});
@@ -125,13 +131,18 @@ void Mesh::load_cells() {
   py::dict cells;
   py::dict cell_tags;
   Failure failure;
-  void *buffer = gridlume_mesh_calloc_generic_buffer(handle_);
+  void *buffer = call([&] { return gridlume_mesh_calloc_generic_buffer(handle_); });
   if (buffer == nullptr) throw std::bad_alloc();
   std::unique_ptr<void, void (*)(void *)> buffer_owner(buffer, gridlume_mesh_free_generic_buffer);
   int *extra_list = static_cast<int *>(buffer);
 
+  std::array<int, element_kinds.size()> counts{};
+  call([&] {
+    for (std::size_t k = 0; k < element_kinds.size(); ++k)
+      counts[k] = element_count(handle_, element_kinds[k], failure);
+  });
   for (const ElementKind &kind : element_kinds) {
-    const int count = element_count(handle_, kind, failure);
+    const int count = counts[std::size_t(&kind - element_kinds.data())];
     if (count == 0 || failure.status != GRIDLUME_STATUS_OK) continue;
     const int corners = kind.corner_count;
     IndexArray vertices({py::ssize_t(count), py::ssize_t(corners)});

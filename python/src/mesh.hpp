@@ -31,6 +31,15 @@ class Mesh {
 
   gridlume_mesh *handle() const { return handle_; }
   Context &context() const { return *context_; }
+  // Runs a short library call on the mesh as every call on it runs: with the
+  // interpreter lock released and the context's mutex held (not re-entrant:
+  // never from inside another such call).
+  template <class Call>
+  auto call(Call &&library_call) const {
+    py::gil_scoped_release release;
+    std::lock_guard guard(context_->mutex());
+    return library_call();
+  }
   int dimension() const;
 
   // Read from the mesh on first use and kept: a Mesh is not changed from

@@ -21,7 +21,7 @@ constexpr double exact_stl_tolerance = std::numeric_limits<double>::denorm_min()
 std::string describe(Mesh &mesh) {
   std::string text = "<gridlume.Mesh dimension " + std::to_string(mesh.dimension());
   int vertex_count = 0;
-  gridlume_mesh_get_vertex_count(mesh.handle(), &vertex_count);
+  mesh.call([&] { return gridlume_mesh_get_vertex_count(mesh.handle(), &vertex_count); });
   text += ", " + std::to_string(vertex_count) + " vertices";
   for (auto item : mesh.element_counts())
     text += ", " + py::str(item.second).cast<std::string>() + " " +

@@ -100,7 +100,9 @@ constexpr std::string_view edge_length_measure = "edge_length";
 int count_of(Mesh &mesh, std::string_view kind_name) {
   const ElementKind *kind = find_library_kind(kind_name);
   int count = 0;
-  if (kind->get_count(mesh.handle(), &count) != GRIDLUME_STATUS_OK || count < 0) return 0;
+  if (mesh.call([&] { return kind->get_count(mesh.handle(), &count); }) != GRIDLUME_STATUS_OK ||
+      count < 0)
+    return 0;
   return count;
 }
 
