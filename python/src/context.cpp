@@ -22,8 +22,17 @@ Context::~Context() {
 }
 
 std::vector<Message> Context::take_messages() {
+  std::lock_guard guard(log_mutex_);
   std::vector<Message> taken;
-  taken.swap(log_);
+  std::vector<Entry> kept;
+  const std::thread::id thread = std::this_thread::get_id();
+  for (Entry &entry : log_) {
+    if (entry.thread == thread)
+      taken.push_back(std::move(entry.message));
+    else
+      kept.push_back(std::move(entry));
+  }
+  log_.swap(kept);
   return taken;
 }
 
@@ -35,7 +44,9 @@ int Context::receive(gridlume_message *message, void *user_data) {
   gridlume_message_get_description(message, &description);
   if (code == progress_message_code) return 0;
   try {
-    context->log_.push_back({code, description != nullptr ? description : ""});
+    std::lock_guard guard(context->log_mutex_);
+    context->log_.push_back(
+        {std::this_thread::get_id(), {code, description != nullptr ? description : ""}});
   } catch (const std::bad_alloc &) {
     // A message that cannot be kept is lost rather than crashing the
     // library's caller; the status of the call still tells of a failure.

@@ -7,6 +7,7 @@
 
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "gridlume.h"
@@ -33,14 +34,24 @@ class Context {
   gridlume_context *handle() const { return handle_; }
   // One call at a time per context: the library holds no lock of its own.
   std::mutex &mutex() { return mutex_; }
+  // The messages sent to the calling thread since it last took them. The
+  // library sends a call's messages on the caller's thread, so a thread
+  // takes its own call's messages even when another thread's call on the
+  // same context ran in between.
   std::vector<Message> take_messages();
 
  private:
   static int receive(gridlume_message *message, void *user_data);
 
+  struct Entry {
+    std::thread::id thread;
+    Message message;
+  };
+
   gridlume_context *handle_ = nullptr;
   std::mutex mutex_;
-  std::vector<Message> log_;
+  std::mutex log_mutex_;  // the log is filled and emptied under different locks
+  std::vector<Entry> log_;
 };
 
 // The table of open keyword files is shared by the whole process and not

@@ -120,3 +120,27 @@ def test_changing_the_dict_given_changes_nothing_of_the_mesh(cube):
     cube.cell_tags.clear()
     assert "tetra" in cube.cells and "tetra" in cube.cell_tags
     assert len(cube.quality("tetrahedron_volume")) == len(cube.cells["tetra"])
+
+
+def test_one_mesh_used_from_several_threads_at_once(cube):
+    """Calls on one mesh wait for each other: its context serves one thread
+    at a time."""
+    expected = cube.quality("tetrahedron_aspect_ratio")
+    failures = []
+
+    def work():
+        try:
+            for _ in range(20):
+                np.testing.assert_array_equal(cube.quality("tetrahedron_aspect_ratio"), expected)
+                assert cube.statistics("tetrahedron_volume")["tetrahedron.volume.count"] == len(
+                    expected)
+                assert cube.element_counts["tetrahedron"] == len(expected)
+        except Exception as error:  # noqa: BLE001 - reported below
+            failures.append(error)
+
+    threads = [threading.Thread(target=work) for _ in range(4)]
+    for thread in threads:
+        thread.start()
+    for thread in threads:
+        thread.join()
+    assert not failures
