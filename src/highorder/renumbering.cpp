@@ -5,6 +5,7 @@
 #include <new>
 #include <utility>
 
+#include "highorder/element_loops.hpp"
 #include "highorder/element_shapes.hpp"
 
 namespace gridlume::highorder {
@@ -39,7 +40,8 @@ void counting_sort(const Vector<std::int32_t> &key, std::int32_t count, std::int
 }
 
 // Permutes the per-element arrays of `kind`: new element i is old element
-// origin[i].
+// origin[i] (the other way round when `inverse`). Every element goes to its
+// own place, so the workers copy their ranges without locks.
 void permute_elements(ConversionState &state, int kind, const Vector<std::int32_t> &origin,
                       bool inverse) {
   ElementArray &array = state.mesh.elements[kind];
@@ -47,27 +49,38 @@ void permute_elements(ConversionState &state, int kind, const Vector<std::int32_
   Vector<std::int32_t> nodes(array.nodes.size(), 0);
   Vector<std::int32_t> tags(array.tags.size(), 0);
   Vector<double> quality(state.quality[kind].size(), 0.0);
-  for (std::int32_t i = 1; i <= array.count; ++i) {
-    const std::int32_t from = inverse ? i : origin[std::size_t(i)];
-    const std::int32_t to = inverse ? origin[std::size_t(i)] : i;
-    std::copy(array.element(from), array.element(from) + width,
-              nodes.data() + std::size_t(to) * width);
-    tags[std::size_t(to)] = array.tags[std::size_t(from)];
-    if (!quality.empty()) quality[std::size_t(to)] = state.quality[kind][std::size_t(from)];
-  }
+  const Vector<double> &old_quality = state.quality[kind];
+  run_range_loop(state, array.count, [&](std::int64_t begin, std::int64_t end, int) {
+    for (auto i = std::int32_t(begin + 1); i <= end; ++i) {
+      const std::int32_t from = inverse ? i : origin[std::size_t(i)];
+      const std::int32_t to = inverse ? origin[std::size_t(i)] : i;
+      // A loop of a few values, not a call to a block copy per element.
+      const std::int32_t *source = array.element(from);
+      std::int32_t *target = nodes.data() + std::size_t(to) * width;
+      for (int n = 0; n < width; ++n) target[n] = source[n];
+      tags[std::size_t(to)] = array.tags[std::size_t(from)];
+      if (!quality.empty()) quality[std::size_t(to)] = old_quality[std::size_t(from)];
+    }
+  });
   array.nodes.swap(nodes);
   array.tags.swap(tags);
   state.quality[kind].swap(quality);
 }
 
-void permute_coordinates(Vector<double> &coordinates, const Vector<std::int32_t> &new_of_old,
-                         std::int32_t count) {
-  if (coordinates.empty()) return;
-  Vector<double> moved(coordinates.size(), 0.0);
-  for (std::int32_t v = 1; v <= count; ++v)
-    std::copy_n(coordinates.data() + 3 * std::size_t(v), 3,
-                moved.data() + 3 * std::size_t(new_of_old[std::size_t(v)]));
-  coordinates.swap(moved);
+// Moves entry v (of `width` values) of `values` to entry new_of_old[v].
+template <class T>
+void permute_entries(ConversionState &state, Vector<T> &values, const Vector<std::int32_t> &new_of_old,
+                     std::int32_t count, int width) {
+  if (values.empty()) return;
+  Vector<T> moved(values.size(), T{});
+  run_range_loop(state, count, [&](std::int64_t begin, std::int64_t end, int) {
+    for (auto v = std::int32_t(begin + 1); v <= end; ++v) {
+      const T *source = values.data() + std::size_t(width) * std::size_t(v);
+      T *target = moved.data() + std::size_t(width) * std::size_t(new_of_old[std::size_t(v)]);
+      for (int k = 0; k < width; ++k) target[k] = source[k];
+    }
+  });
+  values.swap(moved);
 }
 
 }  // namespace
@@ -75,23 +88,21 @@ void permute_coordinates(Vector<double> &coordinates, const Vector<std::int32_t>
 void apply_vertex_numbers(ConversionState &state, const Vector<std::int32_t> &new_of_old) {
   InternalMesh &mesh = state.mesh;
   const std::int32_t count = mesh.vertex_count;
-  permute_coordinates(mesh.coordinates, new_of_old, count);
-  permute_coordinates(state.straight_coordinates, new_of_old, count);
-  permute_coordinates(state.topology.curved, new_of_old, count);
-  Vector<std::int32_t> tags(mesh.vertex_tags.size(), 0);
-  for (std::int32_t v = 1; v <= count; ++v)
-    tags[std::size_t(new_of_old[std::size_t(v)])] = mesh.vertex_tags[std::size_t(v)];
-  mesh.vertex_tags.swap(tags);
-  if (!state.topology.node_flags.empty()) {
-    Vector<std::uint8_t> flags(state.topology.node_flags.size(), 0);
-    for (std::int32_t v = 1; v <= count; ++v)
-      flags[std::size_t(new_of_old[std::size_t(v)])] = state.topology.node_flags[std::size_t(v)];
-    state.topology.node_flags.swap(flags);
-  }
+  permute_entries(state, mesh.coordinates, new_of_old, count, 3);
+  permute_entries(state, state.straight_coordinates, new_of_old, count, 3);
+  permute_entries(state, state.topology.curved, new_of_old, count, 3);
+  permute_entries(state, mesh.vertex_tags, new_of_old, count, 1);
+  permute_entries(state, state.topology.node_flags, new_of_old, count, 1);
   for (int kind = kind_edge; kind <= last_kind; ++kind) {
     ElementArray &array = mesh.elements[kind];
-    for (std::size_t i = std::size_t(array.nodes_per_element); i < array.nodes.size(); ++i)
-      array.nodes[i] = new_of_old[std::size_t(array.nodes[i])];
+    const auto first = std::size_t(array.nodes_per_element);
+    if (array.nodes.size() <= first) continue;
+    std::int32_t *nodes = array.nodes.data() + first;
+    run_range_loop(state, std::int64_t(array.nodes.size() - first),
+                   [&](std::int64_t begin, std::int64_t end, int) {
+                     for (std::int64_t i = begin; i < end; ++i)
+                       nodes[i] = new_of_old[std::size_t(nodes[i])];
+                   });
   }
   // Boundary-layer pairs name a vertex and the wall vertex it comes from.
   auto &pairs = state.boundary_layer_pairs;
@@ -132,12 +143,14 @@ int renumber_for_workers(ConversionState &state, WorkerNumbering &numbering) noe
     // Vertices by the Morton cell of a grid of 64^3 cells over their box,
     // in input order within a cell: one counting sort.
     Vector<std::int32_t> cell(static_cast<std::size_t>(count) + 1, 0);
-    for (std::int32_t v = 1; v <= count; ++v) {
-      std::uint64_t code = 0;
-      for (int c = 0; c < 3; ++c)
-        code |= spread(std::uint64_t((mesh.vertex(v)[c] - low[c]) * scale)) << (2 - c);
-      cell[std::size_t(v)] = static_cast<std::int32_t>(code);
-    }
+    run_range_loop(state, count, [&](std::int64_t begin, std::int64_t end, int) {
+      for (auto v = std::int32_t(begin + 1); v <= end; ++v) {
+        std::uint64_t code = 0;
+        for (int c = 0; c < 3; ++c)
+          code |= spread(std::uint64_t((mesh.vertex(v)[c] - low[c]) * scale)) << (2 - c);
+        cell[std::size_t(v)] = static_cast<std::int32_t>(code);
+      }
+    });
     numbering.vertex_origin.assign(std::size_t(count) + 1, 0);
     counting_sort(cell, count, morton_cells, numbering.vertex_origin);
     Vector<std::int32_t> new_of_old(std::size_t(count) + 1, 0);
@@ -148,10 +161,12 @@ int renumber_for_workers(ConversionState &state, WorkerNumbering &numbering) noe
     for (int kind = kind_edge; kind <= last_kind; ++kind) {
       ElementArray &array = mesh.elements[kind];
       cell.assign(std::size_t(array.count) + 1, 0);
-      for (std::int32_t e = 1; e <= array.count; ++e) {
-        const std::int32_t *list = array.element(e);
-        cell[std::size_t(e)] = *std::min_element(list, list + corner_counts[kind]) - 1;
-      }
+      run_range_loop(state, array.count, [&](std::int64_t begin, std::int64_t end, int) {
+        for (auto e = std::int32_t(begin + 1); e <= end; ++e) {
+          const std::int32_t *list = array.element(e);
+          cell[std::size_t(e)] = *std::min_element(list, list + corner_counts[kind]) - 1;
+        }
+      });
       auto &origin = numbering.element_origin[kind];
       origin.assign(std::size_t(array.count) + 1, 0);
       counting_sort(cell, array.count, count, origin);
