@@ -12,21 +12,14 @@ namespace gridlume::highorder {
 
 namespace {
 
-// Spreads the low 21 bits of v so that two zero bits follow each bit.
-std::uint64_t spread(std::uint64_t v) {
-  v &= 0x1fffff;
-  v = (v | v << 32) & 0x1f00000000ffffULL;
-  v = (v | v << 16) & 0x1f0000ff0000ffULL;
-  v = (v | v << 8) & 0x100f00f00f00f00fULL;
-  v = (v | v << 4) & 0x10c30c30c30c30c3ULL;
-  v = (v | v << 2) & 0x1249249249249249ULL;
-  return v;
-}
-
-// A grid of 2^6 cells a side, 2^18 Morton cells.
-constexpr int morton_bits = 6;
-constexpr std::int32_t morton_side = 1 << morton_bits;
-constexpr std::int32_t morton_cells = 1 << (3 * morton_bits);
+// Vertices are sorted by the cells of a grid of about one vertex per cell
+// over their box, cells in rows along the shortest side, rows in layers,
+// layers along the longest side. Neighbouring vertices then have numbers
+// that differ by at most about two layers' worth, whatever the input order:
+// the sub-entity hash, whose bucket grows with the vertex numbers, is swept
+// through a narrow window, and the element blocks of the loops are slices
+// that touch only the slices next to them.
+constexpr std::int64_t largest_grid_side = 1024;
 
 // Orders 1..count by key[i] in 0..key_count - 1, ties in index order:
 // order[1..count] receives the indices.
@@ -137,22 +130,31 @@ int renumber_for_workers(ConversionState &state, WorkerNumbering &numbering) noe
         low[c] = v == 1 ? x : std::min(low[c], x);
         high[c] = v == 1 ? x : std::max(high[c], x);
       }
-    double scale = 0.0;
-    for (int c = 0; c < 3; ++c) scale = std::max(scale, high[c] - low[c]);
-    scale = scale > 0.0 ? double(morton_side - 1) / scale : 0.0;
-    // Vertices by the Morton cell of a grid of 64^3 cells over their box,
-    // in input order within a cell: one counting sort.
+    // Sides by extent, the longest last (the slowest in the order).
+    int axes[3] = {0, 1, 2};
+    std::stable_sort(axes, axes + 3, [&](int a, int b) { return high[a] - low[a] < high[b] - low[b]; });
+    std::int64_t side = 1;
+    while (side < largest_grid_side && (side + 1) * (side + 1) * (side + 1) <= count) ++side;
+    double scale[3];
+    for (int c = 0; c < 3; ++c)
+      scale[c] = high[c] > low[c] ? double(side) * (1.0 - 1e-9) / (high[c] - low[c]) : 0.0;
+    const auto cells = static_cast<std::int32_t>(side * side * side);
+    // Vertices by cell, in input order within a cell: one counting sort.
     Vector<std::int32_t> cell(static_cast<std::size_t>(count) + 1, 0);
     run_range_loop(state, count, [&](std::int64_t begin, std::int64_t end, int) {
       for (auto v = std::int32_t(begin + 1); v <= end; ++v) {
-        std::uint64_t code = 0;
-        for (int c = 0; c < 3; ++c)
-          code |= spread(std::uint64_t((mesh.vertex(v)[c] - low[c]) * scale)) << (2 - c);
+        std::int64_t code = 0;
+        for (int i = 2; i >= 0; --i) {
+          const int c = axes[i];
+          const auto at = std::min<std::int64_t>(
+              side - 1, std::int64_t((mesh.vertex(v)[c] - low[c]) * scale[c]));
+          code = code * side + at;
+        }
         cell[std::size_t(v)] = static_cast<std::int32_t>(code);
       }
     });
     numbering.vertex_origin.assign(std::size_t(count) + 1, 0);
-    counting_sort(cell, count, morton_cells, numbering.vertex_origin);
+    counting_sort(cell, count, cells, numbering.vertex_origin);
     Vector<std::int32_t> new_of_old(std::size_t(count) + 1, 0);
     for (std::int32_t i = 1; i <= count; ++i)
       new_of_old[std::size_t(numbering.vertex_origin[std::size_t(i)])] = i;
