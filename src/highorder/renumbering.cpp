@@ -132,7 +132,8 @@ int renumber_for_workers(ConversionState &state, WorkerNumbering &numbering) noe
       }
     // Sides by extent, the longest last (the slowest in the order).
     int axes[3] = {0, 1, 2};
-    std::stable_sort(axes, axes + 3, [&](int a, int b) { return high[a] - low[a] < high[b] - low[b]; });
+    std::stable_sort(axes, axes + 3,
+                     [&](int a, int b) { return high[a] - low[a] < high[b] - low[b]; });
     std::int64_t side = 1;
     while (side < largest_grid_side && (side + 1) * (side + 1) * (side + 1) <= count) ++side;
     double scale[3];
@@ -146,8 +147,10 @@ int renumber_for_workers(ConversionState &state, WorkerNumbering &numbering) noe
         std::int64_t code = 0;
         for (int i = 2; i >= 0; --i) {
           const int c = axes[i];
-          const auto at = std::min<std::int64_t>(
-              side - 1, std::int64_t((mesh.vertex(v)[c] - low[c]) * scale[c]));
+          const double position = (mesh.vertex(v)[c] - low[c]) * scale[c];
+          // A coordinate that is not a number goes to the first cell.
+          const std::int64_t at =
+              position >= 0.0 ? std::min<std::int64_t>(side - 1, std::int64_t(position)) : 0;
           code = code * side + at;
         }
         cell[std::size_t(v)] = static_cast<std::int32_t>(code);
