@@ -49,10 +49,6 @@ std::int64_t sub_entity_pool_size(const InternalMesh &mesh) noexcept {
 
 namespace {
 
-// Elements between the one whose sub-entities are looked up and the one
-// whose buckets are being fetched.
-inline constexpr std::int32_t prefetch_distance = 8;
-
 // At order 2 every sub-entity looked up (edges and quadrangular faces)
 // receives exactly one node, appended when the sub-entity is first met, and
 // element centres are appended after all of them: the node of sub-entity
@@ -61,13 +57,12 @@ struct Generator {
   InternalMesh &mesh;
   OrderedTripleTable table;
 
-  // The node of a sub-entity whose bucket is `bucket`, created at
-  // `position` when new; 0 when the overflow pool is exhausted.
-  std::int32_t node(const std::array<std::int32_t, 3> &key, std::int32_t bucket,
-                    const double *position) {
+  // The node of a sub-entity, created at `position` when new; 0 when the
+  // overflow pool is exhausted.
+  std::int32_t node(const std::array<std::int32_t, 3> &key, const double *position) {
     if (table.count() == table.capacity() && table.find(key) == 0) return 0;
     const std::int32_t before = table.count();
-    const std::int32_t entity = table.insert(key, bucket);
+    const std::int32_t entity = table.insert(key);
     if (entity == 0) throw std::bad_alloc();
     if (entity <= before) return mesh.linear_vertex_count + entity;
     const std::int32_t created = append_vertex(mesh, position);
@@ -75,39 +70,6 @@ struct Generator {
     return created;
   }
 };
-
-// The edges and quadrangular faces of one element, in the order their
-// nodes take in the node list, with their keys and buckets.
-inline constexpr int max_sub_entities = 18;
-struct SubEntities {
-  int count = 0;
-  std::array<std::array<std::int32_t, 3>, max_sub_entities> keys;
-  std::array<std::int32_t, max_sub_entities> buckets;
-};
-
-void find_sub_entities(const OrderedTripleTable &table, int kind, const std::int32_t *corners,
-                       SubEntities &out) {
-  const auto &shape = shapes::order2_shapes[kind];
-  int i = 0;
-  for (const auto &edge : shape.edges) out.keys[std::size_t(i++)] = edge_key(corners[edge[0]], corners[edge[1]]);
-  for (const auto &face : shape.quadrangles) {
-    const std::int32_t cycle[4] = {corners[face[0]], corners[face[1]], corners[face[2]],
-                                   corners[face[3]]};
-    out.keys[std::size_t(i++)] = quadrangle_key(cycle);
-  }
-  out.count = i;
-  for (int k = 0; k < i; ++k) {
-    out.buckets[std::size_t(k)] = table.bucket_of(out.keys[std::size_t(k)]);
-    table.prefetch_bucket(out.buckets[std::size_t(k)]);
-  }
-}
-
-// Brings the first entry of each chain the element will walk into the
-// cache (its bucket head was fetched a few elements earlier).
-void prefetch_chains(const OrderedTripleTable &table, const SubEntities &entities) {
-  for (int k = 0; k < entities.count; ++k)
-    table.prefetch_number(table.head(entities.buckets[std::size_t(k)]));
-}
 
 void average(const InternalMesh &mesh, const std::int32_t *nodes, const std::int8_t *local, int n,
              double *out) {
@@ -121,29 +83,23 @@ void average(const InternalMesh &mesh, const std::int32_t *nodes, const std::int
   for (int c = 0; c < 3; ++c) out[c] /= n;
 }
 
-// Fills the order-2 node list `out` of one element whose corners are `in`
-// and whose sub-entities are `entities`.
-bool fill_element(Generator &generator, int kind, const std::int32_t *in,
-                  const SubEntities &entities, std::int32_t *out) {
+// Fills the order-2 node list `out` of one element whose corners are `in`.
+bool fill_element(Generator &generator, int kind, const std::int32_t *in, std::int32_t *out) {
   const auto &shape = shapes::order2_shapes[kind];
   const InternalMesh &mesh = generator.mesh;
   std::copy(in, in + shape.corners, out);
   double position[3];
-  int slot = shape.corners, k = 0;
+  int slot = shape.corners;
   for (const auto &edge : shape.edges) {
+    const std::int32_t a = out[edge[0]], b = out[edge[1]];
     average(mesh, out, edge.data(), 2, position);
-    if ((out[slot++] = generator.node(entities.keys[std::size_t(k)],
-                                      entities.buckets[std::size_t(k)], position)) == 0)
-      return false;
-    ++k;
+    if ((out[slot++] = generator.node(edge_key(a, b), position)) == 0) return false;
   }
   slot = shape.first_face_node;
   for (const auto &face : shape.quadrangles) {
+    const std::int32_t cycle[4] = {out[face[0]], out[face[1]], out[face[2]], out[face[3]]};
     average(mesh, out, face.data(), 4, position);
-    if ((out[slot++] = generator.node(entities.keys[std::size_t(k)],
-                                      entities.buckets[std::size_t(k)], position)) == 0)
-      return false;
-    ++k;
+    if ((out[slot++] = generator.node(quadrangle_key(cycle), position)) == 0) return false;
   }
   return true;
 }
@@ -202,26 +158,8 @@ int generate_nodes(ConversionState &state, std::int64_t pool_size) noexcept {
       ElementArray &array = mesh.elements[kind];
       const int width = shapes::order2_shapes[kind].nodes;
       Vector<std::int32_t> nodes(std::size_t(array.count + 1) * width, 0);
-      // Each lookup misses the cache in a table far larger than it: the
-      // bucket heads of an element are fetched prefetch_distance elements
-      // ahead and the first entries of their chains half as far ahead, so
-      // that the lookups, still made one by one in element order, find them
-      // there.
-      std::array<SubEntities, prefetch_distance> ahead;
-      const std::int32_t primed = std::min(array.count, prefetch_distance);
-      for (std::int32_t element = 1; element <= primed; ++element)
-        find_sub_entities(generator.table, kind, array.element(element),
-                          ahead[std::size_t(element % prefetch_distance)]);
       for (std::int32_t element = 1; element <= array.count; ++element) {
-        const std::int32_t half = element + prefetch_distance / 2;
-        if (half <= array.count)
-          prefetch_chains(generator.table, ahead[std::size_t(half % prefetch_distance)]);
-        const SubEntities entities = ahead[std::size_t(element % prefetch_distance)];
-        const std::int32_t next = element + prefetch_distance;
-        if (next <= array.count)
-          find_sub_entities(generator.table, kind, array.element(next),
-                            ahead[std::size_t(next % prefetch_distance)]);
-        if (!fill_element(generator, kind, array.element(element), entities,
+        if (!fill_element(generator, kind, array.element(element),
                           nodes.data() + std::size_t(element) * width)) {
           std::printf("%s\n", report::collision_table);
           return code_generation_failure;
