@@ -2,6 +2,7 @@
 #include "highorder/renumbering.hpp"
 
 #include <algorithm>
+#include <cstring>
 #include <new>
 #include <utility>
 
@@ -32,60 +33,84 @@ void counting_sort(const Vector<std::int32_t> &key, std::int32_t count, std::int
     order[std::size_t(++start[std::size_t(key[std::size_t(i)])])] = i;
 }
 
-// Permutes the per-element arrays of `kind`: new element i is old element
-// origin[i] (the other way round when `inverse`). Every element goes to its
-// own place, so the workers copy their ranges without locks.
-void permute_elements(ConversionState &state, int kind, const Vector<std::int32_t> &origin,
-                      bool inverse) {
-  ElementArray &array = state.mesh.elements[kind];
-  const int width = array.nodes_per_element;
-  Vector<std::int32_t> nodes(array.nodes.size(), 0);
-  Vector<std::int32_t> tags(array.tags.size(), 0);
-  Vector<double> quality(state.quality[kind].size(), 0.0);
-  const Vector<double> &old_quality = state.quality[kind];
-  run_range_loop(state, array.count, [&](std::int64_t begin, std::int64_t end, int) {
+// The permutations copy each array into one scratch block, reused from array
+// to array, and move the entries back into the array itself: the arrays'
+// memory is mapped already, and a fresh zero-filled array per permutation
+// would cost its page faults and its filling on the calling thread.
+using Scratch = Vector<unsigned char>;
+
+// Copies values[0 .. count) into the scratch block (grown when short) on
+// the workers; the copy, read as values.
+template <class T>
+const T *stash(ConversionState &state, const T *values, std::size_t count, Scratch &scratch) {
+  const std::size_t bytes = count * sizeof(T);
+  if (scratch.size() < bytes) {
+    scratch = Scratch();
+    scratch.resize(bytes);
+  }
+  unsigned char *copy = scratch.data();
+  run_range_loop(state, std::int64_t(count), [&](std::int64_t begin, std::int64_t end, int) {
+    std::memcpy(copy + std::size_t(begin) * sizeof(T), values + begin,
+                std::size_t(end - begin) * sizeof(T));
+  });
+  return reinterpret_cast<const T *>(copy);
+}
+
+// Moves `width` values per entry: entry to(i) of `values` receives entry
+// from(i) of the array as it was, for i in 1..count.
+template <class T, class From, class To>
+void move_entries(ConversionState &state, Vector<T> &values, int width, std::int32_t count,
+                  From from, To to, Scratch &scratch) {
+  if (values.empty()) return;
+  const T *old = stash(state, values.data(), values.size(), scratch);
+  T *target = values.data();
+  run_range_loop(state, count, [&](std::int64_t begin, std::int64_t end, int) {
     for (auto i = std::int32_t(begin + 1); i <= end; ++i) {
-      const std::int32_t from = inverse ? i : origin[std::size_t(i)];
-      const std::int32_t to = inverse ? origin[std::size_t(i)] : i;
-      // A loop of a few values, not a call to a block copy per element.
-      const std::int32_t *source = array.element(from);
-      std::int32_t *target = nodes.data() + std::size_t(to) * width;
-      for (int n = 0; n < width; ++n) target[n] = source[n];
-      tags[std::size_t(to)] = array.tags[std::size_t(from)];
-      if (!quality.empty()) quality[std::size_t(to)] = old_quality[std::size_t(from)];
+      // A loop of a few values, not a call to a block copy per entry.
+      const T *source = old + std::size_t(width) * std::size_t(from(i));
+      T *place = target + std::size_t(width) * std::size_t(to(i));
+      for (int k = 0; k < width; ++k) place[k] = source[k];
     }
   });
-  array.nodes.swap(nodes);
-  array.tags.swap(tags);
-  state.quality[kind].swap(quality);
+}
+
+// Permutes the per-element arrays of `kind`: new element i is old element
+// origin[i] (the other way round when `inverse`). Every element goes to its
+// own place, so the workers move their ranges without locks.
+void permute_elements(ConversionState &state, int kind, const Vector<std::int32_t> &origin,
+                      bool inverse, Scratch &scratch) {
+  ElementArray &array = state.mesh.elements[kind];
+  auto identity = [](std::int32_t i) { return i; };
+  auto original = [&](std::int32_t i) { return origin[std::size_t(i)]; };
+  auto move = [&](auto &values, int width) {
+    if (inverse)
+      move_entries(state, values, width, array.count, identity, original, scratch);
+    else
+      move_entries(state, values, width, array.count, original, identity, scratch);
+  };
+  move(array.nodes, array.nodes_per_element);
+  move(array.tags, 1);
+  move(state.quality[kind], 1);
 }
 
 // Moves entry v (of `width` values) of `values` to entry new_of_old[v].
 template <class T>
 void permute_entries(ConversionState &state, Vector<T> &values, const Vector<std::int32_t> &new_of_old,
-                     std::int32_t count, int width) {
-  if (values.empty()) return;
-  Vector<T> moved(values.size(), T{});
-  run_range_loop(state, count, [&](std::int64_t begin, std::int64_t end, int) {
-    for (auto v = std::int32_t(begin + 1); v <= end; ++v) {
-      const T *source = values.data() + std::size_t(width) * std::size_t(v);
-      T *target = moved.data() + std::size_t(width) * std::size_t(new_of_old[std::size_t(v)]);
-      for (int k = 0; k < width; ++k) target[k] = source[k];
-    }
-  });
-  values.swap(moved);
+                     std::int32_t count, int width, Scratch &scratch) {
+  move_entries(
+      state, values, width, count, [](std::int32_t v) { return v; },
+      [&](std::int32_t v) { return new_of_old[std::size_t(v)]; }, scratch);
 }
 
-}  // namespace
-
-void apply_vertex_numbers(ConversionState &state, const Vector<std::int32_t> &new_of_old) {
+void apply_vertex_numbers(ConversionState &state, const Vector<std::int32_t> &new_of_old,
+                          Scratch &scratch) {
   InternalMesh &mesh = state.mesh;
   const std::int32_t count = mesh.vertex_count;
-  permute_entries(state, mesh.coordinates, new_of_old, count, 3);
-  permute_entries(state, state.straight_coordinates, new_of_old, count, 3);
-  permute_entries(state, state.topology.curved, new_of_old, count, 3);
-  permute_entries(state, mesh.vertex_tags, new_of_old, count, 1);
-  permute_entries(state, state.topology.node_flags, new_of_old, count, 1);
+  permute_entries(state, mesh.coordinates, new_of_old, count, 3, scratch);
+  permute_entries(state, state.straight_coordinates, new_of_old, count, 3, scratch);
+  permute_entries(state, state.topology.curved, new_of_old, count, 3, scratch);
+  permute_entries(state, mesh.vertex_tags, new_of_old, count, 1, scratch);
+  permute_entries(state, state.topology.node_flags, new_of_old, count, 1, scratch);
   for (int kind = kind_edge; kind <= last_kind; ++kind) {
     ElementArray &array = mesh.elements[kind];
     const auto first = std::size_t(array.nodes_per_element);
@@ -119,9 +144,17 @@ void apply_vertex_numbers(ConversionState &state, const Vector<std::int32_t> &ne
   state.topology.elements.clear();
 }
 
+}  // namespace
+
+void apply_vertex_numbers(ConversionState &state, const Vector<std::int32_t> &new_of_old) {
+  Scratch scratch;
+  apply_vertex_numbers(state, new_of_old, scratch);
+}
+
 int renumber_for_workers(ConversionState &state, WorkerNumbering &numbering) noexcept {
   InternalMesh &mesh = state.mesh;
   try {
+    Scratch scratch;
     const std::int32_t count = mesh.vertex_count;
     double low[3] = {0, 0, 0}, high[3] = {0, 0, 0};
     for (std::int32_t v = 1; v <= count; ++v)
@@ -161,7 +194,7 @@ int renumber_for_workers(ConversionState &state, WorkerNumbering &numbering) noe
     Vector<std::int32_t> new_of_old(std::size_t(count) + 1, 0);
     for (std::int32_t i = 1; i <= count; ++i)
       new_of_old[std::size_t(numbering.vertex_origin[std::size_t(i)])] = i;
-    apply_vertex_numbers(state, new_of_old);
+    apply_vertex_numbers(state, new_of_old, scratch);
     // Elements by their smallest new vertex number.
     for (int kind = kind_edge; kind <= last_kind; ++kind) {
       ElementArray &array = mesh.elements[kind];
@@ -175,7 +208,7 @@ int renumber_for_workers(ConversionState &state, WorkerNumbering &numbering) noe
       auto &origin = numbering.element_origin[kind];
       origin.assign(std::size_t(array.count) + 1, 0);
       counting_sort(cell, array.count, count, origin);
-      permute_elements(state, kind, origin, false);
+      permute_elements(state, kind, origin, false, scratch);
     }
     numbering.active = true;
   } catch (const std::bad_alloc &) {
@@ -188,8 +221,9 @@ int restore_numbering(ConversionState &state, WorkerNumbering &numbering) noexce
   if (!numbering.active) return code_success;
   InternalMesh &mesh = state.mesh;
   try {
+    Scratch scratch;
     for (int kind = kind_edge; kind <= last_kind; ++kind)
-      permute_elements(state, kind, numbering.element_origin[kind], true);
+      permute_elements(state, kind, numbering.element_origin[kind], true, scratch);
     Vector<std::int32_t> new_of_old(std::size_t(mesh.vertex_count) + 1, 0);
     for (std::int32_t v = 1; v <= mesh.linear_vertex_count; ++v)
       new_of_old[std::size_t(v)] = numbering.vertex_origin[std::size_t(v)];
@@ -208,7 +242,7 @@ int restore_numbering(ConversionState &state, WorkerNumbering &numbering) noexce
         }
       }
     if (next != mesh.vertex_count) return code_failure;
-    apply_vertex_numbers(state, new_of_old);
+    apply_vertex_numbers(state, new_of_old, scratch);
     numbering.active = false;
   } catch (const std::bad_alloc &) {
     return code_failure;
