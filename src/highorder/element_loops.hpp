@@ -35,8 +35,7 @@ int run_element_loop(ConversionState &state, int kind, RangeFunction function, v
 
 // A kernel over the 0-based index range [begin, end) of some array, run by
 // worker `worker`; it must not throw.
-using IndexRangeFunction = void (*)(std::int64_t begin, std::int64_t end, int worker,
-                                    void *user);
+using IndexRangeFunction = void (*)(std::int64_t begin, std::int64_t end, int worker, void *user);
 
 // Below this many indices a range loop runs on the caller's thread.
 inline constexpr std::int64_t parallel_range_minimum = 16384;

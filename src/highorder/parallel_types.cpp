@@ -232,8 +232,10 @@ struct GroupOf {
   std::int32_t operator()(std::int32_t index) const noexcept {
     const std::int32_t offset = index - 1;
     auto group = static_cast<std::int32_t>(offset * inverse);
-    if (std::int64_t(group) * size > offset) --group;
-    else if (std::int64_t(group + 1) * size <= offset) ++group;
+    if (std::int64_t(group) * size > offset)
+      --group;
+    else if (std::int64_t(group + 1) * size <= offset)
+      ++group;
     return group;
   }
 };
@@ -296,8 +298,7 @@ void declare_blocks(int first, int last, int, void *user) {
   std::uint64_t *words = groups.words.data();
   for (std::size_t i = 0; i < entries; i++) {
     const std::int32_t group = work.group_of(row[i]);
-    words[group / bits_per_word - groups.first_word] |= std::uint64_t(1)
-                                                       << (group % bits_per_word);
+    words[group / bits_per_word - groups.first_word] |= std::uint64_t(1) << (group % bits_per_word);
   }
   std::int32_t bits = 0;
   for (std::uint64_t word : groups.words) bits += std::popcount(word);
@@ -322,11 +323,16 @@ int parallel_add_dependency_table(ParallelPool *pool, int width, const int table
   const std::size_t block_count = type.blocks.size();
   try {
     Vector<BlockGroups> groups(block_count);
-    TableDeclaration work{&type,  dependent.count,
+    TableDeclaration work{&type,
+                          dependent.count,
                           GroupOf{type.group_size, 1.0 / type.group_size},
-                          width,  table,
-                          false,  Vector<std::int32_t>(block_count, 0),
-                          Vector<std::int32_t>(block_count, 0), &groups, {}};
+                          width,
+                          table,
+                          false,
+                          Vector<std::int32_t>(block_count, 0),
+                          Vector<std::int32_t>(block_count, 0),
+                          &groups,
+                          {}};
     const auto words = std::size_t(type.group_word_count);
     if (block_count * words <= full_bitset_limit) {
       work.full.assign(block_count * words, 0);
@@ -366,7 +372,8 @@ int parallel_add_dependency_table(ParallelPool *pool, int width, const int table
       for (std::size_t i = 0; i < added.words.size(); i++)
         for (int bit = 0; bit < bits_per_word; bit++)
           if ((added.words[i] >> bit) & 1)
-            add_group(merged, std::int32_t((added.first_word + std::int32_t(i)) * bits_per_word + bit),
+            add_group(merged,
+                      std::int32_t((added.first_word + std::int32_t(i)) * bits_per_word + bit),
                       type.group_word_count);
       groups[block] = std::move(merged);
     }

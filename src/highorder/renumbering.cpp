@@ -95,8 +95,9 @@ void permute_elements(ConversionState &state, int kind, const Vector<std::int32_
 
 // Moves entry v (of `width` values) of `values` to entry new_of_old[v].
 template <class T>
-void permute_entries(ConversionState &state, Vector<T> &values, const Vector<std::int32_t> &new_of_old,
-                     std::int32_t count, int width, Scratch &scratch) {
+void permute_entries(ConversionState &state, Vector<T> &values,
+                     const Vector<std::int32_t> &new_of_old, std::int32_t count, int width,
+                     Scratch &scratch) {
   move_entries(
       state, values, width, count, [](std::int32_t v) { return v; },
       [&](std::int32_t v) { return new_of_old[std::size_t(v)]; }, scratch);

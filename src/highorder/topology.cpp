@@ -47,8 +47,7 @@ void build_adjacency_serial(const InternalMesh &mesh, Topology &topology) {
 // elements [begin, end) of the sequence of all volume elements, kind after
 // kind.
 template <class Visit>
-void visit_sequence(const InternalMesh &mesh, std::int64_t begin, std::int64_t end,
-                    Visit &&visit) {
+void visit_sequence(const InternalMesh &mesh, std::int64_t begin, std::int64_t end, Visit &&visit) {
   std::int64_t base = 0;
   for (int kind = first_volume_kind; kind <= last_kind; ++kind) {
     const std::int64_t count = mesh.count(kind);
@@ -220,8 +219,7 @@ bool element_has_corner(const InternalMesh &mesh, std::uint32_t reference,
 }
 
 void build_topology(const InternalMesh &mesh, Topology &topology, ConversionState *state) {
-  const int shares =
-      state != nullptr ? std::min(worker_count(*state), adjacency_share_limit) : 1;
+  const int shares = state != nullptr ? std::min(worker_count(*state), adjacency_share_limit) : 1;
   // Positions in the element lists are 32-bit in the shares' counts.
   if (shares > 1 && mesh.volume_element_count * 27 < INT32_MAX)
     build_adjacency_parallel(*state, topology, shares);

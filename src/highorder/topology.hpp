@@ -60,8 +60,7 @@ struct Topology {
 // elements that bound only one element. With a conversion state that has
 // workers (`state` is the one owning `mesh`), the adjacency is built on
 // them; the result is the same. Throws std::bad_alloc.
-void build_topology(const InternalMesh &mesh, Topology &topology,
-                    ConversionState *state = nullptr);
+void build_topology(const InternalMesh &mesh, Topology &topology, ConversionState *state = nullptr);
 
 // True when the element referenced has corner `vertex`.
 bool element_has_corner(const InternalMesh &mesh, std::uint32_t reference,

@@ -426,7 +426,8 @@ std::array<double, 3> declared(ParallelPool *pool, const std::vector<std::array<
 TEST(ParallelLoops, TableDeclarationSetsTheGroupsOfTheElementByElementOne) {
   for (int workers : {1, 3}) {
     Pool pool(workers);
-    ASSERT_EQ(parallel_set_options(pool, parallel_option_static, parallel_option_index_order, 0), 2);
+    ASSERT_EQ(parallel_set_options(pool, parallel_option_static, parallel_option_index_order, 0),
+              2);
     // One vertex per group, several, and a strip whose passes alternate.
     EXPECT_EQ(declared(pool, random_elements(6000, 1500, 8), 1500, true),
               declared(pool, random_elements(6000, 1500, 8), 1500, false));
