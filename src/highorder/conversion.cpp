@@ -146,7 +146,7 @@ int run_steps(ConversionState &state) {
   if ((code = register_element_loops(state)) != code_success) return code;
   try {
     state.straight_coordinates = state.mesh.coordinates;
-    build_topology(state.mesh, state.topology);
+    build_topology(state.mesh, state.topology, &state);
   } catch (const std::bad_alloc &) {
     return code_failure;
   }

@@ -109,6 +109,9 @@ struct ConversionState {
   ParallelPool *parallel = nullptr;
   std::array<int, kind_slots> loop_types = {};
   int vertex_type = 0;
+  // A type of one index per block, whose blocks serve as the chunks of the
+  // range loops (element_loops.hpp).
+  int chunk_type = 0;
   // A text for failures without a fixed message.
   char message_text[message_text_size] = {};
 };

@@ -40,6 +40,43 @@ int run_element_loop(ConversionState &state, int kind, RangeFunction function, v
   return GRIDLUME_STATUS_OK;
 }
 
+namespace {
+
+struct RangeLoop {
+  std::int64_t count;
+  std::int64_t chunks;
+  IndexRangeFunction function;
+  void *user;
+};
+
+void run_chunks(int first, int last, int worker, void *user) {
+  const RangeLoop &loop = *static_cast<const RangeLoop *>(user);
+  // Chunk c (1-based) covers [(c - 1) count / chunks, c count / chunks).
+  const std::int64_t begin = (first - 1) * loop.count / loop.chunks;
+  const std::int64_t end = std::int64_t(last) * loop.count / loop.chunks;
+  if (begin < end) loop.function(begin, end, worker, loop.user);
+}
+
+}  // namespace
+
+void run_range_loop(ConversionState &state, std::int64_t count, IndexRangeFunction function,
+                    void *user) noexcept {
+  run_range_loop(state, count, parallel_range_minimum, function, user);
+}
+
+void run_range_loop(ConversionState &state, std::int64_t count, std::int64_t minimum,
+                    IndexRangeFunction function, void *user) noexcept {
+  if (count < 1) return;
+  if (state.parallel == nullptr || state.chunk_type == 0 || count < minimum) {
+    function(0, count, 0, user);
+    return;
+  }
+  RangeLoop loop{count, parallel_block_count(state.parallel, state.chunk_type), function, user};
+  // A refused launch has run nothing: the caller's thread does the loop.
+  if (!(parallel_launch(state.parallel, state.chunk_type, 0, run_chunks, &loop) > 0.0f))
+    function(0, count, 0, user);
+}
+
 int start_workers(ConversionState &state) noexcept {
   state.parallel = parallel_init(state.thread_count, 0, &state);
   if (state.parallel == nullptr) {
@@ -47,6 +84,10 @@ int start_workers(ConversionState &state) noexcept {
     return code_parallel_failure;
   }
   state.thread_count = parallel_worker_count(state.parallel);
+  // workers x 128 indices make blocks of one index each.
+  state.chunk_type =
+      parallel_new_type(state.parallel, state.thread_count * parallel_blocks_per_worker);
+  if (state.chunk_type == 0) return code_failure;
   if (!state.scheduling_chosen) {
     if (state.verbose) std::printf(report::static_scheduling, state.thread_count);
     parallel_set_options(state.parallel, parallel_option_static, parallel_option_end);
@@ -66,11 +107,10 @@ int register_element_loops(ConversionState &state) noexcept {
     if (array.count < parallel_loop_minimum) continue;
     const int type = parallel_new_type(pool, array.count);
     if (type == 0 || !parallel_begin_dependency(pool, type, state.vertex_type)) return code_failure;
-    for (std::int32_t e = 1; e <= array.count; ++e)
-      if (!parallel_add_dependency(pool, 1, &e, array.nodes_per_element, array.element(e))) {
-        parallel_end_dependency(pool, nullptr);
-        return code_failure;
-      }
+    if (!parallel_add_dependency_table(pool, array.nodes_per_element, array.element(1))) {
+      parallel_end_dependency(pool, nullptr);
+      return code_failure;
+    }
     if (!parallel_end_dependency(pool, nullptr)) return code_failure;
     state.loop_types[kind] = type;
   }
@@ -82,6 +122,7 @@ void stop_workers(ConversionState &state) noexcept {
   state.parallel = nullptr;
   state.loop_types = {};
   state.vertex_type = 0;
+  state.chunk_type = 0;
 }
 
 }  // namespace gridlume::highorder

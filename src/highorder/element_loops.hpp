@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <type_traits>
 
 #include "highorder/conversion.hpp"
 
@@ -31,6 +32,50 @@ enum class LoopAccess { read_nodes, move_nodes };
 // nothing) as function(1, count, 0, user). Returns 0.
 int run_element_loop(ConversionState &state, int kind, RangeFunction function, void *user,
                      LoopAccess access = LoopAccess::read_nodes) noexcept;
+
+// A kernel over the 0-based index range [begin, end) of some array, run by
+// worker `worker`; it must not throw.
+using IndexRangeFunction = void (*)(std::int64_t begin, std::int64_t end, int worker, void *user);
+
+// Below this many indices a range loop runs on the caller's thread.
+inline constexpr std::int64_t parallel_range_minimum = 16384;
+
+// Runs `function` over [0, count) cut into equal chunks, each worker taking a
+// contiguous share of them, when the state has a pool and count is at least
+// parallel_range_minimum; otherwise as function(0, count, 0, user). The
+// chunks of one worker follow each other, so a kernel that only writes the
+// entries of its own range needs no lock.
+void run_range_loop(ConversionState &state, std::int64_t count, IndexRangeFunction function,
+                    void *user) noexcept;
+// The same with another minimum count for the workers.
+void run_range_loop(ConversionState &state, std::int64_t count, std::int64_t minimum,
+                    IndexRangeFunction function, void *user) noexcept;
+
+// The same for a callable f(begin, end, worker).
+template <class Kernel>
+void run_range_loop(ConversionState &state, std::int64_t count, Kernel &&kernel) noexcept {
+  run_range_loop(
+      state, count,
+      [](std::int64_t begin, std::int64_t end, int worker, void *user) {
+        (*static_cast<std::remove_reference_t<Kernel> *>(user))(begin, end, worker);
+      },
+      &kernel);
+}
+
+// Runs kernel(share) once for each share 0..shares - 1 (shares at most
+// workers × parallel_blocks_per_worker), on the workers when the state has a
+// pool, else in turn on the caller's thread. A share is run by one worker,
+// whichever, so a kernel keeps its partial results by share.
+template <class Kernel>
+void run_share_loop(ConversionState &state, int shares, Kernel &&kernel) noexcept {
+  run_range_loop(
+      state, shares, 1,
+      [](std::int64_t begin, std::int64_t end, int, void *user) {
+        for (std::int64_t share = begin; share < end; ++share)
+          (*static_cast<std::remove_reference_t<Kernel> *>(user))(int(share));
+      },
+      &kernel);
+}
 
 // Starts the pool for state.thread_count workers (0: the processors) and
 // selects static scheduling (printing it when verbose) unless a scheduling

@@ -97,6 +97,15 @@ int parallel_begin_dependency(ParallelPool *pool, int type, int dependent_type) 
 int parallel_add_dependency(ParallelPool *pool, int element_count, const int elements[],
                             int dependency_count, const int dependencies[]) noexcept;
 
+// Declares in one call the dependencies of every element of the type being
+// declared: element e (1..count of the type) depends on the `width` indices
+// table[(e - 1) * width .. e * width - 1] of the dependent type. The blocks'
+// groups are gathered on the workers, block by block, with no allocation on
+// them; the result is the one of count × parallel_add_dependency. 1, or 0
+// when no declaration is open, width < 1, an index is out of range or memory
+// fails (the declaration is then as it was before the call).
+int parallel_add_dependency_table(ParallelPool *pool, int width, const int table[]) noexcept;
+
 // Closes the open declaration: the blocks are ordered (the most constrained
 // first, unless option 5 was given) and, in static scheduling, split into
 // passes of blocks with disjoint groups. When `statistics` is not none it

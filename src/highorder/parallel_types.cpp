@@ -2,6 +2,8 @@
 // their dependencies on the groups of a dependent type, and the ordering of
 // their blocks for launches (passes of disjoint blocks in static scheduling).
 #include <algorithm>
+#include <bit>
+#include <climits>
 #include <new>
 
 #include "highorder/parallel_record.hpp"
@@ -215,6 +217,168 @@ int parallel_add_dependency(ParallelPool *pool, int element_count, const int ele
   } catch (const std::bad_alloc &) {
     // The groups set so far stay: a block that waits for more groups than it
     // needs still never runs beside a block it shares one with.
+    return 0;
+  }
+  return 1;
+}
+
+namespace {
+
+// The group of a dependent index, by a multiplication: a division per
+// dependency would cost more than the rest of the declaration.
+struct GroupOf {
+  std::int32_t size;
+  double inverse;
+  std::int32_t operator()(std::int32_t index) const noexcept {
+    const std::int32_t offset = index - 1;
+    auto group = static_cast<std::int32_t>(offset * inverse);
+    if (std::int64_t(group) * size > offset)
+      --group;
+    else if (std::int64_t(group + 1) * size <= offset)
+      ++group;
+    return group;
+  }
+};
+
+// The table declaration's work on the workers: first the span of groups of
+// every block (and whether every index is in range), then, once the caller
+// has sized each block's words, its bits.
+struct TableDeclaration {
+  const LoopType *type;
+  std::int32_t dependent_count;
+  GroupOf group_of;
+  std::int32_t width;
+  const int *table;
+  bool fill;
+  Vector<std::int32_t> low, high;  // group span per block; low > high: a bad index
+  Vector<BlockGroups> *groups;
+  // When small enough: a full group bitset per block, filled in one pass
+  // (group_word_count words each).
+  Vector<std::uint64_t> full;
+};
+
+// Blocks × group words up to this size are declared in one pass over the
+// table through full bitsets.
+constexpr std::size_t full_bitset_limit = std::size_t(1) << 20;
+
+void declare_blocks(int first, int last, int, void *user) {
+  TableDeclaration &work = *static_cast<TableDeclaration *>(user);
+  const auto block = std::size_t((first - 1) / work.type->block_size);
+  const int *row = work.table + std::size_t(first - 1) * std::size_t(work.width);
+  const std::size_t entries = std::size_t(last - first + 1) * std::size_t(work.width);
+  if (!work.full.empty()) {
+    std::uint64_t *words = work.full.data() + block * std::size_t(work.type->group_word_count);
+    bool valid = true;
+    for (std::size_t i = 0; i < entries; i++) {
+      const int index = row[i];
+      if (index < 1 || index > work.dependent_count) {
+        valid = false;
+        break;
+      }
+      const std::int32_t group = work.group_of(index);
+      words[group / bits_per_word] |= std::uint64_t(1) << (group % bits_per_word);
+    }
+    work.low[block] = valid ? 0 : 1;
+    return;
+  }
+  if (!work.fill) {
+    std::int32_t low = INT32_MAX, high = -1;
+    bool valid = true;
+    for (std::size_t i = 0; i < entries; i++) {
+      const int index = row[i];
+      valid = valid && index >= 1 && index <= work.dependent_count;
+      low = std::min(low, index);
+      high = std::max(high, index);
+    }
+    work.low[block] = valid ? work.group_of(low) : 1;
+    work.high[block] = valid ? work.group_of(high) : 0;
+    return;
+  }
+  BlockGroups &groups = (*work.groups)[block];
+  std::uint64_t *words = groups.words.data();
+  for (std::size_t i = 0; i < entries; i++) {
+    const std::int32_t group = work.group_of(row[i]);
+    words[group / bits_per_word - groups.first_word] |= std::uint64_t(1) << (group % bits_per_word);
+  }
+  std::int32_t bits = 0;
+  for (std::uint64_t word : groups.words) bits += std::popcount(word);
+  groups.bit_count = bits;
+}
+
+// Runs the table declaration's pass over the blocks of `type`: on the
+// workers, or on the caller's thread when the pool refuses the launch.
+void run_declaration(ParallelPool &pool, int type_slot, TableDeclaration &work) {
+  if (parallel_launch(&pool, type_slot, 0, declare_blocks, &work) > 0.0f) return;
+  for (const ParallelBlock &block : work.type->blocks)
+    declare_blocks(block.first, block.last, 0, &work);
+}
+
+}  // namespace
+
+int parallel_add_dependency_table(ParallelPool *pool, int width, const int table[]) noexcept {
+  if (pool == nullptr || pool->declaring_type == 0 || width < 1 || table == nullptr) return 0;
+  const int type_slot = pool->declaring_type;
+  LoopType &type = pool->types[type_slot];
+  const LoopType &dependent = pool->types[type.dependent_type];
+  const std::size_t block_count = type.blocks.size();
+  try {
+    Vector<BlockGroups> groups(block_count);
+    TableDeclaration work{&type,
+                          dependent.count,
+                          GroupOf{type.group_size, 1.0 / type.group_size},
+                          width,
+                          table,
+                          false,
+                          Vector<std::int32_t>(block_count, 0),
+                          Vector<std::int32_t>(block_count, 0),
+                          &groups,
+                          {}};
+    const auto words = std::size_t(type.group_word_count);
+    if (block_count * words <= full_bitset_limit) {
+      work.full.assign(block_count * words, 0);
+      run_declaration(*pool, type_slot, work);
+      // Each block keeps the span of words it uses.
+      for (std::size_t block = 0; block < block_count; block++) {
+        if (work.low[block] != work.high[block]) return 0;
+        const std::uint64_t *full = work.full.data() + block * words;
+        std::size_t first = 0, last = words;
+        while (first < words && full[first] == 0) first++;
+        while (last > first && full[last - 1] == 0) last--;
+        if (first == last) continue;
+        groups[block].first_word = static_cast<std::int32_t>(first);
+        groups[block].words.assign(full + first, full + last);
+        std::int32_t bits = 0;
+        for (std::uint64_t word : groups[block].words) bits += std::popcount(word);
+        groups[block].bit_count = bits;
+      }
+    } else {
+      run_declaration(*pool, type_slot, work);
+      for (std::size_t block = 0; block < block_count; block++) {
+        if (work.low[block] > work.high[block]) return 0;
+        groups[block].first_word = work.low[block] / bits_per_word;
+        groups[block].words.assign(
+            std::size_t(work.high[block] / bits_per_word - groups[block].first_word + 1), 0);
+      }
+      work.fill = true;
+      run_declaration(*pool, type_slot, work);
+    }
+    // Blocks declared before keep their groups: the new ones are added to
+    // them bit by bit (sizing first, so that failure changes nothing).
+    for (std::size_t block = 0; block < block_count; block++) {
+      BlockGroups &kept = type.groups[block];
+      if (kept.words.empty()) continue;
+      BlockGroups merged = kept;
+      const BlockGroups &added = groups[block];
+      for (std::size_t i = 0; i < added.words.size(); i++)
+        for (int bit = 0; bit < bits_per_word; bit++)
+          if ((added.words[i] >> bit) & 1)
+            add_group(merged,
+                      std::int32_t((added.first_word + std::int32_t(i)) * bits_per_word + bit),
+                      type.group_word_count);
+      groups[block] = std::move(merged);
+    }
+    type.groups.swap(groups);
+  } catch (const std::bad_alloc &) {
     return 0;
   }
   return 1;

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <new>
 
+#include "highorder/element_loops.hpp"
 #include "highorder/element_shapes.hpp"
 
 namespace gridlume::highorder {
@@ -93,40 +94,44 @@ int propagate_displacement(ConversionState &state) noexcept {
               next.push_back(list[n]);
             }
         }
-      // One Jacobi sweep: every displacement from the previous positions.
+      // One Jacobi sweep: every displacement from the previous positions,
+      // each node on its own, so the workers share the nodes.
       moved.assign(3 * next.size(), 0.0);
-      for (std::size_t i = 0; i < next.size(); ++i) {
-        const std::int32_t node = next[i];
-        double sum[3] = {0, 0, 0};
-        std::int64_t count = 0;
-        for (const std::uint32_t *r = topology.begin(node); r != topology.end(node); ++r) {
-          const int kind = reference_kind(*r);
-          const ElementArray &array = mesh.elements[kind];
-          const std::int32_t *list = array.element(reference_index(*r));
-          for (int n = corner_counts[kind]; n < array.nodes_per_element; ++n) {
-            if (list[n] == node) continue;
-            for (int c = 0; c < 3; ++c)
-              sum[c] += mesh.vertex(list[n])[c] - straight[3 * std::size_t(list[n]) + c];
-            ++count;
-          }
-        }
-        double shift[3] = {0, 0, 0}, length = 0.0;
-        for (int c = 0; c < 3; ++c) {
-          shift[c] = count ? sum[c] / count : 0.0;
-          length += shift[c] * shift[c];
-        }
-        // A shift below the deviation threshold of the node's edge changes
-        // the element's jacobian by a few hundredths at most: the node stays
-        // straight and does not carry the displacement further, so the
-        // propagation stops where the boundary curvature no longer matters
-        // (on fine meshes, at once).
-        if (count && std::sqrt(length) < state.deviation_threshold *
-                                             edge_length(state, node, *topology.begin(node)))
-          count = 0;
-        for (int c = 0; c < 3; ++c)
-          moved[3 * i + c] = straight[3 * std::size_t(node) + c] + (count ? shift[c] : 0.0);
-        if (count == 0) next[i] = -next[i];
-      }
+      run_range_loop(
+          state, std::int64_t(next.size()), [&](std::int64_t begin, std::int64_t end, int) {
+            for (auto i = std::size_t(begin); i < std::size_t(end); ++i) {
+              const std::int32_t node = next[i];
+              double sum[3] = {0, 0, 0};
+              std::int64_t count = 0;
+              for (const std::uint32_t *r = topology.begin(node); r != topology.end(node); ++r) {
+                const int kind = reference_kind(*r);
+                const ElementArray &array = mesh.elements[kind];
+                const std::int32_t *list = array.element(reference_index(*r));
+                for (int n = corner_counts[kind]; n < array.nodes_per_element; ++n) {
+                  if (list[n] == node) continue;
+                  for (int c = 0; c < 3; ++c)
+                    sum[c] += mesh.vertex(list[n])[c] - straight[3 * std::size_t(list[n]) + c];
+                  ++count;
+                }
+              }
+              double shift[3] = {0, 0, 0}, length = 0.0;
+              for (int c = 0; c < 3; ++c) {
+                shift[c] = count ? sum[c] / count : 0.0;
+                length += shift[c] * shift[c];
+              }
+              // A shift below the deviation threshold of the node's edge changes
+              // the element's jacobian by a few hundredths at most: the node
+              // stays straight and does not carry the displacement further, so
+              // the propagation stops where the boundary curvature no longer
+              // matters (on fine meshes, at once).
+              if (count && std::sqrt(length) < state.deviation_threshold *
+                                                   edge_length(state, node, *topology.begin(node)))
+                count = 0;
+              for (int c = 0; c < 3; ++c)
+                moved[3 * i + c] = straight[3 * std::size_t(node) + c] + (count ? shift[c] : 0.0);
+              if (count == 0) next[i] = -next[i];
+            }
+          });
       std::size_t kept = 0;
       for (std::size_t i = 0; i < next.size(); ++i) {
         if (next[i] < 0) continue;

@@ -2,30 +2,25 @@
 #include "highorder/renumbering.hpp"
 
 #include <algorithm>
+#include <cstring>
 #include <new>
 #include <utility>
 
+#include "highorder/element_loops.hpp"
 #include "highorder/element_shapes.hpp"
 
 namespace gridlume::highorder {
 
 namespace {
 
-// Spreads the low 21 bits of v so that two zero bits follow each bit.
-std::uint64_t spread(std::uint64_t v) {
-  v &= 0x1fffff;
-  v = (v | v << 32) & 0x1f00000000ffffULL;
-  v = (v | v << 16) & 0x1f0000ff0000ffULL;
-  v = (v | v << 8) & 0x100f00f00f00f00fULL;
-  v = (v | v << 4) & 0x10c30c30c30c30c3ULL;
-  v = (v | v << 2) & 0x1249249249249249ULL;
-  return v;
-}
-
-// A grid of 2^6 cells a side, 2^18 Morton cells.
-constexpr int morton_bits = 6;
-constexpr std::int32_t morton_side = 1 << morton_bits;
-constexpr std::int32_t morton_cells = 1 << (3 * morton_bits);
+// Vertices are sorted by the cells of a grid of about one vertex per cell
+// over their box, cells in rows along the shortest side, rows in layers,
+// layers along the longest side. Neighbouring vertices then have numbers
+// that differ by at most about two layers' worth, whatever the input order:
+// the sub-entity hash, whose bucket grows with the vertex numbers, is swept
+// through a narrow window, and the element blocks of the loops are slices
+// that touch only the slices next to them.
+constexpr std::int64_t largest_grid_side = 1024;
 
 // Orders 1..count by key[i] in 0..key_count - 1, ties in index order:
 // order[1..count] receives the indices.
@@ -38,60 +33,95 @@ void counting_sort(const Vector<std::int32_t> &key, std::int32_t count, std::int
     order[std::size_t(++start[std::size_t(key[std::size_t(i)])])] = i;
 }
 
-// Permutes the per-element arrays of `kind`: new element i is old element
-// origin[i].
-void permute_elements(ConversionState &state, int kind, const Vector<std::int32_t> &origin,
-                      bool inverse) {
-  ElementArray &array = state.mesh.elements[kind];
-  const int width = array.nodes_per_element;
-  Vector<std::int32_t> nodes(array.nodes.size(), 0);
-  Vector<std::int32_t> tags(array.tags.size(), 0);
-  Vector<double> quality(state.quality[kind].size(), 0.0);
-  for (std::int32_t i = 1; i <= array.count; ++i) {
-    const std::int32_t from = inverse ? i : origin[std::size_t(i)];
-    const std::int32_t to = inverse ? origin[std::size_t(i)] : i;
-    std::copy(array.element(from), array.element(from) + width,
-              nodes.data() + std::size_t(to) * width);
-    tags[std::size_t(to)] = array.tags[std::size_t(from)];
-    if (!quality.empty()) quality[std::size_t(to)] = state.quality[kind][std::size_t(from)];
+// The permutations copy each array into one scratch block, reused from array
+// to array, and move the entries back into the array itself: the arrays'
+// memory is mapped already, and a fresh zero-filled array per permutation
+// would cost its page faults and its filling on the calling thread.
+using Scratch = Vector<unsigned char>;
+
+// Copies values[0 .. count) into the scratch block (grown when short) on
+// the workers; the copy, read as values.
+template <class T>
+const T *stash(ConversionState &state, const T *values, std::size_t count, Scratch &scratch) {
+  const std::size_t bytes = count * sizeof(T);
+  if (scratch.size() < bytes) {
+    scratch = Scratch();
+    scratch.resize(bytes);
   }
-  array.nodes.swap(nodes);
-  array.tags.swap(tags);
-  state.quality[kind].swap(quality);
+  unsigned char *copy = scratch.data();
+  run_range_loop(state, std::int64_t(count), [&](std::int64_t begin, std::int64_t end, int) {
+    std::memcpy(copy + std::size_t(begin) * sizeof(T), values + begin,
+                std::size_t(end - begin) * sizeof(T));
+  });
+  return reinterpret_cast<const T *>(copy);
 }
 
-void permute_coordinates(Vector<double> &coordinates, const Vector<std::int32_t> &new_of_old,
-                         std::int32_t count) {
-  if (coordinates.empty()) return;
-  Vector<double> moved(coordinates.size(), 0.0);
-  for (std::int32_t v = 1; v <= count; ++v)
-    std::copy_n(coordinates.data() + 3 * std::size_t(v), 3,
-                moved.data() + 3 * std::size_t(new_of_old[std::size_t(v)]));
-  coordinates.swap(moved);
+// Moves `width` values per entry: entry to(i) of `values` receives entry
+// from(i) of the array as it was, for i in 1..count.
+template <class T, class From, class To>
+void move_entries(ConversionState &state, Vector<T> &values, int width, std::int32_t count,
+                  From from, To to, Scratch &scratch) {
+  if (values.empty()) return;
+  const T *old = stash(state, values.data(), values.size(), scratch);
+  T *target = values.data();
+  run_range_loop(state, count, [&](std::int64_t begin, std::int64_t end, int) {
+    for (auto i = std::int32_t(begin + 1); i <= end; ++i) {
+      // A loop of a few values, not a call to a block copy per entry.
+      const T *source = old + std::size_t(width) * std::size_t(from(i));
+      T *place = target + std::size_t(width) * std::size_t(to(i));
+      for (int k = 0; k < width; ++k) place[k] = source[k];
+    }
+  });
 }
 
-}  // namespace
+// Permutes the per-element arrays of `kind`: new element i is old element
+// origin[i] (the other way round when `inverse`). Every element goes to its
+// own place, so the workers move their ranges without locks.
+void permute_elements(ConversionState &state, int kind, const Vector<std::int32_t> &origin,
+                      bool inverse, Scratch &scratch) {
+  ElementArray &array = state.mesh.elements[kind];
+  auto identity = [](std::int32_t i) { return i; };
+  auto original = [&](std::int32_t i) { return origin[std::size_t(i)]; };
+  auto move = [&](auto &values, int width) {
+    if (inverse)
+      move_entries(state, values, width, array.count, identity, original, scratch);
+    else
+      move_entries(state, values, width, array.count, original, identity, scratch);
+  };
+  move(array.nodes, array.nodes_per_element);
+  move(array.tags, 1);
+  move(state.quality[kind], 1);
+}
 
-void apply_vertex_numbers(ConversionState &state, const Vector<std::int32_t> &new_of_old) {
+// Moves entry v (of `width` values) of `values` to entry new_of_old[v].
+template <class T>
+void permute_entries(ConversionState &state, Vector<T> &values,
+                     const Vector<std::int32_t> &new_of_old, std::int32_t count, int width,
+                     Scratch &scratch) {
+  move_entries(
+      state, values, width, count, [](std::int32_t v) { return v; },
+      [&](std::int32_t v) { return new_of_old[std::size_t(v)]; }, scratch);
+}
+
+void apply_vertex_numbers(ConversionState &state, const Vector<std::int32_t> &new_of_old,
+                          Scratch &scratch) {
   InternalMesh &mesh = state.mesh;
   const std::int32_t count = mesh.vertex_count;
-  permute_coordinates(mesh.coordinates, new_of_old, count);
-  permute_coordinates(state.straight_coordinates, new_of_old, count);
-  permute_coordinates(state.topology.curved, new_of_old, count);
-  Vector<std::int32_t> tags(mesh.vertex_tags.size(), 0);
-  for (std::int32_t v = 1; v <= count; ++v)
-    tags[std::size_t(new_of_old[std::size_t(v)])] = mesh.vertex_tags[std::size_t(v)];
-  mesh.vertex_tags.swap(tags);
-  if (!state.topology.node_flags.empty()) {
-    Vector<std::uint8_t> flags(state.topology.node_flags.size(), 0);
-    for (std::int32_t v = 1; v <= count; ++v)
-      flags[std::size_t(new_of_old[std::size_t(v)])] = state.topology.node_flags[std::size_t(v)];
-    state.topology.node_flags.swap(flags);
-  }
+  permute_entries(state, mesh.coordinates, new_of_old, count, 3, scratch);
+  permute_entries(state, state.straight_coordinates, new_of_old, count, 3, scratch);
+  permute_entries(state, state.topology.curved, new_of_old, count, 3, scratch);
+  permute_entries(state, mesh.vertex_tags, new_of_old, count, 1, scratch);
+  permute_entries(state, state.topology.node_flags, new_of_old, count, 1, scratch);
   for (int kind = kind_edge; kind <= last_kind; ++kind) {
     ElementArray &array = mesh.elements[kind];
-    for (std::size_t i = std::size_t(array.nodes_per_element); i < array.nodes.size(); ++i)
-      array.nodes[i] = new_of_old[std::size_t(array.nodes[i])];
+    const auto first = std::size_t(array.nodes_per_element);
+    if (array.nodes.size() <= first) continue;
+    std::int32_t *nodes = array.nodes.data() + first;
+    run_range_loop(state, std::int64_t(array.nodes.size() - first),
+                   [&](std::int64_t begin, std::int64_t end, int) {
+                     for (std::int64_t i = begin; i < end; ++i)
+                       nodes[i] = new_of_old[std::size_t(nodes[i])];
+                   });
   }
   // Boundary-layer pairs name a vertex and the wall vertex it comes from.
   auto &pairs = state.boundary_layer_pairs;
@@ -115,9 +145,17 @@ void apply_vertex_numbers(ConversionState &state, const Vector<std::int32_t> &ne
   state.topology.elements.clear();
 }
 
+}  // namespace
+
+void apply_vertex_numbers(ConversionState &state, const Vector<std::int32_t> &new_of_old) {
+  Scratch scratch;
+  apply_vertex_numbers(state, new_of_old, scratch);
+}
+
 int renumber_for_workers(ConversionState &state, WorkerNumbering &numbering) noexcept {
   InternalMesh &mesh = state.mesh;
   try {
+    Scratch scratch;
     const std::int32_t count = mesh.vertex_count;
     double low[3] = {0, 0, 0}, high[3] = {0, 0, 0};
     for (std::int32_t v = 1; v <= count; ++v)
@@ -126,36 +164,52 @@ int renumber_for_workers(ConversionState &state, WorkerNumbering &numbering) noe
         low[c] = v == 1 ? x : std::min(low[c], x);
         high[c] = v == 1 ? x : std::max(high[c], x);
       }
-    double scale = 0.0;
-    for (int c = 0; c < 3; ++c) scale = std::max(scale, high[c] - low[c]);
-    scale = scale > 0.0 ? double(morton_side - 1) / scale : 0.0;
-    // Vertices by the Morton cell of a grid of 64^3 cells over their box,
-    // in input order within a cell: one counting sort.
+    // Sides by extent, the longest last (the slowest in the order).
+    int axes[3] = {0, 1, 2};
+    std::stable_sort(axes, axes + 3,
+                     [&](int a, int b) { return high[a] - low[a] < high[b] - low[b]; });
+    std::int64_t side = 1;
+    while (side < largest_grid_side && (side + 1) * (side + 1) * (side + 1) <= count) ++side;
+    double scale[3];
+    for (int c = 0; c < 3; ++c)
+      scale[c] = high[c] > low[c] ? double(side) * (1.0 - 1e-9) / (high[c] - low[c]) : 0.0;
+    const auto cells = static_cast<std::int32_t>(side * side * side);
+    // Vertices by cell, in input order within a cell: one counting sort.
     Vector<std::int32_t> cell(static_cast<std::size_t>(count) + 1, 0);
-    for (std::int32_t v = 1; v <= count; ++v) {
-      std::uint64_t code = 0;
-      for (int c = 0; c < 3; ++c)
-        code |= spread(std::uint64_t((mesh.vertex(v)[c] - low[c]) * scale)) << (2 - c);
-      cell[std::size_t(v)] = static_cast<std::int32_t>(code);
-    }
+    run_range_loop(state, count, [&](std::int64_t begin, std::int64_t end, int) {
+      for (auto v = std::int32_t(begin + 1); v <= end; ++v) {
+        std::int64_t code = 0;
+        for (int i = 2; i >= 0; --i) {
+          const int c = axes[i];
+          const double position = (mesh.vertex(v)[c] - low[c]) * scale[c];
+          // A coordinate that is not a number goes to the first cell.
+          const std::int64_t at =
+              position >= 0.0 ? std::min<std::int64_t>(side - 1, std::int64_t(position)) : 0;
+          code = code * side + at;
+        }
+        cell[std::size_t(v)] = static_cast<std::int32_t>(code);
+      }
+    });
     numbering.vertex_origin.assign(std::size_t(count) + 1, 0);
-    counting_sort(cell, count, morton_cells, numbering.vertex_origin);
+    counting_sort(cell, count, cells, numbering.vertex_origin);
     Vector<std::int32_t> new_of_old(std::size_t(count) + 1, 0);
     for (std::int32_t i = 1; i <= count; ++i)
       new_of_old[std::size_t(numbering.vertex_origin[std::size_t(i)])] = i;
-    apply_vertex_numbers(state, new_of_old);
+    apply_vertex_numbers(state, new_of_old, scratch);
     // Elements by their smallest new vertex number.
     for (int kind = kind_edge; kind <= last_kind; ++kind) {
       ElementArray &array = mesh.elements[kind];
       cell.assign(std::size_t(array.count) + 1, 0);
-      for (std::int32_t e = 1; e <= array.count; ++e) {
-        const std::int32_t *list = array.element(e);
-        cell[std::size_t(e)] = *std::min_element(list, list + corner_counts[kind]) - 1;
-      }
+      run_range_loop(state, array.count, [&](std::int64_t begin, std::int64_t end, int) {
+        for (auto e = std::int32_t(begin + 1); e <= end; ++e) {
+          const std::int32_t *list = array.element(e);
+          cell[std::size_t(e)] = *std::min_element(list, list + corner_counts[kind]) - 1;
+        }
+      });
       auto &origin = numbering.element_origin[kind];
       origin.assign(std::size_t(array.count) + 1, 0);
       counting_sort(cell, array.count, count, origin);
-      permute_elements(state, kind, origin, false);
+      permute_elements(state, kind, origin, false, scratch);
     }
     numbering.active = true;
   } catch (const std::bad_alloc &) {
@@ -168,8 +222,9 @@ int restore_numbering(ConversionState &state, WorkerNumbering &numbering) noexce
   if (!numbering.active) return code_success;
   InternalMesh &mesh = state.mesh;
   try {
+    Scratch scratch;
     for (int kind = kind_edge; kind <= last_kind; ++kind)
-      permute_elements(state, kind, numbering.element_origin[kind], true);
+      permute_elements(state, kind, numbering.element_origin[kind], true, scratch);
     Vector<std::int32_t> new_of_old(std::size_t(mesh.vertex_count) + 1, 0);
     for (std::int32_t v = 1; v <= mesh.linear_vertex_count; ++v)
       new_of_old[std::size_t(v)] = numbering.vertex_origin[std::size_t(v)];
@@ -188,7 +243,7 @@ int restore_numbering(ConversionState &state, WorkerNumbering &numbering) noexce
         }
       }
     if (next != mesh.vertex_count) return code_failure;
-    apply_vertex_numbers(state, new_of_old);
+    apply_vertex_numbers(state, new_of_old, scratch);
     numbering.active = false;
   } catch (const std::bad_alloc &) {
     return code_failure;

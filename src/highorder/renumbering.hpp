@@ -17,10 +17,13 @@ struct WorkerNumbering {
 };
 
 // Renumbers the linear mesh (before node generation) so that nearby
-// vertices and elements have nearby numbers: vertices along the Morton
-// (Z-order) curve of a grid of 64^3 cells over the vertices' bounding box, the elements of each
-// kind by their smallest new vertex number. Neighbouring elements then fall in the same blocks of
-// the loops and share cache lines. code_success or code_failure.
+// vertices and elements have nearby numbers: vertices by the cells of a grid
+// of about one vertex per cell over their bounding box, in rows along its
+// shortest side and layers along its longest side; the elements of each kind
+// by their smallest new vertex number. Neighbouring elements then fall in the
+// same or neighbouring blocks of the loops and share cache lines, and node
+// generation sweeps its hash through a narrow window. code_success or
+// code_failure.
 int renumber_for_workers(ConversionState &state, WorkerNumbering &numbering) noexcept;
 
 // Gives the input vertices and elements their numbers back and numbers the

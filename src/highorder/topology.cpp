@@ -2,8 +2,11 @@
 #include "highorder/topology.hpp"
 
 #include <algorithm>
+#include <climits>
+#include <utility>
 #include <new>
 
+#include "highorder/element_loops.hpp"
 #include "highorder/element_shapes.hpp"
 #include "highorder/internal_mesh.hpp"
 
@@ -11,28 +14,99 @@ namespace gridlume::highorder {
 
 namespace {
 
-void build_adjacency(const InternalMesh &mesh, Topology &topology) {
+// Calls visit(node, reference) for every high-order node of the volume
+// elements of `kind` first..last.
+template <class Visit>
+void visit_nodes(const InternalMesh &mesh, int kind, std::int64_t first, std::int64_t last,
+                 Visit &&visit) {
+  const ElementArray &array = mesh.elements[kind];
+  for (auto e = std::int32_t(first); e <= last; ++e) {
+    const std::int32_t *list = array.element(e);
+    for (int n = corner_counts[kind]; n < array.nodes_per_element; ++n)
+      visit(list[n], element_reference(kind, e));
+  }
+}
+
+void build_adjacency_serial(const InternalMesh &mesh, Topology &topology) {
   const std::size_t nodes = std::size_t(mesh.vertex_count);
   topology.offsets.assign(nodes + 2, 0);
-  for (int kind = first_volume_kind; kind <= last_kind; ++kind) {
-    const ElementArray &array = mesh.elements[kind];
-    for (std::int32_t e = 1; e <= array.count; ++e) {
-      const std::int32_t *list = array.element(e);
-      for (int n = corner_counts[kind]; n < array.nodes_per_element; ++n)
-        ++topology.offsets[std::size_t(list[n]) + 1];
-    }
-  }
-  for (std::size_t n = 1; n <= nodes + 1; ++n) topology.offsets[n] += topology.offsets[n - 1];
-  topology.elements.assign(std::size_t(topology.offsets[nodes + 1]), 0);
+  std::int64_t *offsets = topology.offsets.data();
+  for (int kind = first_volume_kind; kind <= last_kind; ++kind)
+    visit_nodes(mesh, kind, 1, mesh.count(kind),
+                [&](std::int32_t node, std::uint32_t) { ++offsets[std::size_t(node) + 1]; });
+  for (std::size_t n = 1; n <= nodes + 1; ++n) offsets[n] += offsets[n - 1];
+  topology.elements.assign(std::size_t(offsets[nodes + 1]), 0);
   Vector<std::int64_t> fill(topology.offsets.begin(), topology.offsets.end());
+  for (int kind = first_volume_kind; kind <= last_kind; ++kind)
+    visit_nodes(mesh, kind, 1, mesh.count(kind), [&](std::int32_t node, std::uint32_t reference) {
+      topology.elements[std::size_t(fill[std::size_t(node)]++)] = reference;
+    });
+}
+
+// Calls visit(node, reference) for the high-order nodes of the volume
+// elements [begin, end) of the sequence of all volume elements, kind after
+// kind.
+template <class Visit>
+void visit_sequence(const InternalMesh &mesh, std::int64_t begin, std::int64_t end, Visit &&visit) {
+  std::int64_t base = 0;
   for (int kind = first_volume_kind; kind <= last_kind; ++kind) {
-    const ElementArray &array = mesh.elements[kind];
-    for (std::int32_t e = 1; e <= array.count; ++e) {
-      const std::int32_t *list = array.element(e);
-      for (int n = corner_counts[kind]; n < array.nodes_per_element; ++n)
-        topology.elements[std::size_t(fill[std::size_t(list[n])]++)] = element_reference(kind, e);
-    }
+    const std::int64_t count = mesh.count(kind);
+    const std::int64_t first = std::max(begin, base), last = std::min(end, base + count);
+    if (first < last) visit_nodes(mesh, kind, first - base + 1, last - base, visit);
+    base += count;
   }
+}
+
+// More shares cost a count per node each.
+inline constexpr int adjacency_share_limit = 8;
+
+// The same adjacency built on the workers. The sequence of volume elements is
+// cut into a few shares, each counting the nodes of its elements in an array
+// of its own; a share's elements then start, for every node, after those of
+// the shares before it. Every node lists its elements in the order of the
+// serial construction whichever worker runs which share.
+void build_adjacency_parallel(ConversionState &state, Topology &topology, int shares) {
+  const InternalMesh &mesh = state.mesh;
+  const std::size_t nodes = std::size_t(mesh.vertex_count);
+  const std::int64_t total = mesh.volume_element_count;
+  Vector<Vector<std::int32_t>> counts{std::size_t(shares)};
+  for (auto &count : counts) count.assign(nodes + 1, 0);
+  auto share_range = [&](int share) {
+    return std::pair{share * total / shares, (share + 1) * total / shares};
+  };
+  run_share_loop(state, shares, [&](int share) {
+    std::int32_t *count = counts[std::size_t(share)].data();
+    const auto [begin, end] = share_range(share);
+    visit_sequence(mesh, begin, end,
+                   [&](std::int32_t node, std::uint32_t) { ++count[std::size_t(node)]; });
+  });
+  topology.offsets.assign(nodes + 2, 0);
+  std::int64_t *offsets = topology.offsets.data();
+  run_range_loop(state, std::int64_t(nodes) + 1, [&](std::int64_t begin, std::int64_t end, int) {
+    for (std::int64_t n = begin; n < end; ++n)
+      for (const auto &count : counts) offsets[n + 1] += count[std::size_t(n)];
+  });
+  for (std::size_t n = 1; n <= nodes + 1; ++n) offsets[n] += offsets[n - 1];
+  // The counts become each share's next place in every node's list.
+  run_range_loop(state, std::int64_t(nodes) + 1, [&](std::int64_t begin, std::int64_t end, int) {
+    for (std::int64_t n = begin; n < end; ++n) {
+      auto place = std::int32_t(offsets[n]);
+      for (auto &count : counts) {
+        const std::int32_t share_count = count[std::size_t(n)];
+        count[std::size_t(n)] = place;
+        place += share_count;
+      }
+    }
+  });
+  topology.elements.assign(std::size_t(offsets[nodes + 1]), 0);
+  std::uint32_t *elements = topology.elements.data();
+  run_share_loop(state, shares, [&](int share) {
+    std::int32_t *place = counts[std::size_t(share)].data();
+    const auto [begin, end] = share_range(share);
+    visit_sequence(mesh, begin, end, [&](std::int32_t node, std::uint32_t reference) {
+      elements[place[std::size_t(node)]++] = reference;
+    });
+  });
 }
 
 double centroid_side(const InternalMesh &mesh, std::uint32_t reference, const std::int32_t *face,
@@ -144,8 +218,13 @@ bool element_has_corner(const InternalMesh &mesh, std::uint32_t reference,
   return false;
 }
 
-void build_topology(const InternalMesh &mesh, Topology &topology) {
-  build_adjacency(mesh, topology);
+void build_topology(const InternalMesh &mesh, Topology &topology, ConversionState *state) {
+  const int shares = state != nullptr ? std::min(worker_count(*state), adjacency_share_limit) : 1;
+  // Positions in the element lists are 32-bit in the shares' counts.
+  if (shares > 1 && mesh.volume_element_count * 27 < INT32_MAX)
+    build_adjacency_parallel(*state, topology, shares);
+  else
+    build_adjacency_serial(mesh, topology);
   topology.triangle_nodes.clear();
   topology.quadrangle_nodes.clear();
   topology.triangle_tags.clear();

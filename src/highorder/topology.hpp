@@ -10,6 +10,7 @@
 namespace gridlume::highorder {
 
 struct InternalMesh;
+struct ConversionState;
 
 // An element reference packs its index and kind as index * 8 + kind.
 inline constexpr std::uint32_t element_reference(int kind, std::int32_t index) noexcept {
@@ -56,8 +57,10 @@ struct Topology {
 
 // Builds the topology of the order-2 mesh. The boundary faces are the mesh's
 // triangles and quadrangles when it has any, else the faces of the volume
-// elements that bound only one element. Throws std::bad_alloc.
-void build_topology(const InternalMesh &mesh, Topology &topology);
+// elements that bound only one element. With a conversion state that has
+// workers (`state` is the one owning `mesh`), the adjacency is built on
+// them; the result is the same. Throws std::bad_alloc.
+void build_topology(const InternalMesh &mesh, Topology &topology, ConversionState *state = nullptr);
 
 // True when the element referenced has corner `vertex`.
 bool element_has_corner(const InternalMesh &mesh, std::uint32_t reference,

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <atomic>
 #include <random>
 #include <vector>
@@ -397,4 +398,64 @@ TEST(ParallelLoops, EachFailingAllocationIsReportedAndLeavesNothingBehind) {
       parallel_stop(pool);
     });
   }
+}
+
+namespace {
+
+// The average and largest groups per block and the passes of a declaration
+// made element by element, or through one table.
+std::array<double, 3> declared(ParallelPool *pool, const std::vector<std::array<int, 4>> &elements,
+                               int vertex_count, bool table) {
+  const auto count = static_cast<int>(elements.size());
+  const int element_type = parallel_new_type(pool, count);
+  const int vertex_type = parallel_new_type(pool, vertex_count);
+  EXPECT_EQ(parallel_begin_dependency(pool, element_type, vertex_type), 1);
+  if (table) {
+    EXPECT_EQ(parallel_add_dependency_table(pool, 4, elements[0].data()), 1);
+  } else {
+    for (int e = 1; e <= count; e++)
+      parallel_add_dependency(pool, 1, &e, 4, elements[std::size_t(e - 1)].data());
+  }
+  std::array<double, 3> statistics = {-1, -1, -1};
+  EXPECT_EQ(parallel_end_dependency(pool, statistics.data()), 1);
+  return statistics;
+}
+
+}  // namespace
+
+TEST(ParallelLoops, TableDeclarationSetsTheGroupsOfTheElementByElementOne) {
+  for (int workers : {1, 3}) {
+    Pool pool(workers);
+    ASSERT_EQ(parallel_set_options(pool, parallel_option_static, parallel_option_index_order, 0),
+              2);
+    // One vertex per group, several, and a strip whose passes alternate.
+    EXPECT_EQ(declared(pool, random_elements(6000, 1500, 8), 1500, true),
+              declared(pool, random_elements(6000, 1500, 8), 1500, false));
+    EXPECT_EQ(declared(pool, random_elements(20000, 9000, 9), 9000, true),
+              declared(pool, random_elements(20000, 9000, 9), 9000, false));
+    EXPECT_EQ(declared(pool, strip_elements(20000), 20003, true),
+              declared(pool, strip_elements(20000), 20003, false));
+  }
+}
+
+TEST(ParallelLoops, TableDeclarationRefusesBadIndicesAndKeepsWhatWasDeclared) {
+  Pool pool(4);
+  SharedVertices shared(4000, random_elements(8000, 4000, 10));
+  const int element_type = parallel_new_type(pool, 8000);
+  const int vertex_type = parallel_new_type(pool, 4000);
+  EXPECT_EQ(parallel_add_dependency_table(pool, 4, shared.elements[0].data()), 0);  // none open
+  ASSERT_EQ(parallel_begin_dependency(pool, element_type, vertex_type), 1);
+  EXPECT_EQ(parallel_add_dependency_table(pool, 0, shared.elements[0].data()), 0);
+  EXPECT_EQ(parallel_add_dependency_table(pool, 4, nullptr), 0);
+  auto bad = shared.elements;
+  bad[5000][2] = 4001;
+  EXPECT_EQ(parallel_add_dependency_table(pool, 4, bad[0].data()), 0);
+  // Declared first element by element, then through the table: both count.
+  const int first = 1;
+  ASSERT_EQ(parallel_add_dependency(pool, 1, &first, 4, shared.elements[0].data()), 1);
+  ASSERT_EQ(parallel_add_dependency_table(pool, 4, shared.elements[0].data()), 1);
+  ASSERT_EQ(parallel_end_dependency(pool, nullptr), 1);
+  EXPECT_GE(parallel_launch(pool, element_type, vertex_type, SharedVertices::run, &shared), 1.0f);
+  EXPECT_EQ(shared.conflicts.load(), 0);
+  EXPECT_EQ(shared.sums, shared.expected_sums(1));
 }
