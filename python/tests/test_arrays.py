@@ -9,6 +9,24 @@ import pytest
 import gridlume
 
 
+def run_in_threads(work, count):
+    """Runs work on count threads at once; the exceptions they raised."""
+    failures = []
+
+    def guarded():
+        try:
+            work()
+        except Exception as error:  # noqa: BLE001 - handed back to the test
+            failures.append(error)
+
+    threads = [threading.Thread(target=guarded) for _ in range(count)]
+    for thread in threads:
+        thread.start()
+    for thread in threads:
+        thread.join()
+    return failures
+
+
 class TestArraysReadBack:
     def test_dtypes_and_shapes(self, box_path):
         mesh = gridlume.read(box_path)
@@ -94,22 +112,14 @@ class TestThreads:
         read one at a time, and each answer is whole."""
         path = tmp_path / "cube.meshb"
         gridlume.write(path, cube)
-        results, failures = [], []
+        results = []
 
         def work():
-            try:
-                for _ in range(20):
-                    mesh = gridlume.read(path)
-                    results.append(mesh.quality("tetrahedron_volume").sum())
-            except Exception as error:  # noqa: BLE001 - reported below
-                failures.append(error)
+            for _ in range(20):
+                mesh = gridlume.read(path)
+                results.append(mesh.quality("tetrahedron_volume").sum())
 
-        threads = [threading.Thread(target=work) for _ in range(4)]
-        for thread in threads:
-            thread.start()
-        for thread in threads:
-            thread.join()
-        assert not failures
+        assert not run_in_threads(work, 4)
         assert len(results) == 80
         np.testing.assert_allclose(results, results[0])
 
@@ -126,21 +136,12 @@ def test_one_mesh_used_from_several_threads_at_once(cube):
     """Calls on one mesh wait for each other: its context serves one thread
     at a time."""
     expected = cube.quality("tetrahedron_aspect_ratio")
-    failures = []
 
     def work():
-        try:
-            for _ in range(20):
-                np.testing.assert_array_equal(cube.quality("tetrahedron_aspect_ratio"), expected)
-                assert cube.statistics("tetrahedron_volume")["tetrahedron.volume.count"] == len(
-                    expected)
-                assert cube.element_counts["tetrahedron"] == len(expected)
-        except Exception as error:  # noqa: BLE001 - reported below
-            failures.append(error)
+        for _ in range(20):
+            np.testing.assert_array_equal(cube.quality("tetrahedron_aspect_ratio"), expected)
+            assert cube.statistics("tetrahedron_volume")["tetrahedron.volume.count"] == len(
+                expected)
+            assert cube.element_counts["tetrahedron"] == len(expected)
 
-    threads = [threading.Thread(target=work) for _ in range(4)]
-    for thread in threads:
-        thread.start()
-    for thread in threads:
-        thread.join()
-    assert not failures
+    assert not run_in_threads(work, 4)
