@@ -2,6 +2,7 @@
 #include "highorder/renumbering.hpp"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <new>
 #include <utility>
@@ -145,6 +146,29 @@ void apply_vertex_numbers(ConversionState &state, const Vector<std::int32_t> &ne
   state.topology.elements.clear();
 }
 
+// Whether the input numbering is already what the worker numbering aims at:
+// the volume elements span on average at most two layers' worth of vertex
+// numbers, and consecutive elements start at most a layer apart. Such an
+// input (a mesh generator's own ordering, as a rule) is kept as it is:
+// renumbering it and back would cost more than the loops gain, and node
+// generation sweeps its hash through the same narrow window.
+bool already_coherent(const InternalMesh &mesh, std::int64_t layer) {
+  std::int64_t elements = 0, span = 0, step = 0;
+  for (int kind = first_volume_kind; kind <= last_kind; ++kind) {
+    const ElementArray &array = mesh.elements[kind];
+    std::int32_t previous_low = 0;
+    for (std::int32_t e = 1; e <= array.count; ++e) {
+      const std::int32_t *list = array.element(e);
+      const auto [low, high] = std::minmax_element(list, list + corner_counts[kind]);
+      span += *high - *low;
+      if (e > 1) step += std::abs(*low - previous_low);
+      previous_low = *low;
+    }
+    elements += array.count;
+  }
+  return elements > 0 && span <= 2 * layer * elements && step <= layer * elements;
+}
+
 }  // namespace
 
 void apply_vertex_numbers(ConversionState &state, const Vector<std::int32_t> &new_of_old) {
@@ -170,6 +194,7 @@ int renumber_for_workers(ConversionState &state, WorkerNumbering &numbering) noe
                      [&](int a, int b) { return high[a] - low[a] < high[b] - low[b]; });
     std::int64_t side = 1;
     while (side < largest_grid_side && (side + 1) * (side + 1) * (side + 1) <= count) ++side;
+    if (already_coherent(mesh, count / side)) return code_success;
     double scale[3];
     for (int c = 0; c < 3; ++c)
       scale[c] = high[c] > low[c] ? double(side) * (1.0 - 1e-9) / (high[c] - low[c]) : 0.0;

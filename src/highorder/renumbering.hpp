@@ -22,8 +22,9 @@ struct WorkerNumbering {
 // shortest side and layers along its longest side; the elements of each kind
 // by their smallest new vertex number. Neighbouring elements then fall in the
 // same or neighbouring blocks of the loops and share cache lines, and node
-// generation sweeps its hash through a narrow window. code_success or
-// code_failure.
+// generation sweeps its hash through a narrow window. An input whose
+// numbering already has that property is left as it is (`numbering` stays
+// inactive). code_success or code_failure.
 int renumber_for_workers(ConversionState &state, WorkerNumbering &numbering) noexcept;
 
 // Gives the input vertices and elements their numbers back and numbers the

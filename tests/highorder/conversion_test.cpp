@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <map>
@@ -14,6 +15,7 @@
 #include "highorder/element_quality.hpp"
 #include "highorder/element_shapes.hpp"
 #include "highorder/node_generation.hpp"
+#include "highorder/renumbering.hpp"
 #include "support/allocation_failure.hpp"
 #include "test_meshes.hpp"
 
@@ -111,44 +113,47 @@ TEST(HighOrderConversion, BentHexahedraStayValid) {
 }
 
 TEST(HighOrderConversion, PropagationModeMinusOneGivesStraightMidNodesOnAnyThreadCount) {
-  const TetMesh mesh = ball(5);
-  State one = converted(mesh, 1, -1);
-  const InternalMesh &m = one->mesh;
-  for (int kind : {kind_triangle, kind_tetrahedron}) {
-    const ElementArray &array = m.elements[kind];
-    const int edges = kind == kind_triangle ? 3 : 6;
-    static const int pairs[6][2] = {{0, 1}, {1, 2}, {2, 0}, {0, 3}, {1, 3}, {2, 3}};
-    for (std::int32_t e = 1; e <= array.count; ++e)
-      for (int i = 0; i < edges; ++i) {
-        const std::int32_t *list = array.element(e);
-        const double *a = m.vertex(list[pairs[i][0]]), *b = m.vertex(list[pairs[i][1]]);
-        const double *x = m.vertex(list[array.nodes_per_element - edges + i]);
-        for (int c = 0; c < 3; ++c) ASSERT_EQ(x[c], (a[c] + b[c]) / 2);
-      }
-  }
-  for (int threads : {2, 3, 1000}) {
-    State other = converted(mesh, threads, -1);
-    ASSERT_EQ(other->mesh.vertex_count, m.vertex_count);
-    for (std::int32_t v = 1; v <= m.vertex_count; ++v)
-      for (int c = 0; c < 3; ++c) ASSERT_EQ(other->mesh.vertex(v)[c], m.vertex(v)[c]) << threads;
-    for (int kind : {kind_triangle, kind_tetrahedron})
-      EXPECT_EQ(other->mesh.elements[kind].nodes, m.elements[kind].nodes) << threads;
+  // In the input's order and in none, which the workers renumber.
+  for (const TetMesh &mesh : {ball(5), scrambled(ball(5))}) {
+    State one = converted(mesh, 1, -1);
+    const InternalMesh &m = one->mesh;
+    for (int kind : {kind_triangle, kind_tetrahedron}) {
+      const ElementArray &array = m.elements[kind];
+      const int edges = kind == kind_triangle ? 3 : 6;
+      static const int pairs[6][2] = {{0, 1}, {1, 2}, {2, 0}, {0, 3}, {1, 3}, {2, 3}};
+      for (std::int32_t e = 1; e <= array.count; ++e)
+        for (int i = 0; i < edges; ++i) {
+          const std::int32_t *list = array.element(e);
+          const double *a = m.vertex(list[pairs[i][0]]), *b = m.vertex(list[pairs[i][1]]);
+          const double *x = m.vertex(list[array.nodes_per_element - edges + i]);
+          for (int c = 0; c < 3; ++c) ASSERT_EQ(x[c], (a[c] + b[c]) / 2);
+        }
+    }
+    for (int threads : {2, 3, 1000}) {
+      State other = converted(mesh, threads, -1);
+      ASSERT_EQ(other->mesh.vertex_count, m.vertex_count);
+      for (std::int32_t v = 1; v <= m.vertex_count; ++v)
+        for (int c = 0; c < 3; ++c) ASSERT_EQ(other->mesh.vertex(v)[c], m.vertex(v)[c]) << threads;
+      for (int kind : {kind_triangle, kind_tetrahedron})
+        EXPECT_EQ(other->mesh.elements[kind].nodes, m.elements[kind].nodes) << threads;
+    }
   }
 }
 
 TEST(HighOrderConversion, CurvedNumberingDoesNotDependOnTheThreadCount) {
-  const TetMesh mesh = shell(8);
-  State one = converted(mesh, 1);
-  State four = converted(mesh, 4);
-  EXPECT_EQ(four->mesh.elements[kind_tetrahedron].nodes,
-            one->mesh.elements[kind_tetrahedron].nodes);
-  EXPECT_EQ(four->mesh.elements[kind_triangle].nodes, one->mesh.elements[kind_triangle].nodes);
-  // The boundary is curved alike; inner nodes may be smoothed in another
-  // order, but stay valid.
-  for (std::int32_t node : one->mesh.elements[kind_triangle].nodes)
-    for (int c = 0; c < 3; ++c)
-      EXPECT_NEAR(four->mesh.vertex(node)[c], one->mesh.vertex(node)[c], 1e-12);
-  EXPECT_GT(smallest_jacobian(*four, kind_tetrahedron), 0.0);
+  for (const TetMesh &mesh : {shell(8), scrambled(shell(8))}) {
+    State one = converted(mesh, 1);
+    State four = converted(mesh, 4);
+    EXPECT_EQ(four->mesh.elements[kind_tetrahedron].nodes,
+              one->mesh.elements[kind_tetrahedron].nodes);
+    EXPECT_EQ(four->mesh.elements[kind_triangle].nodes, one->mesh.elements[kind_triangle].nodes);
+    // The boundary is curved alike; inner nodes may be smoothed in another
+    // order, but stay valid.
+    for (std::int32_t node : one->mesh.elements[kind_triangle].nodes)
+      for (int c = 0; c < 3; ++c)
+        EXPECT_NEAR(four->mesh.vertex(node)[c], one->mesh.vertex(node)[c], 1e-12);
+    EXPECT_GT(smallest_jacobian(*four, kind_tetrahedron), 0.0);
+  }
   // Hexahedra, whose centres are numbered after the edge and face nodes.
   State hexes_one(conversion_state_new()), hexes_two(conversion_state_new());
   import(hexahedra(3, true), *hexes_one);
@@ -321,6 +326,9 @@ TEST(HighOrderConversion, MemoryFailureAnywhereAnswersCode2AndLeaksNothing) {
           ASSERT_NE(state, nullptr);
           if (run == hexahedra_skin) {
             import(hexahedra(2, true), *state);
+          } else if (run == tetrahedra) {
+            // In no spatial order, so that the workers renumber it.
+            import(scrambled(ball(4)), *state);
           } else {
             import(ball(2), *state);
           }
@@ -386,13 +394,37 @@ TEST(HighOrderConversion, PrismAndPyramidMeshesConvertToValidElements) {
 // moves inner nodes by rounding (the test above). Any number of workers gives
 // the same mesh bit for bit.
 TEST(HighOrderConversion, DefaultConversionIsTheSameBitForBitOnTwoOrMoreWorkers) {
-  const TetMesh mesh = ball(16);
+  const TetMesh mesh = scrambled(ball(16));
   State two = converted(mesh, 2);
   State three = converted(mesh, 3);
   ASSERT_EQ(two->mesh.vertex_count, three->mesh.vertex_count);
   EXPECT_EQ(two->mesh.coordinates, three->mesh.coordinates);
   for (int kind : {kind_triangle, kind_tetrahedron})
     EXPECT_EQ(two->mesh.elements[kind].nodes, three->mesh.elements[kind].nodes);
+}
+
+// A mesh generator's own order is kept; an input in no order is renumbered
+// so that each element's vertices lie within a few layers of the grid.
+TEST(HighOrderConversion, WorkersRenumberOnlyAnInputWithoutSpatialOrder) {
+  for (bool scramble : {false, true}) {
+    State state(conversion_state_new());
+    import(scramble ? scrambled(ball(12)) : ball(12), *state);
+    state->thread_count = 2;
+    ASSERT_EQ(start_workers(*state), code_success);
+    WorkerNumbering numbering;
+    ASSERT_EQ(renumber_for_workers(*state, numbering), code_success);
+    EXPECT_EQ(numbering.active, scramble);
+    const ElementArray &tetrahedra = state->mesh.elements[kind_tetrahedron];
+    std::int64_t span = 0;
+    for (std::int32_t e = 1; e <= tetrahedra.count; ++e) {
+      const std::int32_t *list = tetrahedra.element(e);
+      span += *std::max_element(list, list + 4) - *std::min_element(list, list + 4);
+    }
+    // A layer of the 13^3 vertices holds 169 of them.
+    EXPECT_LT(span / tetrahedra.count, 2 * 169) << scramble;
+    ASSERT_EQ(restore_numbering(*state, numbering), code_success);
+    stop_workers(*state);
+  }
 }
 
 TEST(HighOrderConversion, AdjacencyBuiltOnTheWorkersIsTheSerialOne) {

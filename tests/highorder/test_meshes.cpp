@@ -104,6 +104,31 @@ TetMesh ball(int n) {
   return mesh;
 }
 
+TetMesh scrambled(TetMesh mesh) {
+  std::uint32_t seed = 12345;
+  auto shuffle = [&](auto &values) {
+    for (std::size_t i = values.size(); i > 1; --i) {
+      seed = seed * 1664525u + 1013904223u;
+      std::swap(values[i - 1], values[seed % i]);
+    }
+  };
+  std::vector<std::int32_t> new_of_old(mesh.vertices.size() + 1, 0);
+  for (std::size_t v = 1; v < new_of_old.size(); ++v) new_of_old[v] = std::int32_t(v);
+  auto tail = std::vector<std::int32_t>(new_of_old.begin() + 1, new_of_old.end());
+  shuffle(tail);
+  std::copy(tail.begin(), tail.end(), new_of_old.begin() + 1);
+  std::vector<std::array<double, 3>> vertices(mesh.vertices.size());
+  for (std::size_t v = 1; v < new_of_old.size(); ++v)
+    vertices[std::size_t(new_of_old[v] - 1)] = mesh.vertices[v - 1];
+  mesh.vertices = vertices;
+  for (auto &t : mesh.tetrahedra)
+    for (auto &v : t) v = new_of_old[std::size_t(v)];
+  for (auto &t : mesh.triangles)
+    for (auto &v : t) v = new_of_old[std::size_t(v)];
+  shuffle(mesh.tetrahedra);
+  return mesh;
+}
+
 TetMesh shell(int n) {
   const int low = n / 4, high = 3 * n / 4;
   TetMesh mesh = grid(n, [=](int i, int j, int k) {

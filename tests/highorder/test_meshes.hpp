@@ -26,6 +26,9 @@ TetMesh ball(int n);
 // side (n a multiple of 4) without its inner half, mapped radially. Its
 // inner boundary is concave seen from the volume.
 TetMesh shell(int n);
+// The same mesh with its vertices and tetrahedra numbered in a fixed
+// pseudo-random order, as an input without any spatial order comes.
+TetMesh scrambled(TetMesh mesh);
 // One cube cell as a hexahedron mesh of n^3 hexahedra on [0, 1]^3 bent
 // onto a quarter cylinder when `bend` is set; boundary quadrangles
 // included.
