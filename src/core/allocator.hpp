@@ -7,6 +7,7 @@
 #include <memory>
 #include <new>
 #include <string>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -36,6 +37,38 @@ struct Allocator {
 
 template <class T>
 using Vector = std::vector<T, Allocator<T>>;
+
+// The allocator of large arrays filled right after they are sized, often by
+// several threads each writing (and so first touching) its own part: sizing
+// without a value (resize(n), a vector of n) leaves the values unset, where
+// Vector would zero them all on the sizing thread first. Sizing with a value
+// fills as usual.
+template <class T>
+struct FillLaterAllocator : Allocator<T> {
+  using value_type = T;
+  template <class U>
+  struct rebind {
+    using other = FillLaterAllocator<U>;
+  };
+
+  FillLaterAllocator() noexcept = default;
+  template <class U>
+  FillLaterAllocator(const FillLaterAllocator<U> &) noexcept {}
+
+  template <class U>
+  void construct(U *place) noexcept(std::is_nothrow_default_constructible_v<U>) {
+    ::new (static_cast<void *>(place)) U;
+  }
+  template <class U, class... Args>
+  void construct(U *place, Args &&...args) {
+    ::new (static_cast<void *>(place)) U(std::forward<Args>(args)...);
+  }
+  template <class U>
+  bool operator==(const FillLaterAllocator<U> &) const noexcept { return true; }
+};
+
+template <class T>
+using FillLaterVector = std::vector<T, FillLaterAllocator<T>>;
 using String = std::basic_string<char, std::char_traits<char>, Allocator<char>>;
 
 // Releases a block of the allocator layer.

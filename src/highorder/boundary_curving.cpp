@@ -71,7 +71,7 @@ Vec one_sided_middle(Vec a, Vec b, Vec nb) {
   return middle + (1.0 / denominator) * (length2 * w * nb - (w * w) * d);
 }
 
-void store(Vector<double> &array, std::int32_t node, Vec p) {
+void store(FillLaterVector<double> &array, std::int32_t node, Vec p) {
   double *q = array.data() + 3 * std::size_t(node);
   q[0] = p.x;
   q[1] = p.y;

@@ -109,7 +109,7 @@ int curve_boundary_layer(ConversionState &state) noexcept {
 
 int record_initial_qualities(ConversionState &state) noexcept {
   try {
-    Vector<double> current(state.mesh.coordinates.begin(), state.mesh.coordinates.end());
+    FillLaterVector<double> current(state.mesh.coordinates.begin(), state.mesh.coordinates.end());
     std::copy(state.straight_coordinates.begin(), state.straight_coordinates.end(),
               state.mesh.coordinates.begin());
     evaluate_all_qualities(state);

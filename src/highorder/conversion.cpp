@@ -145,7 +145,8 @@ int run_steps(ConversionState &state) {
   if ((code = generate_nodes(state)) != code_success) return code;
   if ((code = register_element_loops(state)) != code_success) return code;
   try {
-    state.straight_coordinates = state.mesh.coordinates;
+    copy_on_workers(state, state.mesh.coordinates, state.straight_coordinates,
+                    state.mesh.coordinates.size());
     build_topology(state.mesh, state.topology, &state);
   } catch (const std::bad_alloc &) {
     return code_failure;
@@ -162,7 +163,8 @@ int run_steps(ConversionState &state) {
   if ((code = project_on_surface(state)) != code_success) return code;
 
   if (state.curve_propagation_mode == -1) {
-    state.mesh.coordinates = state.straight_coordinates;
+    copy_on_workers(state, state.straight_coordinates, state.mesh.coordinates,
+                    state.straight_coordinates.size());
   } else if ((code = curve_and_optimise(state)) != code_success) {
     return code;
   }

@@ -93,7 +93,7 @@ struct ConversionState {
   // The given second-order surface, or none.
   InternalMesh *surface = nullptr;
   // All vertex coordinates right after node generation (straight positions).
-  Vector<double> straight_coordinates;
+  FillLaterVector<double> straight_coordinates;
   Topology topology;
   // Per kind, per element: the latest quality, and the quality before the
   // boundary was curved (boundary-layer relaxation).

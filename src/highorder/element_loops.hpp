@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <type_traits>
 
 #include "highorder/conversion.hpp"
@@ -60,6 +61,21 @@ void run_range_loop(ConversionState &state, std::int64_t count, Kernel &&kernel)
         (*static_cast<std::remove_reference_t<Kernel> *>(user))(begin, end, worker);
       },
       &kernel);
+}
+
+// Makes `to` the first `count` values of `from`, copied on the workers: the
+// copy's pages are first touched by the worker writing them, so that they
+// share the page faults of a fresh array. Throws std::bad_alloc.
+template <class Values>
+void copy_on_workers(ConversionState &state, const Values &from, Values &to, std::size_t count) {
+  using T = typename Values::value_type;
+  if (&from == &to) return;
+  to.resize(count);
+  const T *source = from.data();
+  T *target = to.data();
+  run_range_loop(state, std::int64_t(count), [&](std::int64_t begin, std::int64_t end, int) {
+    std::memcpy(target + begin, source + begin, std::size_t(end - begin) * sizeof(T));
+  });
 }
 
 // Runs kernel(share) once for each share 0..shares - 1 (shares at most

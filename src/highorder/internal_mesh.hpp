@@ -73,7 +73,7 @@ constexpr std::int64_t nodes_per_element(int kind, std::int64_t order) noexcept 
 struct ElementArray {
   std::int32_t count = 0;
   std::int32_t nodes_per_element = 0;
-  Vector<std::int32_t> nodes;
+  FillLaterVector<std::int32_t> nodes;
   Vector<std::int32_t> tags;
   // Marks of the repair steps: [0] elements treated or good, [1] elements
   // put on a repair stack.
@@ -97,7 +97,7 @@ struct InternalMesh {
   std::int64_t surface_element_count = 0;
   std::int64_t volume_element_count = 0;
   // x, y, z of vertex i at coordinates[3 * i].
-  Vector<double> coordinates;
+  FillLaterVector<double> coordinates;
   Vector<std::int32_t> vertex_tags;
   std::array<ElementArray, kind_slots> elements;
 

@@ -9,28 +9,11 @@
 #include <new>
 
 #include "core/hash_table.hpp"
+#include "highorder/element_loops.hpp"
 #include "highorder/element_shapes.hpp"
 #include "highorder/report.hpp"
 
 namespace gridlume::highorder {
-
-std::array<std::int32_t, 3> edge_key(std::int32_t a, std::int32_t b) noexcept {
-  return {std::min(a, b), std::max(a, b), 0};
-}
-
-std::array<std::int32_t, 3> triangle_key(std::int32_t a, std::int32_t b, std::int32_t c) noexcept {
-  std::array<std::int32_t, 3> key = {a, b, c};
-  std::sort(key.begin(), key.end());
-  return key;
-}
-
-std::array<std::int32_t, 3> quadrangle_key(const std::int32_t (&cycle)[4]) noexcept {
-  int smallest = 0;
-  for (int i = 1; i < 4; ++i)
-    if (cycle[i] < cycle[smallest]) smallest = i;
-  const std::int32_t before = cycle[(smallest + 3) % 4], after = cycle[(smallest + 1) % 4];
-  return {cycle[smallest], std::min(before, after), cycle[(smallest + 2) % 4]};
-}
 
 std::int64_t sub_entity_pool_size(const InternalMesh &mesh) noexcept {
   // Distinct edges of a tetrahedral mesh number V + T + (boundary faces)/2
@@ -71,8 +54,10 @@ struct Generator {
   }
 };
 
-void average(const InternalMesh &mesh, const std::int32_t *nodes, const std::int8_t *local, int n,
-             double *out) {
+}  // namespace
+
+void corner_average(const InternalMesh &mesh, const std::int32_t *nodes, const std::int8_t *local, int n,
+             double *out) noexcept {
   out[0] = out[1] = out[2] = 0.0;
   for (int i = 0; i < n; ++i) {
     const double *p = mesh.vertex(nodes[local[i]]);
@@ -83,6 +68,8 @@ void average(const InternalMesh &mesh, const std::int32_t *nodes, const std::int
   for (int c = 0; c < 3; ++c) out[c] /= n;
 }
 
+namespace {
+
 // Fills the order-2 node list `out` of one element whose corners are `in`.
 bool fill_element(Generator &generator, int kind, const std::int32_t *in, std::int32_t *out) {
   const auto &shape = shapes::order2_shapes[kind];
@@ -92,13 +79,13 @@ bool fill_element(Generator &generator, int kind, const std::int32_t *in, std::i
   int slot = shape.corners;
   for (const auto &edge : shape.edges) {
     const std::int32_t a = out[edge[0]], b = out[edge[1]];
-    average(mesh, out, edge.data(), 2, position);
+    corner_average(mesh, out, edge.data(), 2, position);
     if ((out[slot++] = generator.node(edge_key(a, b), position)) == 0) return false;
   }
   slot = shape.first_face_node;
   for (const auto &face : shape.quadrangles) {
     const std::int32_t cycle[4] = {out[face[0]], out[face[1]], out[face[2]], out[face[3]]};
-    average(mesh, out, face.data(), 4, position);
+    corner_average(mesh, out, face.data(), 4, position);
     if ((out[slot++] = generator.node(quadrangle_key(cycle), position)) == 0) return false;
   }
   return true;
@@ -113,7 +100,7 @@ void add_centres(InternalMesh &mesh, int kind) {
   for (std::int32_t element = 1; element <= array.count; ++element) {
     std::int32_t *list = array.element(element);
     double position[3];
-    average(mesh, list, all_corners, shape.corners, position);
+    corner_average(mesh, list, all_corners, shape.corners, position);
     const std::int32_t created = append_vertex(mesh, position);
     if (created == 0) throw std::bad_alloc();
     list[shape.centre_node] = created;
@@ -134,6 +121,37 @@ std::int64_t expected_vertices(const InternalMesh &mesh) {
   return std::min<std::int64_t>(expected, INT32_MAX - 1);
 }
 
+// The generation on the caller's thread, elements in order. Throws
+// std::bad_alloc.
+int generate_in_order(InternalMesh &mesh, std::int32_t pool) {
+  Generator generator{mesh, {}};
+  // The pool is a bound; half as many buckets keep the chains short.
+  if (generator.table.create(std::max(pool / 2, 1), pool) != 0) return code_failure;
+  const std::int64_t expected = expected_vertices(mesh);
+  if (expected > mesh.vertex_capacity) {
+    mesh.coordinates.resize(3 * std::size_t(expected + 1), 0.0);
+    mesh.vertex_tags.resize(std::size_t(expected + 1), 0);
+    mesh.vertex_capacity = static_cast<std::int32_t>(expected);
+  }
+  for (int kind = kind_edge; kind <= last_kind; ++kind) {
+    ElementArray &array = mesh.elements[kind];
+    const int width = shapes::order2_shapes[kind].nodes;
+    // Every node of elements 1..count is written below.
+    FillLaterVector<std::int32_t> nodes(std::size_t(array.count + 1) * width);
+    std::fill_n(nodes.data(), width, 0);
+    for (std::int32_t element = 1; element <= array.count; ++element) {
+      if (!fill_element(generator, kind, array.element(element),
+                        nodes.data() + std::size_t(element) * width)) {
+        std::printf("%s\n", report::collision_table);
+        return code_generation_failure;
+      }
+    }
+    array.nodes.swap(nodes);
+    array.nodes_per_element = width;
+  }
+  return code_success;
+}
+
 }  // namespace
 
 int generate_nodes(ConversionState &state, std::int64_t pool_size) noexcept {
@@ -144,30 +162,10 @@ int generate_nodes(ConversionState &state, std::int64_t pool_size) noexcept {
   try {
     if (pool_size < 1) pool_size = sub_entity_pool_size(mesh);
     if (pool_size >= INT32_MAX) return code_failure;
-    Generator generator{mesh, {}};
-    const auto pool = static_cast<std::int32_t>(pool_size);
-    // The pool is a bound; half as many buckets keep the chains short.
-    if (generator.table.create(std::max(pool / 2, 1), pool) != 0) return code_failure;
-    const std::int64_t expected = expected_vertices(mesh);
-    if (expected > mesh.vertex_capacity) {
-      mesh.coordinates.resize(3 * std::size_t(expected + 1), 0.0);
-      mesh.vertex_tags.resize(std::size_t(expected + 1), 0);
-      mesh.vertex_capacity = static_cast<std::int32_t>(expected);
-    }
-    for (int kind = kind_edge; kind <= last_kind; ++kind) {
-      ElementArray &array = mesh.elements[kind];
-      const int width = shapes::order2_shapes[kind].nodes;
-      Vector<std::int32_t> nodes(std::size_t(array.count + 1) * width, 0);
-      for (std::int32_t element = 1; element <= array.count; ++element) {
-        if (!fill_element(generator, kind, array.element(element),
-                          nodes.data() + std::size_t(element) * width)) {
-          std::printf("%s\n", report::collision_table);
-          return code_generation_failure;
-        }
-      }
-      array.nodes.swap(nodes);
-      array.nodes_per_element = width;
-    }
+    const int code = worker_count(state) > 1 && !std::getenv("SERIAL")
+                         ? generate_nodes_on_workers(state, pool_size)
+                         : generate_in_order(mesh, static_cast<std::int32_t>(pool_size));
+    if (code != code_success) return code;
     for (int kind = kind_edge; kind <= last_kind; ++kind) add_centres(mesh, kind);
     mesh.order = state.target_order;
   } catch (const std::bad_alloc &) {

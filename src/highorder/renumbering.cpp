@@ -38,7 +38,7 @@ void counting_sort(const Vector<std::int32_t> &key, std::int32_t count, std::int
 // to array, and move the entries back into the array itself: the arrays'
 // memory is mapped already, and a fresh zero-filled array per permutation
 // would cost its page faults and its filling on the calling thread.
-using Scratch = Vector<unsigned char>;
+using Scratch = FillLaterVector<unsigned char>;
 
 // Copies values[0 .. count) into the scratch block (grown when short) on
 // the workers; the copy, read as values.
@@ -59,9 +59,10 @@ const T *stash(ConversionState &state, const T *values, std::size_t count, Scrat
 
 // Moves `width` values per entry: entry to(i) of `values` receives entry
 // from(i) of the array as it was, for i in 1..count.
-template <class T, class From, class To>
-void move_entries(ConversionState &state, Vector<T> &values, int width, std::int32_t count,
+template <class Values, class From, class To>
+void move_entries(ConversionState &state, Values &values, int width, std::int32_t count,
                   From from, To to, Scratch &scratch) {
+  using T = typename Values::value_type;
   if (values.empty()) return;
   const T *old = stash(state, values.data(), values.size(), scratch);
   T *target = values.data();
@@ -95,8 +96,8 @@ void permute_elements(ConversionState &state, int kind, const Vector<std::int32_
 }
 
 // Moves entry v (of `width` values) of `values` to entry new_of_old[v].
-template <class T>
-void permute_entries(ConversionState &state, Vector<T> &values,
+template <class Values>
+void permute_entries(ConversionState &state, Values &values,
                      const Vector<std::int32_t> &new_of_old, std::int32_t count, int width,
                      Scratch &scratch) {
   move_entries(

@@ -69,22 +69,28 @@ void build_adjacency_parallel(ConversionState &state, Topology &topology, int sh
   const InternalMesh &mesh = state.mesh;
   const std::size_t nodes = std::size_t(mesh.vertex_count);
   const std::int64_t total = mesh.volume_element_count;
-  Vector<Vector<std::int32_t>> counts{std::size_t(shares)};
-  for (auto &count : counts) count.assign(nodes + 1, 0);
+  // The large arrays are sized unset and first written on the workers.
+  Vector<FillLaterVector<std::int32_t>> counts{std::size_t(shares)};
+  for (auto &count : counts) count.resize(nodes + 1);
   auto share_range = [&](int share) {
     return std::pair{share * total / shares, (share + 1) * total / shares};
   };
   run_share_loop(state, shares, [&](int share) {
     std::int32_t *count = counts[std::size_t(share)].data();
+    std::fill_n(count, nodes + 1, 0);
     const auto [begin, end] = share_range(share);
     visit_sequence(mesh, begin, end,
                    [&](std::int32_t node, std::uint32_t) { ++count[std::size_t(node)]; });
   });
-  topology.offsets.assign(nodes + 2, 0);
+  topology.offsets.resize(nodes + 2);
   std::int64_t *offsets = topology.offsets.data();
+  offsets[0] = 0;
   run_range_loop(state, std::int64_t(nodes) + 1, [&](std::int64_t begin, std::int64_t end, int) {
-    for (std::int64_t n = begin; n < end; ++n)
-      for (const auto &count : counts) offsets[n + 1] += count[std::size_t(n)];
+    for (std::int64_t n = begin; n < end; ++n) {
+      std::int64_t sum = 0;
+      for (const auto &count : counts) sum += count[std::size_t(n)];
+      offsets[n + 1] = sum;
+    }
   });
   for (std::size_t n = 1; n <= nodes + 1; ++n) offsets[n] += offsets[n - 1];
   // The counts become each share's next place in every node's list.
@@ -98,7 +104,8 @@ void build_adjacency_parallel(ConversionState &state, Topology &topology, int sh
       }
     }
   });
-  topology.elements.assign(std::size_t(offsets[nodes + 1]), 0);
+  // Every place is written once below.
+  topology.elements.resize(std::size_t(offsets[nodes + 1]));
   std::uint32_t *elements = topology.elements.data();
   run_share_loop(state, shares, [&](int share) {
     std::int32_t *place = counts[std::size_t(share)].data();
@@ -252,8 +259,11 @@ void build_topology(const InternalMesh &mesh, Topology &topology, ConversionStat
     topology.node_flags[std::size_t(node)] |= boundary_node;
   for (std::int32_t node : topology.quadrangle_nodes)
     topology.node_flags[std::size_t(node)] |= boundary_node;
-  topology.curved.assign(mesh.coordinates.begin(),
-                         mesh.coordinates.begin() + 3 * (std::size_t(mesh.vertex_count) + 1));
+  const std::size_t coordinate_count = 3 * (std::size_t(mesh.vertex_count) + 1);
+  if (state != nullptr)
+    copy_on_workers(*state, mesh.coordinates, topology.curved, coordinate_count);
+  else
+    topology.curved.assign(mesh.coordinates.begin(), mesh.coordinates.begin() + coordinate_count);
 }
 
 }  // namespace gridlume::highorder

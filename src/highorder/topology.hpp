@@ -30,8 +30,8 @@ inline constexpr std::uint8_t ridge_node = 2;     // mid-node of a ridge of the 
 struct Topology {
   // Volume elements around high-order node n: elements[offsets[n] ..
   // offsets[n + 1]). Corners never move, so their ranges are empty.
-  Vector<std::int64_t> offsets;
-  Vector<std::uint32_t> elements;
+  FillLaterVector<std::int64_t> offsets;
+  FillLaterVector<std::uint32_t> elements;
   // Boundary faces, 0-based, each outward from the volume element it bounds
   // (for a face between two elements, the one of smaller tag): triangles of
   // 6 nodes, quadrangles of 9, with their tags.
@@ -45,7 +45,7 @@ struct Topology {
   Vector<std::uint8_t> node_flags;
   // The position of every boundary node on the curved description of the
   // boundary (3 per node; other nodes keep their straight position).
-  Vector<double> curved;
+  FillLaterVector<double> curved;
 
   const std::uint32_t *begin(std::int32_t node) const noexcept {
     return elements.data() + offsets[std::size_t(node)];

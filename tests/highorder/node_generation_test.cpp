@@ -4,12 +4,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <set>
 
 #include "core/hash_keys.hpp"
 #include "highorder/conversion.hpp"
+#include "highorder/element_loops.hpp"
 #include "test_meshes.hpp"
 
 using namespace gridlume::highorder;
@@ -113,4 +116,52 @@ TEST(HighOrderNodeGeneration, PoolBoundHoldsEveryEdgeOfTheTestMeshes) {
     ASSERT_EQ(generate_nodes(*state), code_success);
     EXPECT_LE(state->mesh.vertex_count - linear, pool);
   }
+}
+
+// The generation cut into shares on the workers numbers and places every
+// node exactly as the serial one, whatever the number of shares, on meshes
+// with quadrangular faces (nodes at face centres, summed from the first
+// element that names the face) and on an input without spatial order.
+TEST(HighOrderNodeGeneration, SharesOnTheWorkersGiveTheSerialNodesBitForBit) {
+  auto fill = [](State &state, int mesh) {
+    switch (mesh) {
+      case 0: import(scrambled(ball(16)), *state); break;
+      case 1: import(split_hexahedra(12, true), *state); break;
+      case 2: import(split_hexahedra(10, false), *state); break;
+      default: import(hexahedra(14, true), *state); break;
+    }
+  };
+  for (int mesh = 0; mesh < 4; ++mesh) {
+    State serial(conversion_state_new());
+    fill(serial, mesh);
+    ASSERT_EQ(generate_nodes(*serial), code_success);
+    for (int threads : {2, 3, 5}) {
+      State shared(conversion_state_new());
+      fill(shared, mesh);
+      shared->thread_count = threads;
+      ASSERT_EQ(start_workers(*shared), code_success);
+      ASSERT_EQ(generate_nodes(*shared), code_success);
+      stop_workers(*shared);
+      const InternalMesh &a = serial->mesh, &b = shared->mesh;
+      ASSERT_EQ(b.vertex_count, a.vertex_count) << mesh << " " << threads;
+      EXPECT_EQ(0, std::memcmp(a.coordinates.data(), b.coordinates.data(),
+                               3 * (std::size_t(a.vertex_count) + 1) * sizeof(double)))
+          << mesh << " " << threads;
+      for (int kind = kind_edge; kind <= last_kind; ++kind) {
+        ASSERT_EQ(b.elements[kind].nodes_per_element, a.elements[kind].nodes_per_element);
+        EXPECT_TRUE(std::equal(a.elements[kind].nodes.begin(), a.elements[kind].nodes.end(),
+                               b.elements[kind].nodes.begin(), b.elements[kind].nodes.end()))
+            << mesh << " " << threads << " kind " << kind;
+      }
+    }
+  }
+  // An exhausted pool is found whichever share meets it.
+  State small(conversion_state_new());
+  fill(small, 0);
+  small->thread_count = 3;
+  ASSERT_EQ(start_workers(*small), code_success);
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(generate_nodes(*small, 20000), code_generation_failure);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "The collision table ran out of buckets\n");
+  stop_workers(*small);
 }
