@@ -110,9 +110,11 @@ void derive_curved_boundary(ConversionState &state) {
   const std::int32_t first_node = mesh.linear_vertex_count + 1;
   const std::size_t generated = std::size_t(mesh.vertex_count - mesh.linear_vertex_count) + 1;
 
-  // The faces along each boundary edge, by its mid-node.
+  // The faces along each boundary edge, by its mid-node: the first
+  // edge_faces[slot] (at most 2) entries of edge_face[slot] are set, and only
+  // those are read.
   Vector<std::uint8_t> edge_faces(generated, 0);
-  Vector<std::array<std::int32_t, 2>> edge_face(generated, {-1, -1});
+  FillLaterVector<std::array<std::int32_t, 2>> edge_face(generated);
   Vector<Vec> face_normal(std::size_t(faces) + 1, Vec{0, 0, 0});
   for (std::int32_t f = 0; f < faces; ++f) {
     face_normal[std::size_t(f)] = surface.normal(f);

@@ -153,19 +153,40 @@ void apply_vertex_numbers(ConversionState &state, const Vector<std::int32_t> &ne
 // input (a mesh generator's own ordering, as a rule) is kept as it is:
 // renumbering it and back would cost more than the loops gain, and node
 // generation sweeps its hash through the same narrow window.
-bool already_coherent(const InternalMesh &mesh, std::int64_t layer) {
-  std::int64_t elements = 0, span = 0, step = 0;
+bool already_coherent(ConversionState &state, std::int64_t layer) {
+  const InternalMesh &mesh = state.mesh;
+  // Sums by share of the volume elements, written once by their share.
+  const int shares = worker_count(state);
+  Vector<std::int64_t> spans(std::size_t(shares), 0), steps(std::size_t(shares), 0);
+  std::int64_t elements = 0;
   for (int kind = first_volume_kind; kind <= last_kind; ++kind) {
     const ElementArray &array = mesh.elements[kind];
-    std::int32_t previous_low = 0;
-    for (std::int32_t e = 1; e <= array.count; ++e) {
+    const int corners = corner_counts[kind];
+    auto low_of = [&](std::int32_t e) {
       const std::int32_t *list = array.element(e);
-      const auto [low, high] = std::minmax_element(list, list + corner_counts[kind]);
-      span += *high - *low;
-      if (e > 1) step += std::abs(*low - previous_low);
-      previous_low = *low;
-    }
+      return *std::min_element(list, list + corners);
+    };
+    run_share_loop(state, shares, [&](int share) {
+      const auto first = std::int32_t(std::int64_t(share) * array.count / shares) + 1;
+      const auto last = std::int32_t(std::int64_t(share + 1) * array.count / shares);
+      std::int64_t span = 0, step = 0;
+      std::int32_t previous_low = first > 1 ? low_of(first - 1) : 0;
+      for (std::int32_t e = first; e <= last; ++e) {
+        const std::int32_t *list = array.element(e);
+        const auto [low, high] = std::minmax_element(list, list + corners);
+        span += *high - *low;
+        if (e > 1) step += std::abs(*low - previous_low);
+        previous_low = *low;
+      }
+      spans[std::size_t(share)] += span;
+      steps[std::size_t(share)] += step;
+    });
     elements += array.count;
+  }
+  std::int64_t span = 0, step = 0;
+  for (int share = 0; share < shares; ++share) {
+    span += spans[std::size_t(share)];
+    step += steps[std::size_t(share)];
   }
   return elements > 0 && span <= 2 * layer * elements && step <= layer * elements;
 }
@@ -195,7 +216,7 @@ int renumber_for_workers(ConversionState &state, WorkerNumbering &numbering) noe
                      [&](int a, int b) { return high[a] - low[a] < high[b] - low[b]; });
     std::int64_t side = 1;
     while (side < largest_grid_side && (side + 1) * (side + 1) * (side + 1) <= count) ++side;
-    if (already_coherent(mesh, count / side)) return code_success;
+    if (already_coherent(state, count / side)) return code_success;
     double scale[3];
     for (int c = 0; c < 3; ++c)
       scale[c] = high[c] > low[c] ? double(side) * (1.0 - 1e-9) / (high[c] - low[c]) : 0.0;

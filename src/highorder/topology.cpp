@@ -82,17 +82,33 @@ void build_adjacency_parallel(ConversionState &state, Topology &topology, int sh
     visit_sequence(mesh, begin, end,
                    [&](std::int32_t node, std::uint32_t) { ++count[std::size_t(node)]; });
   });
+  // Offsets: each share sums its range of nodes, then adds the total of the
+  // ranges before it.
   topology.offsets.resize(nodes + 2);
   std::int64_t *offsets = topology.offsets.data();
   offsets[0] = 0;
-  run_range_loop(state, std::int64_t(nodes) + 1, [&](std::int64_t begin, std::int64_t end, int) {
-    for (std::int64_t n = begin; n < end; ++n) {
-      std::int64_t sum = 0;
-      for (const auto &count : counts) sum += count[std::size_t(n)];
+  auto node_range = [&](int share) {
+    return std::pair{std::size_t(share) * (nodes + 1) / std::size_t(shares),
+                     std::size_t(share + 1) * (nodes + 1) / std::size_t(shares)};
+  };
+  Vector<std::int64_t> range_totals(std::size_t(shares) + 1, 0);
+  run_share_loop(state, shares, [&](int share) {
+    const auto [begin, end] = node_range(share);
+    std::int64_t sum = 0;
+    for (std::size_t n = begin; n < end; ++n) {
+      for (const auto &count : counts) sum += count[n];
       offsets[n + 1] = sum;
     }
+    range_totals[std::size_t(share) + 1] = sum;
   });
-  for (std::size_t n = 1; n <= nodes + 1; ++n) offsets[n] += offsets[n - 1];
+  for (int share = 1; share <= shares; ++share)
+    range_totals[std::size_t(share)] += range_totals[std::size_t(share) - 1];
+  run_share_loop(state, shares, [&](int share) {
+    const auto [begin, end] = node_range(share);
+    const std::int64_t before = range_totals[std::size_t(share)];
+    if (before != 0)
+      for (std::size_t n = begin; n < end; ++n) offsets[n + 1] += before;
+  });
   // The counts become each share's next place in every node's list.
   run_range_loop(state, std::int64_t(nodes) + 1, [&](std::int64_t begin, std::int64_t end, int) {
     for (std::int64_t n = begin; n < end; ++n) {
