@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "element_kinds.hpp"
+#include "prefault.hpp"
 
 namespace gridlume_python {
 
@@ -105,8 +106,12 @@ void Mesh::load_points() {
   std::int32_t *tag_data = tags.mutable_data();
   {
     py::gil_scoped_release release;
+    Prefault prefault({bytes_of(coordinates, std::size_t(count) * dimension),
+                       bytes_of(tag_data, std::size_t(count))},
+                      std::size_t(count));
     std::lock_guard guard(context_->mutex());
     for (int i = 1; i <= count && failure.status == GRIDLUME_STATUS_OK; ++i) {
+      if (i % Prefault::report_step == 0) prefault.reached(std::size_t(i));
       double xyz[3] = {0.0, 0.0, 0.0};
       // A 3D point lands in place; a 2D one drops its z.
       double *target = dimension == 3 ? coordinates + std::size_t(i - 1) * 3 : xyz;
@@ -155,9 +160,13 @@ void Mesh::load_cells() {
     int odd_length = 0;
     {
       py::gil_scoped_release release;
+      Prefault prefault({bytes_of(vertex_data, std::size_t(count) * corners),
+                         bytes_of(tag_data, std::size_t(count))},
+                        std::size_t(count));
       std::lock_guard guard(context_->mutex());
       const std::string name(kind.library_name);
       for (int i = 1; i <= count && failure.status == GRIDLUME_STATUS_OK; ++i) {
+        if (i % Prefault::report_step == 0) prefault.reached(std::size_t(i));
         std::int32_t *row = vertex_data + std::size_t(i - 1) * corners;
         failure.record(kind.get_vertices(handle_, i, row), [&] {
           return std::string("cannot read the vertices of " + name + " " + std::to_string(i));

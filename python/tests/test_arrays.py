@@ -106,6 +106,45 @@ class TestMeshFromArrays:
             gridlume.Mesh(np.zeros((3, 3)), {}, point_tags=[1, 2])
 
 
+class TestLargeArrays:
+    """Arrays of many megabytes are filled while a second thread faults their
+    pages in from the far end; what is read back must be what was given, up
+    to the last element."""
+
+    def test_three_dimensional_points_and_tetrahedra(self):
+        rng = np.random.default_rng(7)
+        points = rng.random((400_000, 3))
+        tetra = rng.integers(0, len(points), size=(2_200_000, 4))
+        point_tags = rng.integers(-5, 5, size=len(points))
+        tetra_tags = rng.integers(0, 1000, size=len(tetra))
+        mesh = gridlume.Mesh(points, {"tetra": tetra}, point_tags=point_tags,
+                             cell_tags={"tetra": tetra_tags})
+        np.testing.assert_array_equal(mesh.points, points)
+        np.testing.assert_array_equal(mesh.point_tags, point_tags)
+        np.testing.assert_array_equal(mesh.cells["tetra"], tetra)
+        np.testing.assert_array_equal(mesh.cell_tags["tetra"], tetra_tags)
+
+    def test_two_dimensional_points_drop_their_z(self):
+        rng = np.random.default_rng(8)
+        points = rng.random((700_000, 2))
+        triangles = rng.integers(0, len(points), size=(10, 3))
+        mesh = gridlume.Mesh(points, {"triangle": triangles})
+        np.testing.assert_array_equal(mesh.points, points)
+
+    def test_second_order_elements_after_many_linear_ones(self):
+        rng = np.random.default_rng(9)
+        points = rng.random((1000, 3))
+        tetra = rng.integers(0, len(points), size=(1_500_000, 4))
+        tetra10 = rng.integers(0, len(points), size=(5, 10))
+        mesh = gridlume.Mesh(points, {"tetra": tetra, "tetra10": tetra10},
+                             cell_tags={"tetra10": np.arange(1, 6)})
+        assert list(mesh.cells) == ["tetra", "tetra10"]
+        np.testing.assert_array_equal(mesh.cells["tetra"], tetra)
+        np.testing.assert_array_equal(mesh.cells["tetra10"], tetra10)
+        np.testing.assert_array_equal(mesh.cell_tags["tetra10"], np.arange(1, 6))
+        assert not mesh.cell_tags["tetra"].any()
+
+
 class TestThreads:
     def test_meshes_are_read_and_measured_from_several_threads(self, tmp_path, cube):
         """The calls release the interpreter lock; keyword files are still
