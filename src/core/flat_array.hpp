@@ -20,6 +20,21 @@ T *allocate_zeroed(std::size_t count) noexcept {
   return static_cast<T *>(gridlume_calloc(std::max<std::size_t>(count, 1), sizeof(T)));
 }
 
+// The same with the zeroes written: every page of the array is then written
+// before it is read. Bucket heads are read before they are written, and a
+// first read of a fresh page maps the kernel's shared zero page, so that the
+// first write faults a second time (and, with other threads of the process
+// running, interrupts their processors to flush the stale mapping).
+template <class T>
+T *allocate_written_zeroes(std::size_t count) noexcept {
+  static_assert(std::is_trivially_copyable_v<T>);
+  count = std::max<std::size_t>(count, 1);
+  if (count > std::size_t(-1) / sizeof(T)) return nullptr;
+  T *array = static_cast<T *>(gridlume_malloc(count * sizeof(T)));
+  if (array != nullptr) std::memset(static_cast<void *>(array), 0, count * sizeof(T));
+  return array;
+}
+
 // A new array of `new_count` values holding the first values of `array`
 // (which has `old_count`), the rest zero. The old array is left alone, so a
 // caller replacing several arrays can keep all of them when one fails.

@@ -40,7 +40,7 @@ int HashedIndexTable<KeyKind, Growth>::create(std::int32_t bucket_count,
   HashedIndexTable built;
   built.keys_ = allocate_zeroed<Key>(slots_for(capacity));
   built.next_ = allocate_zeroed<std::int32_t>(slots_for(capacity));
-  built.heads_ = allocate_zeroed<std::int32_t>(static_cast<std::size_t>(bucket_count));
+  built.heads_ = allocate_written_zeroes<std::int32_t>(static_cast<std::size_t>(bucket_count));
   if (built.keys_ == nullptr || built.next_ == nullptr || built.heads_ == nullptr)
     return GRIDLUME_STATUS_NO_MEMORY;
   built.capacity_ = capacity;

@@ -98,7 +98,7 @@ struct InternalMesh {
   std::int64_t volume_element_count = 0;
   // x, y, z of vertex i at coordinates[3 * i].
   FillLaterVector<double> coordinates;
-  Vector<std::int32_t> vertex_tags;
+  FillLaterVector<std::int32_t> vertex_tags;
   std::array<ElementArray, kind_slots> elements;
 
   double *vertex(std::int32_t index) noexcept {

@@ -28,11 +28,17 @@ inline constexpr int generation_share_limit = 8;
 struct Share {
   std::int64_t begin = 0, end = 0;  // in the sequence of all elements
   OrderedTripleTable table;
-  // Local number -> number over the whole mesh (share 0: the same).
-  Vector<std::int32_t> numbers;
+  // Local number -> number over the whole mesh; empty for share 0, whose
+  // numbers are its local ones.
+  FillLaterVector<std::int32_t> numbers;
   // Sub-entities first met in the shares before this one.
   std::int32_t base = 0;
   bool exhausted = false;
+  bool failed = false;  // no memory for the table
+
+  std::int32_t number(std::int32_t local) const noexcept {
+    return numbers.empty() ? local : numbers[std::size_t(local)];
+  }
   // Each share's table counts its insertions: the shares of two workers
   // must not share a cache line.
   char separation[64] = {};
@@ -86,10 +92,13 @@ void place_nodes(InternalMesh &mesh, FillLaterVector<std::int32_t> (&lists)[kind
   const std::int32_t linear = mesh.linear_vertex_count;
   std::int32_t seen = 0;  // local numbers appear in increasing order
   auto node = [&](std::int32_t *out, std::int32_t &slot_value, const std::int8_t *local, int n) {
-    const std::int32_t number = share.numbers[std::size_t(slot_value)];
+    const std::int32_t number = share.number(slot_value);
     if (slot_value == seen + 1) {
       ++seen;
-      if (number > share.base) corner_average(mesh, out, local, n, mesh.vertex(linear + number));
+      if (number > share.base) {
+        corner_average(mesh, out, local, n, mesh.vertex(linear + number));
+        mesh.vertex_tags[std::size_t(linear + number)] = 0;
+      }
     }
     slot_value = linear + number;
   };
@@ -104,26 +113,28 @@ void place_nodes(InternalMesh &mesh, FillLaterVector<std::int32_t> (&lists)[kind
 }
 
 // Numbers over the whole mesh for the sub-entities of share s, once the
-// shares before it have theirs. Returns the number of sub-entities first
-// met in shares 0..s.
+// shares before it have theirs. Share 0 keeps its local numbers (and no
+// table of them). Returns the number of sub-entities first met in shares
+// 0..s.
 std::int32_t number_share(ConversionState &state, Share *shares, int s, std::int32_t before) {
   Share &share = shares[s];
   const std::int32_t count = share.table.count();
-  share.numbers.assign(std::size_t(count) + 1, 0);
   share.base = before;
+  if (s == 0) return count;
+  // Every entry is written by the lookups.
+  share.numbers.resize(std::size_t(count) + 1);
   std::int32_t *numbers = share.numbers.data();
-  if (s > 0) {
-    run_range_loop(state, count, [&](std::int64_t begin, std::int64_t end, int) {
-      for (auto local = std::int32_t(begin + 1); local <= end; ++local) {
-        const auto &key = share.table.key(local);
-        for (int r = 0; r < s; ++r)
-          if (const std::int32_t found = shares[r].table.find(key); found != 0) {
-            numbers[local] = shares[r].numbers[std::size_t(found)];
-            break;
-          }
-      }
-    });
-  }
+  numbers[0] = 0;
+  run_range_loop(state, count, [&](std::int64_t begin, std::int64_t end, int) {
+    for (auto local = std::int32_t(begin + 1); local <= end; ++local) {
+      const auto &key = share.table.key(local);
+      std::int32_t number = 0;
+      for (int r = 0; r < s && number == 0; ++r)
+        if (const std::int32_t found = shares[r].table.find(key); found != 0)
+          number = shares[r].number(found);
+      numbers[local] = number;
+    }
+  });
   std::int32_t next = before;
   for (std::int32_t local = 1; local <= count; ++local)
     if (numbers[local] == 0) numbers[local] = ++next;
@@ -146,10 +157,6 @@ int generate_nodes_on_workers(ConversionState &state, std::int64_t pool_size) no
       Share &share = shares[std::size_t(s)];
       share.begin = s * total / share_count;
       share.end = (s + 1) * total / share_count;
-      // Every share may meet up to the whole pool; its buckets are sized for
-      // its part of the sub-entities.
-      if (share.table.create(std::max(pool / (2 * share_count), 1), pool) != 0)
-        return code_failure;
     }
     // Each share writes every node of its elements, first touching its part.
     FillLaterVector<std::int32_t> lists[kind_slots];
@@ -159,8 +166,17 @@ int generate_nodes_on_workers(ConversionState &state, std::int64_t pool_size) no
       std::fill_n(lists[kind].data(), width, 0);
     }
 
-    run_share_loop(state, share_count,
-                   [&](int s) { number_locally(mesh, lists, shares[std::size_t(s)]); });
+    // Each share creates its table on its worker, which writes its buckets
+    // first. Every share may meet up to the whole pool; its buckets are sized
+    // for its part of the sub-entities.
+    const std::int32_t buckets = std::max(pool / (2 * share_count), 1);
+    run_share_loop(state, share_count, [&](int s) {
+      Share &share = shares[std::size_t(s)];
+      share.failed = share.table.create(buckets, pool) != 0;
+      if (!share.failed) number_locally(mesh, lists, share);
+    });
+    for (const Share &share : shares)
+      if (share.failed) return code_failure;
     std::int32_t created = 0;
     bool exhausted = false;
     for (int s = 0; s < share_count && !exhausted; ++s) {
@@ -177,9 +193,9 @@ int generate_nodes_on_workers(ConversionState &state, std::int64_t pool_size) no
     const std::int64_t vertex_count = std::int64_t(mesh.linear_vertex_count) + created;
     if (vertex_count >= INT32_MAX) return code_failure;
     if (vertex_count > mesh.vertex_capacity) {
-      // Every new node's position is written when it is placed.
+      // Every new node's position and tag are written when it is placed.
       mesh.coordinates.resize(3 * std::size_t(vertex_count + 1));
-      mesh.vertex_tags.resize(std::size_t(vertex_count + 1), 0);
+      mesh.vertex_tags.resize(std::size_t(vertex_count + 1));
       mesh.vertex_capacity = static_cast<std::int32_t>(vertex_count);
     }
     mesh.vertex_count = static_cast<std::int32_t>(vertex_count);
