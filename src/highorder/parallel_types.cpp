@@ -269,6 +269,9 @@ void declare_blocks(int first, int last, int, void *user) {
   if (!work.full.empty()) {
     std::uint64_t *words = work.full.data() + block * std::size_t(work.type->group_word_count);
     bool valid = true;
+    // Neighbouring entries mostly fall in the group just set: skipping it
+    // spares a read-modify-write that waits for the previous one.
+    std::int32_t last_group = -1;
     for (std::size_t i = 0; i < entries; i++) {
       const int index = row[i];
       if (index < 1 || index > work.dependent_count) {
@@ -276,6 +279,8 @@ void declare_blocks(int first, int last, int, void *user) {
         break;
       }
       const std::int32_t group = work.group_of(index);
+      if (group == last_group) continue;
+      last_group = group;
       words[group / bits_per_word] |= std::uint64_t(1) << (group % bits_per_word);
     }
     work.low[block] = valid ? 0 : 1;
@@ -296,8 +301,11 @@ void declare_blocks(int first, int last, int, void *user) {
   }
   BlockGroups &groups = (*work.groups)[block];
   std::uint64_t *words = groups.words.data();
+  std::int32_t last_group = -1;
   for (std::size_t i = 0; i < entries; i++) {
     const std::int32_t group = work.group_of(row[i]);
+    if (group == last_group) continue;
+    last_group = group;
     words[group / bits_per_word - groups.first_word] |= std::uint64_t(1) << (group % bits_per_word);
   }
   std::int32_t bits = 0;

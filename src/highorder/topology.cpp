@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
 #include <utility>
 #include <new>
 
@@ -271,15 +272,14 @@ void build_topology(const InternalMesh &mesh, Topology &topology, ConversionStat
   orient_faces(mesh, topology, topology.triangle_nodes, topology.triangle_count, 3, 6);
   orient_faces(mesh, topology, topology.quadrangle_nodes, topology.quadrangle_count, 4, 9);
   topology.node_flags.assign(std::size_t(mesh.vertex_count) + 1, 0);
-  for (std::int32_t node : topology.triangle_nodes)
-    topology.node_flags[std::size_t(node)] |= boundary_node;
-  for (std::int32_t node : topology.quadrangle_nodes)
-    topology.node_flags[std::size_t(node)] |= boundary_node;
-  const std::size_t coordinate_count = 3 * (std::size_t(mesh.vertex_count) + 1);
-  if (state != nullptr)
-    copy_on_workers(*state, mesh.coordinates, topology.curved, coordinate_count);
-  else
-    topology.curved.assign(mesh.coordinates.begin(), mesh.coordinates.begin() + coordinate_count);
+  // The curved positions start at the straight ones, at boundary nodes only.
+  topology.curved.resize(3 * (std::size_t(mesh.vertex_count) + 1));
+  for (const Vector<std::int32_t> *nodes : {&topology.triangle_nodes, &topology.quadrangle_nodes})
+    for (std::int32_t node : *nodes) {
+      topology.node_flags[std::size_t(node)] |= boundary_node;
+      std::memcpy(topology.curved.data() + 3 * std::size_t(node), mesh.vertex(node),
+                  3 * sizeof(double));
+    }
 }
 
 }  // namespace gridlume::highorder

@@ -44,7 +44,8 @@ struct Topology {
   // Per node (1..vertex count).
   Vector<std::uint8_t> node_flags;
   // The position of every boundary node on the curved description of the
-  // boundary (3 per node; other nodes keep their straight position).
+  // boundary (3 per node). Only boundary nodes have one: the entries of the
+  // other nodes are unset and never read.
   FillLaterVector<double> curved;
 
   const std::uint32_t *begin(std::int32_t node) const noexcept {
