@@ -45,16 +45,31 @@ int check_surface_numbering(const ConversionState &state) {
   return code_success;
 }
 
-// Every element of an order-1 mesh names vertices that exist.
-bool elements_name_vertices(const InternalMesh &mesh) {
+// Every element of an order-1 mesh names vertices that exist (checked on
+// the workers when there are).
+bool elements_name_vertices(ConversionState &state) {
+  const InternalMesh &mesh = state.mesh;
+  const int shares = worker_count(state);
   for (int kind = kind_edge; kind <= last_kind; ++kind) {
     const ElementArray &array = mesh.elements[kind];
-    if (array.count > 0 && array.nodes_per_element != corner_counts[kind]) return false;
-    for (std::int32_t e = 1; e <= array.count; ++e)
-      for (int n = 0; n < corner_counts[kind]; ++n) {
-        const std::int32_t vertex = array.element(e)[n];
-        if (vertex < 1 || vertex > mesh.vertex_count) return false;
-      }
+    if (array.count == 0) continue;
+    if (array.nodes_per_element != corner_counts[kind]) return false;
+    // Each share writes its own answer once.
+    Vector<std::uint8_t> named(std::size_t(shares), 1);
+    run_share_loop(state, shares, [&](int share) {
+      const std::size_t begin = std::size_t(share) * std::size_t(array.count) / std::size_t(shares);
+      const std::size_t end =
+          std::size_t(share + 1) * std::size_t(array.count) / std::size_t(shares);
+      const std::int32_t *corners = array.element(1);
+      // Vertex v is named when v - 1 < vertex count, unsigned.
+      const auto limit = static_cast<std::uint32_t>(mesh.vertex_count);
+      std::size_t unnamed = 0;
+      for (std::size_t n = begin * corner_counts[kind]; n < end * corner_counts[kind]; ++n)
+        unnamed += static_cast<std::uint32_t>(corners[n]) - 1u >= limit;
+      named[std::size_t(share)] = unnamed == 0 ? 1 : 0;
+    });
+    for (std::uint8_t answer : named)
+      if (answer == 0) return false;
   }
   return true;
 }
@@ -127,8 +142,7 @@ int run_steps(ConversionState &state) {
   if (std::getenv(report::debug_variable) != nullptr) state.verbose = 1;
   if (state.verbose) report::print_banner();
   if (state.verbose) report::print_input_summary(state);
-  if (state.mesh.order != 1 || state.mesh.vertex_count < 1 || state.mesh.volume_element_count < 1 ||
-      !elements_name_vertices(state.mesh))
+  if (state.mesh.order != 1 || state.mesh.vertex_count < 1 || state.mesh.volume_element_count < 1)
     return code_failure;
   int code = code_success;
   if (state.surface != nullptr && (code = check_surface_numbering(state)) != code_success)
@@ -137,11 +151,10 @@ int run_steps(ConversionState &state) {
   if (state.thread_count > thread_limit) state.thread_count = thread_limit;
   WorkerGuard guard{state};
   WorkerNumbering numbering;
-  if (state.thread_count != 1) {
-    if ((code = start_workers(state)) != code_success) return code;
-    if (state.thread_count > 1 && (code = renumber_for_workers(state, numbering)) != code_success)
-      return code;
-  }
+  if (state.thread_count != 1 && (code = start_workers(state)) != code_success) return code;
+  if (!elements_name_vertices(state)) return code_failure;
+  if (state.thread_count > 1 && (code = renumber_for_workers(state, numbering)) != code_success)
+    return code;
   if ((code = generate_nodes(state)) != code_success) return code;
   if ((code = register_element_loops(state)) != code_success) return code;
   try {

@@ -313,6 +313,13 @@ TEST(HighOrderConversion, MeshWithoutVolumeElementsOrWithUnknownVerticesFailsWit
     other->mesh.elements[kind_tetrahedron].element(17)[2] = bad;
     EXPECT_EQ(run_conversion(*other), code_failure) << bad;
   }
+  // Checked on three workers, the bad vertex in the last one's part.
+  State shared(conversion_state_new());
+  import(ball(12), *shared);
+  ElementArray &tetrahedra = shared->mesh.elements[kind_tetrahedron];
+  tetrahedra.element(tetrahedra.count)[3] = shared->mesh.vertex_count + 1;
+  shared->thread_count = 3;
+  EXPECT_EQ(run_conversion(*shared), code_failure);
 }
 
 TEST(HighOrderConversion, MemoryFailureAnywhereAnswersCode2AndLeaksNothing) {
