@@ -310,26 +310,26 @@ void evaluate_quality_range(std::int32_t first, std::int32_t last, int worker,
 void recount_histograms(ConversionState &state) noexcept {
   for (auto &histogram : state.histograms)
     for (auto &row : histogram) row.fill(0);
-  auto &rows = state.histograms[0];
   for (int kind = first_volume_kind; kind <= last_kind; ++kind) {
     const double *quality = state.quality[kind].data();
-    for (std::int32_t element = 1; element <= state.mesh.count(kind); ++element)
-      ++rows[std::size_t(kind - first_volume_kind)][std::size_t(quality_bin(quality[element]))];
+    const auto row = std::size_t(kind - first_volume_kind);
+    // Each worker counts into its own row.
+    run_range_loop(state, state.mesh.count(kind), [&](std::int64_t begin, std::int64_t end,
+                                                       int worker) {
+      auto &bins = state.histograms[std::size_t(worker)][row];
+      for (std::int64_t element = begin + 1; element <= end; ++element)
+        ++bins[std::size_t(quality_bin(quality[element]))];
+    });
   }
 }
 
-std::int64_t evaluate_all_qualities(ConversionState &state) noexcept {
+void evaluate_all_qualities(ConversionState &state) noexcept {
   for (auto &histogram : state.histograms)
     for (auto &row : histogram) row.fill(0);
-  std::int64_t invalid = 0;
   for (int kind = first_volume_kind; kind <= last_kind; ++kind) {
     QualityLoop loop{&state, kind};
     run_element_loop(state, kind, evaluate_quality_range, &loop);
-    const double *quality = state.quality[kind].data();
-    for (std::int32_t element = 1; element <= state.mesh.count(kind); ++element)
-      if (!(quality[element] > 0.0)) ++invalid;
   }
-  return invalid;
 }
 
 }  // namespace gridlume::highorder

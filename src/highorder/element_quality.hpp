@@ -68,8 +68,7 @@ void evaluate_quality_range(std::int32_t first, std::int32_t last, int worker, v
 // nodes they move).
 void recount_histograms(ConversionState &state) noexcept;
 
-// Evaluates every volume element (histograms cleared first); returns the
-// number of elements of quality <= 0.
-std::int64_t evaluate_all_qualities(ConversionState &state) noexcept;
+// Evaluates every volume element (histograms cleared first).
+void evaluate_all_qualities(ConversionState &state) noexcept;
 
 }  // namespace gridlume::highorder

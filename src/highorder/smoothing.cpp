@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <new>
 
+#include "highorder/element_loops.hpp"
 #include "highorder/element_quality.hpp"
 #include "highorder/element_shapes.hpp"
 #include "highorder/report.hpp"
@@ -141,6 +142,44 @@ bool taken(const ConversionState &state, RepairRule rule, int kind, std::int32_t
   return q < 2.0 * state.initial_quality[kind][std::size_t(element)];
 }
 
+// Marks the elements of `kind` the rule takes as on the stack (clearing the
+// others' marks) and pushes them in element order; the scan runs on the
+// workers, each share counting its elements first. Throws std::bad_alloc.
+void stack_taken_elements(ConversionState &state, RepairRule rule, int kind,
+                          std::uint8_t on_stack, Vector<std::int64_t> &stack) {
+  auto &marks = state.mesh.elements[kind].marks[1];
+  const std::int32_t count = state.mesh.count(kind);
+  std::fill(marks.begin(), marks.end(), 0);
+  if (count == 0) return;
+  const int shares = worker_count(state);
+  auto range = [&](int share) {
+    return std::pair{std::int32_t(std::int64_t(share) * count / shares) + 1,
+                     std::int32_t(std::int64_t(share + 1) * count / shares)};
+  };
+  Vector<std::int64_t> taken_by_share(std::size_t(shares) + 1, 0);
+  run_share_loop(state, shares, [&](int share) {
+    const auto [first, last] = range(share);
+    std::int64_t found = 0;
+    for (std::int32_t e = first; e <= last; ++e)
+      if (taken(state, rule, kind, e)) {
+        marks[std::size_t(e)] = on_stack;
+        ++found;
+      }
+    taken_by_share[std::size_t(share) + 1] = found;
+  });
+  for (int share = 1; share <= shares; ++share)
+    taken_by_share[std::size_t(share)] += taken_by_share[std::size_t(share) - 1];
+  if (taken_by_share.back() == 0) return;
+  const std::size_t base = stack.size();
+  stack.resize(base + std::size_t(taken_by_share.back()));
+  run_share_loop(state, shares, [&](int share) {
+    const auto [first, last] = range(share);
+    std::size_t place = base + std::size_t(taken_by_share[std::size_t(share)]);
+    for (std::int32_t e = first; e <= last; ++e)
+      if (marks[std::size_t(e)] == on_stack) stack[place++] = std::int64_t(e) * 8 + kind;
+  });
+}
+
 }  // namespace
 
 int smooth_mid_nodes(ConversionState &state) noexcept {
@@ -186,15 +225,8 @@ std::int64_t repair_elements(ConversionState &state, RepairRule rule) noexcept {
   std::int64_t popped = 0;
   try {
     Vector<std::int64_t> stack;
-    for (int kind = first_volume_kind; kind <= last_kind; ++kind) {
-      auto &marks = mesh.elements[kind].marks[1];
-      std::fill(marks.begin(), marks.end(), 0);
-      for (std::int32_t e = 1; e <= mesh.count(kind); ++e)
-        if (taken(state, rule, kind, e)) {
-          marks[std::size_t(e)] = on_stack;
-          stack.push_back(std::int64_t(e) * 8 + kind);
-        }
-    }
+    for (int kind = first_volume_kind; kind <= last_kind; ++kind)
+      stack_taken_elements(state, rule, kind, on_stack, stack);
     while (!stack.empty()) {
       const std::int64_t packed = stack.back();
       stack.pop_back();
