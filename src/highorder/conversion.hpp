@@ -108,6 +108,8 @@ struct ConversionState {
   // of the vertices their blocks depend on.
   ParallelPool *parallel = nullptr;
   std::array<int, kind_slots> loop_types = {};
+  // Whether each loop type has its element-to-node dependencies yet.
+  std::array<bool, kind_slots> dependencies_declared = {};
   int vertex_type = 0;
   // A type of one index per block, whose blocks serve as the chunks of the
   // range loops (element_loops.hpp).

@@ -24,6 +24,30 @@ int allocate_worker_rows(ConversionState &state) noexcept {
   return GRIDLUME_STATUS_OK;
 }
 
+namespace {
+
+// Declares the element-to-node dependencies of the loop type of `kind`.
+// They are declared when a loop that moves nodes first runs on the type (the
+// boundary-layer relaxation alone does): declaring them reads every node
+// list, a tenth of a whole conversion on two workers, which the loops that
+// only read nodes never need.
+bool declare_dependencies(ConversionState &state, int kind) noexcept {
+  if (state.dependencies_declared[kind]) return true;
+  ParallelPool *pool = state.parallel;
+  const int type = state.loop_types[kind];
+  const ElementArray &array = state.mesh.elements[kind];
+  if (!parallel_begin_dependency(pool, type, state.vertex_type)) return false;
+  if (!parallel_add_dependency_table(pool, array.nodes_per_element, array.element(1))) {
+    parallel_end_dependency(pool, nullptr);
+    return false;
+  }
+  if (!parallel_end_dependency(pool, nullptr)) return false;
+  state.dependencies_declared[kind] = true;
+  return true;
+}
+
+}  // namespace
+
 int run_element_loop(ConversionState &state, int kind, RangeFunction function, void *user,
                      LoopAccess access) noexcept {
   const std::int32_t count = state.mesh.count(kind);
@@ -33,9 +57,12 @@ int run_element_loop(ConversionState &state, int kind, RangeFunction function, v
     function(1, count, 0, user);
     return GRIDLUME_STATUS_OK;
   }
-  const int dependent = access == LoopAccess::move_nodes ? state.vertex_type : 0;
-  // A refused launch has run nothing: the caller's thread does the loop.
-  if (!(parallel_launch(state.parallel, type, dependent, function, user) > 0.0f))
+  const bool moves = access == LoopAccess::move_nodes;
+  // A refused launch (or dependencies that could not be declared) has run
+  // nothing: the caller's thread does the loop.
+  if ((moves && !declare_dependencies(state, kind)) ||
+      !(parallel_launch(state.parallel, type, moves ? state.vertex_type : 0, function, user) >
+        0.0f))
     function(1, count, 0, user);
   return GRIDLUME_STATUS_OK;
 }
@@ -106,12 +133,7 @@ int register_element_loops(ConversionState &state) noexcept {
     const ElementArray &array = mesh.elements[kind];
     if (array.count < parallel_loop_minimum) continue;
     const int type = parallel_new_type(pool, array.count);
-    if (type == 0 || !parallel_begin_dependency(pool, type, state.vertex_type)) return code_failure;
-    if (!parallel_add_dependency_table(pool, array.nodes_per_element, array.element(1))) {
-      parallel_end_dependency(pool, nullptr);
-      return code_failure;
-    }
-    if (!parallel_end_dependency(pool, nullptr)) return code_failure;
+    if (type == 0) return code_failure;
     state.loop_types[kind] = type;
   }
   return code_success;
@@ -121,6 +143,7 @@ void stop_workers(ConversionState &state) noexcept {
   parallel_stop(state.parallel);
   state.parallel = nullptr;
   state.loop_types = {};
+  state.dependencies_declared = {};
   state.vertex_type = 0;
   state.chunk_type = 0;
 }

@@ -98,7 +98,9 @@ void run_share_loop(ConversionState &state, int shares, Kernel &&kernel) noexcep
 // was chosen. code_success or code_parallel_failure.
 int start_workers(ConversionState &state) noexcept;
 // Registers each volume kind as a loop type whose blocks depend on the
-// vertices of their elements. code_success or code_failure.
+// nodes of their elements (the dependencies themselves are declared when a
+// loop that moves nodes first runs on the type). code_success or
+// code_failure.
 int register_element_loops(ConversionState &state) noexcept;
 // Stops the pool, when there is one.
 void stop_workers(ConversionState &state) noexcept;
