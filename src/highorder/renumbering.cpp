@@ -161,6 +161,7 @@ bool already_coherent(ConversionState &state, std::int64_t layer) {
   std::int64_t elements = 0;
   for (int kind = first_volume_kind; kind <= last_kind; ++kind) {
     const ElementArray &array = mesh.elements[kind];
+    if (array.count == 0) continue;
     const int corners = corner_counts[kind];
     auto low_of = [&](std::int32_t e) {
       const std::int32_t *list = array.element(e);
