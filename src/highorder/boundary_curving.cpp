@@ -3,6 +3,7 @@
 #include "highorder/boundary_curving.hpp"
 
 #include <cmath>
+#include <cstring>
 #include <numbers>
 
 #include "highorder/element_shapes.hpp"
@@ -92,12 +93,21 @@ void place_quadrangle_centres(ConversionState &state) {
   }
 }
 
+// The high-order nodes of the boundary faces take their curved positions
+// (a node shared by faces is written once per face, with the same value).
 void move_boundary_nodes(ConversionState &state) {
   const Topology &topology = state.topology;
   InternalMesh &mesh = state.mesh;
-  for (std::int32_t node = mesh.linear_vertex_count + 1; node <= mesh.vertex_count; ++node)
-    if (topology.node_flags[std::size_t(node)] & boundary_node)
-      for (int c = 0; c < 3; ++c) mesh.vertex(node)[c] = topology.curved[3 * std::size_t(node) + c];
+  auto move = [&](const Vector<std::int32_t> &nodes, int corners, int width) {
+    for (std::size_t face = 0; face + std::size_t(width) <= nodes.size(); face += std::size_t(width))
+      for (int n = corners; n < width; ++n) {
+        const auto node = std::size_t(nodes[face + std::size_t(n)]);
+        std::memcpy(mesh.vertex(std::int32_t(node)), topology.curved.data() + 3 * node,
+                    3 * sizeof(double));
+      }
+  };
+  move(topology.triangle_nodes, 3, 6);
+  move(topology.quadrangle_nodes, 4, 9);
 }
 
 }  // namespace
@@ -116,10 +126,16 @@ void derive_curved_boundary(ConversionState &state) {
   Vector<std::uint8_t> edge_faces(generated, 0);
   FillLaterVector<std::array<std::int32_t, 2>> edge_face(generated);
   Vector<Vec> face_normal(std::size_t(faces) + 1, Vec{0, 0, 0});
+  // The boundary vertices numbered 1.. in order of first appearance on the
+  // faces: the arrays by vertex below hold only them.
+  Vector<std::int32_t> boundary_slot(std::size_t(mesh.linear_vertex_count) + 1, 0);
+  std::int32_t boundary_vertices = 0;
   for (std::int32_t f = 0; f < faces; ++f) {
     face_normal[std::size_t(f)] = surface.normal(f);
     const FaceView view = surface.face(f);
     for (int i = 0; i < view.corners; ++i) {
+      std::int32_t &vertex_slot = boundary_slot[std::size_t(view.nodes[i])];
+      if (vertex_slot == 0) vertex_slot = ++boundary_vertices;
       const std::size_t slot = std::size_t(view.nodes[view.corners + i] - first_node) + 1;
       if (edge_faces[slot] < 2) edge_face[slot][edge_faces[slot]] = f;
       if (edge_faces[slot] < 255) ++edge_faces[slot];
@@ -152,15 +168,18 @@ void derive_curved_boundary(ConversionState &state) {
     const double scale = dot(next, next) * dot(previous, previous);
     return scale > 0.0 ? (1.0 / scale) * cross(next, previous) : Vec{0, 0, 0};
   };
-  Vector<Vec> vertex_normal(std::size_t(mesh.linear_vertex_count) + 1, Vec{0, 0, 0});
+  auto slot_of = [&](std::int32_t vertex) {
+    return std::size_t(boundary_slot[std::size_t(vertex)]);
+  };
+  Vector<Vec> vertex_normal(std::size_t(boundary_vertices) + 1, Vec{0, 0, 0});
   // The faces around each ridge vertex, for the normals of its smooth sides.
-  Vector<std::int64_t> first_face(std::size_t(mesh.linear_vertex_count) + 2, 0);
+  Vector<std::int64_t> first_face(std::size_t(boundary_vertices) + 2, 0);
   for (std::int32_t f = 0; f < faces; ++f) {
     const FaceView view = surface.face(f);
     for (int i = 0; i < view.corners; ++i) {
-      const auto vertex = std::size_t(view.nodes[i]);
-      vertex_normal[vertex] = vertex_normal[vertex] + corner_weight(view, i);
-      if (ridge_vertex[vertex]) ++first_face[vertex + 1];
+      const std::size_t slot = slot_of(view.nodes[i]);
+      vertex_normal[slot] = vertex_normal[slot] + corner_weight(view, i);
+      if (ridge_vertex[std::size_t(view.nodes[i])]) ++first_face[slot + 1];
     }
   }
   for (auto &n : vertex_normal) n = unit(n);
@@ -172,7 +191,7 @@ void derive_curved_boundary(ConversionState &state) {
       const FaceView view = surface.face(f);
       for (int i = 0; i < view.corners; ++i)
         if (ridge_vertex[std::size_t(view.nodes[i])])
-          ridge_faces[std::size_t(fill[std::size_t(view.nodes[i])]++)] = f;
+          ridge_faces[std::size_t(fill[slot_of(view.nodes[i])]++)] = f;
     }
   }
   // At a ridge vertex, the normal of the smooth side of an edge: the
@@ -180,8 +199,7 @@ void derive_curved_boundary(ConversionState &state) {
   // ridge angle from the faces along the edge.
   auto side_normal = [&](std::int32_t vertex, Vec side) {
     Vec n{0, 0, 0};
-    for (std::int64_t k = first_face[std::size_t(vertex)]; k < first_face[std::size_t(vertex) + 1];
-         ++k) {
+    for (std::int64_t k = first_face[slot_of(vertex)]; k < first_face[slot_of(vertex) + 1]; ++k) {
       const std::int32_t f = ridge_faces[std::size_t(k)];
       if (dot(face_normal[std::size_t(f)], side) < ridge_cosine) continue;
       const FaceView view = surface.face(f);
@@ -209,11 +227,11 @@ void derive_curved_boundary(ConversionState &state) {
       if (ridge_a != ridge_b) {
         // One end on a ridge, whose normal is only seen from one side: the
         // curve follows the tangent plane of the other end alone.
-        middle = ridge_a ? one_sided_middle(pa, pb, vertex_normal[std::size_t(b)])
-                         : one_sided_middle(pb, pa, vertex_normal[std::size_t(a)]);
+        middle = ridge_a ? one_sided_middle(pa, pb, vertex_normal[slot_of(b)])
+                         : one_sided_middle(pb, pa, vertex_normal[slot_of(a)]);
       } else {
-        const Vec na = ridge_a ? side_normal(a, side) : vertex_normal[std::size_t(a)];
-        const Vec nb = ridge_b ? side_normal(b, side) : vertex_normal[std::size_t(b)];
+        const Vec na = ridge_a ? side_normal(a, side) : vertex_normal[slot_of(a)];
+        const Vec nb = ridge_b ? side_normal(b, side) : vertex_normal[slot_of(b)];
         const Vec d = pb - pa;
         middle = 0.5 * (pa + pb) + (factor / 4.0) * (dot(d, nb) * nb - dot(d, na) * na);
       }

@@ -184,14 +184,21 @@ void reverse_face(std::int32_t *face, int corners) {
   std::reverse(face + corners, face + 2 * corners);
 }
 
+// Each face on its own: on the workers when there are.
 void orient_faces(const InternalMesh &mesh, const Topology &topology, Vector<std::int32_t> &nodes,
-                  std::int32_t count, int corners, int width) {
-  for (std::int32_t f = 0; f < count; ++f) {
-    std::int32_t *face = nodes.data() + std::size_t(f) * width;
-    std::uint32_t found[2] = {0, 0};
-    if (elements_of_face(mesh, topology, face, corners, found) == 0) continue;
-    if (centroid_side(mesh, found[0], face, corners) > 0.0) reverse_face(face, corners);
-  }
+                  std::int32_t count, int corners, int width, ConversionState *state) {
+  auto orient = [&](std::int64_t begin, std::int64_t end, int) {
+    for (std::int64_t f = begin; f < end; ++f) {
+      std::int32_t *face = nodes.data() + std::size_t(f) * width;
+      std::uint32_t found[2] = {0, 0};
+      if (elements_of_face(mesh, topology, face, corners, found) == 0) continue;
+      if (centroid_side(mesh, found[0], face, corners) > 0.0) reverse_face(face, corners);
+    }
+  };
+  if (state != nullptr)
+    run_range_loop(*state, count, orient);
+  else
+    orient(0, count, 0);
 }
 
 void extract_skin(const InternalMesh &mesh, Topology &topology) {
@@ -269,8 +276,8 @@ void build_topology(const InternalMesh &mesh, Topology &topology, ConversionStat
   } else {
     extract_skin(mesh, topology);
   }
-  orient_faces(mesh, topology, topology.triangle_nodes, topology.triangle_count, 3, 6);
-  orient_faces(mesh, topology, topology.quadrangle_nodes, topology.quadrangle_count, 4, 9);
+  orient_faces(mesh, topology, topology.triangle_nodes, topology.triangle_count, 3, 6, state);
+  orient_faces(mesh, topology, topology.quadrangle_nodes, topology.quadrangle_count, 4, 9, state);
   topology.node_flags.assign(std::size_t(mesh.vertex_count) + 1, 0);
   // The curved positions start at the straight ones, at boundary nodes only.
   topology.curved.resize(3 * (std::size_t(mesh.vertex_count) + 1));
