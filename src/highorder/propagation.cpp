@@ -1,7 +1,9 @@
 // Harmonic extension of the boundary displacement by Jacobi sweeps.
 #include "highorder/propagation.hpp"
 
+#include <atomic>
 #include <cmath>
+#include <tuple>
 #include <new>
 
 #include "highorder/element_loops.hpp"
@@ -30,6 +32,46 @@ double edge_length(const ConversionState &state, std::int32_t node, std::uint32_
   const double *b = straight + 3 * std::size_t(list[shape.edges[std::size_t(edge)][1]]);
   return std::sqrt((a[0] - b[0]) * (a[0] - b[0]) + (a[1] - b[1]) * (a[1] - b[1]) +
                    (a[2] - b[2]) * (a[2] - b[2]));
+}
+
+// `next` becomes the movable nodes of the elements around the frontier
+// nodes that were never queued, each queued once. The frontier is cut into
+// shares on the workers, each claiming a node by an atomic exchange of its
+// mark; the shares' nodes follow each other in share order. Throws
+// std::bad_alloc.
+void queue_neighbours(ConversionState &state, const Vector<std::int32_t> &frontier,
+                      Vector<std::uint8_t> &queued, Vector<std::int32_t> &next) {
+  const InternalMesh &mesh = state.mesh;
+  const Topology &topology = state.topology;
+  const std::int64_t count = std::int64_t(frontier.size());
+  const int shares = count < parallel_range_minimum ? 1 : worker_count(state);
+  Vector<Vector<std::int32_t>> found{std::size_t(shares)};
+  std::atomic<bool> failed{false};
+  run_share_loop(state, shares, [&](int share) {
+    Vector<std::int32_t> &mine = found[std::size_t(share)];
+    try {
+      for (std::int64_t i = share * count / shares; i < (share + 1) * count / shares; ++i) {
+        const std::int32_t node = frontier[std::size_t(i)];
+        for (const std::uint32_t *r = topology.begin(node); r != topology.end(node); ++r) {
+          const int kind = reference_kind(*r);
+          const ElementArray &array = mesh.elements[kind];
+          const std::int32_t *list = array.element(reference_index(*r));
+          for (int n = corner_counts[kind]; n < array.nodes_per_element; ++n) {
+            if (!movable(state, list[n])) continue;
+            std::atomic_ref<std::uint8_t> mark(queued[std::size_t(list[n])]);
+            if (mark.load(std::memory_order_relaxed) == 0 &&
+                mark.exchange(1, std::memory_order_relaxed) == 0)
+              mine.push_back(list[n]);
+          }
+        }
+      }
+    } catch (const std::bad_alloc &) {
+      failed.store(true, std::memory_order_relaxed);
+    }
+  });
+  if (failed.load(std::memory_order_relaxed)) throw std::bad_alloc();
+  next.clear();
+  for (const Vector<std::int32_t> &mine : found) next.insert(next.end(), mine.begin(), mine.end());
 }
 
 }  // namespace
@@ -76,24 +118,23 @@ int propagate_displacement(ConversionState &state) noexcept {
   const double *straight = state.straight_coordinates.data();
   try {
     const std::size_t nodes = std::size_t(mesh.vertex_count) + 1;
+    // 1 for a node queued once; boundary nodes, never movable, are marked 2
+    // as they enter the first frontier.
     Vector<std::uint8_t> queued(nodes, 0);
     Vector<std::int32_t> frontier, next;
     Vector<double> moved;
-    for (std::int32_t node = mesh.linear_vertex_count + 1; node <= mesh.vertex_count; ++node)
-      if (topology.node_flags[std::size_t(node)] & boundary_node) frontier.push_back(node);
-    for (int pass = 0; pass < propagation_passes; ++pass) {
-      next.clear();
-      for (std::int32_t node : frontier)
-        for (const std::uint32_t *r = topology.begin(node); r != topology.end(node); ++r) {
-          const int kind = reference_kind(*r);
-          const ElementArray &array = mesh.elements[kind];
-          const std::int32_t *list = array.element(reference_index(*r));
-          for (int n = corner_counts[kind]; n < array.nodes_per_element; ++n)
-            if (movable(state, list[n]) && !queued[std::size_t(list[n])]) {
-              queued[std::size_t(list[n])] = 1;
-              next.push_back(list[n]);
-            }
+    for (const auto &[list, corners, width] :
+         {std::tuple{&topology.triangle_nodes, 3, 6}, std::tuple{&topology.quadrangle_nodes, 4, 9}})
+      for (std::size_t face = 0; face + std::size_t(width) <= list->size();
+           face += std::size_t(width))
+        for (int n = corners; n < width; ++n) {
+          const std::int32_t node = (*list)[face + std::size_t(n)];
+          if (queued[std::size_t(node)] != 0) continue;
+          queued[std::size_t(node)] = 2;
+          frontier.push_back(node);
         }
+    for (int pass = 0; pass < propagation_passes; ++pass) {
+      queue_neighbours(state, frontier, queued, next);
       // One Jacobi sweep: every displacement from the previous positions,
       // each node on its own, so the workers share the nodes.
       moved.assign(3 * next.size(), 0.0);
