@@ -2,6 +2,7 @@
 // the caller's thread or on the workers of the parallel loop library.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <type_traits>
@@ -66,16 +67,29 @@ void run_range_loop(ConversionState &state, std::int64_t count, Kernel &&kernel)
 // Makes `to` the first `count` values of `from`, copied on the workers: the
 // copy's pages are first touched by the worker writing them, so that they
 // share the page faults of a fresh array. Throws std::bad_alloc.
-template <class Values>
-void copy_on_workers(ConversionState &state, const Values &from, Values &to, std::size_t count) {
-  using T = typename Values::value_type;
-  if (&from == &to) return;
-  to.resize(count);
-  const T *source = from.data();
-  T *target = to.data();
+template <class T>
+void copy_prefix_on_workers(ConversionState &state, const T *source, T *target,
+                            std::size_t count) noexcept {
   run_range_loop(state, std::int64_t(count), [&](std::int64_t begin, std::int64_t end, int) {
     std::memcpy(target + begin, source + begin, std::size_t(end - begin) * sizeof(T));
   });
+}
+template <class Values>
+void copy_on_workers(ConversionState &state, const Values &from, Values &to, std::size_t count) {
+  if (&from == &to) return;
+  to.resize(count);
+  copy_prefix_on_workers(state, from.data(), to.data(), count);
+}
+
+// Makes `values` an array of `size` values whose first ones (as many as it
+// had) are its old values, copied on the workers; the others are those a
+// resize gives (unset for a FillLaterVector). Throws std::bad_alloc.
+template <class Values>
+void grow_on_workers(ConversionState &state, Values &values, std::size_t size) {
+  Values grown;
+  grown.resize(size);
+  copy_prefix_on_workers(state, values.data(), grown.data(), std::min(values.size(), size));
+  values.swap(grown);
 }
 
 // Runs kernel(share) once for each share 0..shares - 1 (shares at most

@@ -135,10 +135,30 @@ std::int32_t number_share(ConversionState &state, Share *shares, int s, std::int
       numbers[local] = number;
     }
   });
-  std::int32_t next = before;
-  for (std::int32_t local = 1; local <= count; ++local)
-    if (numbers[local] == 0) numbers[local] = ++next;
-  return next;
+  // The sub-entities first met here, numbered in local order: each part
+  // counts its own, then numbers them after those of the parts before it.
+  const int parts = worker_count(state);
+  Vector<std::int32_t> first_met(std::size_t(parts) + 1, 0);
+  auto part_range = [&](int part) {
+    return std::pair{std::int32_t(std::int64_t(part) * count / parts) + 1,
+                     std::int32_t(std::int64_t(part + 1) * count / parts)};
+  };
+  run_share_loop(state, parts, [&](int part) {
+    const auto [first, last] = part_range(part);
+    std::int32_t met = 0;
+    for (std::int32_t local = first; local <= last; ++local) met += numbers[local] == 0;
+    first_met[std::size_t(part) + 1] = met;
+  });
+  first_met[0] = before;
+  for (int part = 1; part <= parts; ++part)
+    first_met[std::size_t(part)] += first_met[std::size_t(part) - 1];
+  run_share_loop(state, parts, [&](int part) {
+    const auto [first, last] = part_range(part);
+    std::int32_t next = first_met[std::size_t(part)];
+    for (std::int32_t local = first; local <= last; ++local)
+      if (numbers[local] == 0) numbers[local] = ++next;
+  });
+  return first_met.back();
 }
 
 }  // namespace
@@ -194,8 +214,8 @@ int generate_nodes_on_workers(ConversionState &state, std::int64_t pool_size) no
     if (vertex_count >= INT32_MAX) return code_failure;
     if (vertex_count > mesh.vertex_capacity) {
       // Every new node's position and tag are written when it is placed.
-      mesh.coordinates.resize(3 * std::size_t(vertex_count + 1));
-      mesh.vertex_tags.resize(std::size_t(vertex_count + 1));
+      grow_on_workers(state, mesh.coordinates, 3 * std::size_t(vertex_count + 1));
+      grow_on_workers(state, mesh.vertex_tags, std::size_t(vertex_count + 1));
       mesh.vertex_capacity = static_cast<std::int32_t>(vertex_count);
     }
     mesh.vertex_count = static_cast<std::int32_t>(vertex_count);
