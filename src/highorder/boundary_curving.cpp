@@ -99,7 +99,8 @@ void move_boundary_nodes(ConversionState &state) {
   const Topology &topology = state.topology;
   InternalMesh &mesh = state.mesh;
   auto move = [&](const Vector<std::int32_t> &nodes, int corners, int width) {
-    for (std::size_t face = 0; face + std::size_t(width) <= nodes.size(); face += std::size_t(width))
+    const auto step = std::size_t(width);
+    for (std::size_t face = 0; face + step <= nodes.size(); face += step)
       for (int n = corners; n < width; ++n) {
         const auto node = std::size_t(nodes[face + std::size_t(n)]);
         std::memcpy(mesh.vertex(std::int32_t(node)), topology.curved.data() + 3 * node,

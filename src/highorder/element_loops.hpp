@@ -64,9 +64,9 @@ void run_range_loop(ConversionState &state, std::int64_t count, Kernel &&kernel)
       &kernel);
 }
 
-// Makes `to` the first `count` values of `from`, copied on the workers: the
-// copy's pages are first touched by the worker writing them, so that they
-// share the page faults of a fresh array. Throws std::bad_alloc.
+// Copies count values from source to target on the workers: the target's
+// pages are first touched by the worker writing them, so that they share the
+// page faults of a fresh array.
 template <class T>
 void copy_prefix_on_workers(ConversionState &state, const T *source, T *target,
                             std::size_t count) noexcept {
@@ -74,6 +74,8 @@ void copy_prefix_on_workers(ConversionState &state, const T *source, T *target,
     std::memcpy(target + begin, source + begin, std::size_t(end - begin) * sizeof(T));
   });
 }
+// Makes `to` the first `count` values of `from`, copied on the workers.
+// Throws std::bad_alloc.
 template <class Values>
 void copy_on_workers(ConversionState &state, const Values &from, Values &to, std::size_t count) {
   if (&from == &to) return;

@@ -56,8 +56,8 @@ struct Generator {
 
 }  // namespace
 
-void corner_average(const InternalMesh &mesh, const std::int32_t *nodes, const std::int8_t *local, int n,
-             double *out) noexcept {
+void corner_average(const InternalMesh &mesh, const std::int32_t *nodes, const std::int8_t *local,
+                    int n, double *out) noexcept {
   out[0] = out[1] = out[2] = 0.0;
   for (int i = 0; i < n; ++i) {
     const double *p = mesh.vertex(nodes[local[i]]);
@@ -162,7 +162,7 @@ int generate_nodes(ConversionState &state, std::int64_t pool_size) noexcept {
   try {
     if (pool_size < 1) pool_size = sub_entity_pool_size(mesh);
     if (pool_size >= INT32_MAX) return code_failure;
-    const int code = worker_count(state) > 1 && !std::getenv("SERIAL")
+    const int code = worker_count(state) > 1
                          ? generate_nodes_on_workers(state, pool_size)
                          : generate_in_order(mesh, static_cast<std::int32_t>(pool_size));
     if (code != code_success) return code;

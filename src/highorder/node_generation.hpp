@@ -12,8 +12,8 @@ namespace gridlume::highorder {
 // The key of a sub-entity from its corner vertex numbers: an edge (min, max,
 // 0); a triangle its three vertices ascending; a quadrangle, from its
 // smallest vertex, (smallest, the smaller of its two neighbours in the
-// cycle, the opposite vertex). Inline: they run a dozen times per element, and an out-of-line call
-// returning the key costs more than the lookup itself.
+// cycle, the opposite vertex). Inline: they run a dozen times per element,
+// and an out-of-line call returning the key costs more than the lookup.
 inline std::array<std::int32_t, 3> edge_key(std::int32_t a, std::int32_t b) noexcept {
   return {std::min(a, b), std::max(a, b), 0};
 }
@@ -38,16 +38,17 @@ std::int64_t sub_entity_pool_size(const InternalMesh &mesh) noexcept;
 // Turns every element of state.mesh into an order-2 element: node lists
 // rebuilt with their edge, face and centre nodes, the new nodes appended to
 // the vertices at their straight positions: edge and face nodes in order of
-// first appearance along the node lists, then the element centres. Returns code_success,
-// code_failure (memory) or code_generation_failure (pool exhausted, with
-// report::collision_table printed). `pool_size` < 1 means
+// first appearance along the node lists, then the element centres. With
+// workers, the edge and face nodes are generated on them
+// (generate_nodes_on_workers), with the same numbers and positions. Returns
+// code_success, code_failure (memory) or code_generation_failure (pool
+// exhausted, with report::collision_table printed). `pool_size` < 1 means
 // sub_entity_pool_size(); tests pass a small one.
-// With workers, the generation runs on them (generate_nodes_on_workers)
-// and gives the same nodes, numbers and positions.
 int generate_nodes(ConversionState &state, std::int64_t pool_size = 0) noexcept;
 
-// The generation cut into shares of the element sequence run on the
-// workers; the same result and codes as the serial one. `pool_size` >= 1.
+// The edge and face nodes generated on the workers, the element sequence cut
+// into shares: the same node lists, numbers and positions, and the same
+// codes, as on the caller's thread. `pool_size` >= 1.
 int generate_nodes_on_workers(ConversionState &state, std::int64_t pool_size) noexcept;
 
 // The straight position of a sub-entity's node: the average of the n
