@@ -36,15 +36,30 @@ std::vector<Message> Context::take_messages() {
   return taken;
 }
 
+void Context::watch_progress(bool on) {
+  std::lock_guard guard(log_mutex_);
+  watching_progress_ = on;
+  progress_texts_.clear();
+}
+
+bool Context::progress_told(std::string_view label) const {
+  std::lock_guard guard(log_mutex_);
+  return progress_texts_.find(label) != std::string::npos;
+}
+
 int Context::receive(gridlume_message *message, void *user_data) {
   auto *context = static_cast<Context *>(user_data);
   int code = 0;
   const char *description = nullptr;
   gridlume_message_get_code(message, &code);
   gridlume_message_get_description(message, &description);
-  if (code == progress_message_code) return 0;
   try {
     std::lock_guard guard(context->log_mutex_);
+    if (code == progress_message_code) {
+      if (context->watching_progress_ && description != nullptr)
+        context->progress_texts_ += description;
+      return 0;
+    }
     context->log_.push_back(
         {std::this_thread::get_id(), {code, description != nullptr ? description : ""}});
   } catch (const std::bad_alloc &) {

@@ -7,6 +7,7 @@
 
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -40,6 +41,11 @@ class Context {
   // same context ran in between.
   std::vector<Message> take_messages();
 
+  // Progress messages are not news, but their labels name the keywords a
+  // reader has read: while watching, the texts are kept for `progress_told`.
+  void watch_progress(bool on);
+  bool progress_told(std::string_view label) const;
+
  private:
   static int receive(gridlume_message *message, void *user_data);
 
@@ -50,15 +56,18 @@ class Context {
 
   gridlume_context *handle_ = nullptr;
   std::mutex mutex_;
-  std::mutex log_mutex_;  // the log is filled and emptied under different locks
+  mutable std::mutex log_mutex_;  // the log is filled and emptied under different locks
   std::vector<Entry> log_;
+  bool watching_progress_ = false;
+  std::string progress_texts_;
 };
 
 // The table of open keyword files is shared by the whole process and not
 // locked by the library: keyword files are read and written one at a time.
 std::mutex &keyword_file_mutex();
 
-// Progress reports are never asked for; should one arrive it is not news.
+// Progress reports are only asked for to watch their labels (above); they
+// are never handed to Python.
 inline constexpr int progress_message_code = 9011;
 
 // Hands the messages of the last call to Python, then raises gridlume.Error

@@ -26,6 +26,7 @@ struct Outcome {
   gridlume_mesh *mesh = nullptr;
   int status = GRIDLUME_STATUS_OK;
   std::string what;
+  bool may_have_extra_vertices = true;
 };
 
 std::string base_of_pair(const std::string &path) {
@@ -38,17 +39,28 @@ bool can_open(const std::string &path, const char *mode) {
   return File(std::fopen(path.c_str(), mode)) != nullptr;
 }
 
-Outcome read_keyword(gridlume_context *context, const std::string &path, double) {
+// Progress on with negative flags: the end of each keyword read is reported
+// whatever the time, and the labels of the blocks of second-order elements,
+// "(Ef)", and of extra vertices, "(Ee)", tell whether the file had any. Those
+// of the lines within a keyword keep their own pace (every ten seconds).
+constexpr int every_keyword_progress = -2;
+
+Outcome read_keyword(Context &context, const std::string &path, double) {
   std::lock_guard guard(keyword_file_mutex());
   int form = 0;
   Outcome outcome;
+  context.watch_progress(true);
   outcome.mesh = gridlume_mesh_new_read_mesh_extended(
-      context, path.c_str(), 2, GRIDLUME_MESH_READ_OPTION_HIGH_ORDER_SELECTION,
-      high_order_selection, GRIDLUME_MESH_READ_OPTION_HIGH_ORDER_FORM, &form);
+      context.handle(), path.c_str(), 3, GRIDLUME_MESH_READ_OPTION_HIGH_ORDER_SELECTION,
+      high_order_selection, GRIDLUME_MESH_READ_OPTION_HIGH_ORDER_FORM, &form,
+      GRIDLUME_MESH_READ_OPTION_PROGRESS, every_keyword_progress);
+  outcome.may_have_extra_vertices =
+      context.progress_told("(Ee)") || context.progress_told("(Ef)");
+  context.watch_progress(false);
   return outcome;
 }
 
-Outcome read_stl(gridlume_context *context, const std::string &path, double tolerance) {
+Outcome read_stl(Context &context, const std::string &path, double tolerance) {
   Outcome outcome;
   // The STL reader sends no message: the open failure is told here.
   if (!can_open(path, "rb")) {
@@ -56,11 +68,11 @@ Outcome read_stl(gridlume_context *context, const std::string &path, double tole
     outcome.what = "cannot open STL file '" + path + "'";
     return outcome;
   }
-  outcome.mesh = gridlume_mesh_new_read_stl(context, path.c_str(), tolerance);
+  outcome.mesh = gridlume_mesh_new_read_stl(context.handle(), path.c_str(), tolerance);
   return outcome;
 }
 
-Outcome read_bdf(gridlume_context *context, const std::string &path, double) {
+Outcome read_bdf(Context &context, const std::string &path, double) {
   Outcome outcome;
   // The deck reader prints its open failure and answers an empty mesh: the
   // file is tried first so that the failure is an error instead.
@@ -69,13 +81,13 @@ Outcome read_bdf(gridlume_context *context, const std::string &path, double) {
     outcome.what = "Error opening bdf file for reading: '" + path + "'";
     return outcome;
   }
-  outcome.mesh = gridlume_mesh_new_read_bdf(context, path.c_str());
+  outcome.mesh = gridlume_mesh_new_read_bdf(context.handle(), path.c_str());
   return outcome;
 }
 
-Outcome read_points_faces(gridlume_context *context, const std::string &path, double) {
+Outcome read_points_faces(Context &context, const std::string &path, double) {
   Outcome outcome;
-  outcome.mesh = gridlume_mesh_new_read_msh2(context, base_of_pair(path).c_str());
+  outcome.mesh = gridlume_mesh_new_read_msh2(context.handle(), base_of_pair(path).c_str());
   return outcome;
 }
 
@@ -107,7 +119,7 @@ int write_vtk(gridlume_mesh *mesh, const std::string &path, const WriteOptions &
 struct Format {
   std::string_view extension;
   std::string_view description;
-  Outcome (*read)(gridlume_context *, const std::string &, double);  // NULL: written only
+  Outcome (*read)(Context &, const std::string &, double);  // NULL: written only
   int (*write)(gridlume_mesh *, const std::string &, const WriteOptions &);
   bool keyword_file;
 };
@@ -150,11 +162,14 @@ std::unique_ptr<Mesh> read_mesh(const std::string &path, double stl_tolerance) {
   {
     py::gil_scoped_release release;
     std::lock_guard guard(context->mutex());
-    outcome = format->read(context->handle(), path, stl_tolerance);
+    outcome = format->read(*context, path, stl_tolerance);
   }
   // The mesh is owned before any message is raised, so that it is released.
   std::unique_ptr<Mesh> mesh;
-  if (outcome.mesh != nullptr) mesh = std::make_unique<Mesh>(context, outcome.mesh);
+  if (outcome.mesh != nullptr) {
+    mesh = std::make_unique<Mesh>(context, outcome.mesh);
+    if (!outcome.may_have_extra_vertices) mesh->set_linear_only();
+  }
   if (outcome.mesh == nullptr && outcome.status == GRIDLUME_STATUS_OK) {
     outcome.status = GRIDLUME_STATUS_ERROR;
     outcome.what = "cannot read " + std::string(format->description) + " '" + path + "'";

@@ -177,6 +177,7 @@ void Mesh::load_cells() {
           return std::string("cannot read the tag of " + name + " " + std::to_string(i));
         });
         tag_data[i - 1] = tag;
+        if (!may_have_extra_vertices_) continue;
         int code = 0;
         failure.record(kind.get_extra_vertices(handle_, i, &code, extra_list), [&] {
           return std::string("cannot read the extra vertices of " + name + " " + std::to_string(i));

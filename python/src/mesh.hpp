@@ -41,6 +41,9 @@ class Mesh {
     return library_call();
   }
   int dimension() const;
+  // Set when the reader that made the mesh stored no extra vertices: the
+  // cells are then read without asking every element for them.
+  void set_linear_only() { may_have_extra_vertices_ = false; }
 
   // Read from the mesh on first use and kept: a Mesh is not changed from
   // Python.
@@ -59,6 +62,7 @@ class Mesh {
   std::shared_ptr<Context> context_;
   gridlume_mesh *handle_;
   py::object points_, point_tags_, cells_, cell_tags_;
+  bool may_have_extra_vertices_ = true;
 };
 
 }  // namespace gridlume_python
