@@ -226,56 +226,10 @@ void zero_lines(std::span<const FieldColumn> columns, std::int64_t first, std::i
     for (std::int64_t line = first; line < end; ++line) store(column, line, 0);
 }
 
-// Decodes `count` binary lines into the columns, from line `first` on.
-void decode_lines(const Vector<FieldPlan> &plan, std::size_t line_bytes, bool swap,
-                  std::span<const FieldColumn> columns, const char *lines, std::size_t count,
-                  std::int64_t first) {
-  for (std::size_t j = 0; j < plan.size(); ++j) {
-    const FieldColumn &column = columns[j];
-    char *target = column_address(column, first);
-    const char *source = lines + plan[j].offset;
-    std::size_t run_bytes = 0;
-    if (std::size_t run = run_length(plan, columns, j, swap, run_bytes); run > 0) {
-      copy_run(run_bytes, source, static_cast<std::ptrdiff_t>(line_bytes), target, column.stride,
-               count);
-      j += run - 1;
-      continue;
-    }
-    switch (plan[j].stored) {
-      case StoredType::int32:
-        decode_into<std::int32_t>(column.type, source, line_bytes, count, swap, target,
-                                  column.stride);
-        break;
-      case StoredType::float32:
-        decode_into<float>(column.type, source, line_bytes, count, swap, target, column.stride);
-        break;
-      case StoredType::float64:
-        decode_into<double>(column.type, source, line_bytes, count, swap, target, column.stride);
-        break;
-    }
-  }
-}
-
-struct BinaryDecoding {
-  const Vector<FieldPlan> &plan;
-  std::size_t line_bytes;
-  bool swap;
-  std::span<const FieldColumn> columns;
-};
-
-void decode_taken_lines(void *user, const char *lines, std::size_t count, std::size_t first) {
-  const auto &decoding = *static_cast<const BinaryDecoding *>(user);
-  decode_lines(decoding.plan, decoding.line_bytes, decoding.swap, decoding.columns, lines, count,
-               static_cast<std::int64_t>(first));
-}
-
 int read_binary_lines(KeywordFile &file, const Vector<FieldPlan> &plan, std::size_t line_bytes,
                       int line_count, std::span<const FieldColumn> columns) {
-  BinaryDecoding decoding{plan, line_bytes, file.swapped(), columns};
-  // A large block is read and decoded on two threads; whatever that leaves
-  // (all of a small block, the end of a truncated one) is read here.
-  auto done = static_cast<std::int64_t>(file.read_on_two_threads(
-      line_bytes, static_cast<std::size_t>(line_count), decode_taken_lines, &decoding));
+  std::int64_t done = 0;
+  bool swap = file.swapped();
   while (done < line_count) {
     std::size_t wanted = static_cast<std::size_t>(line_count - done) * line_bytes;
     std::size_t held = line_bytes == 0 ? 0 : file.fill_contiguous(wanted);
@@ -286,7 +240,32 @@ int read_binary_lines(KeywordFile &file, const Vector<FieldPlan> &plan, std::siz
       zero_lines(columns, done, line_count);
       return static_cast<int>(done);
     }
-    decode_lines(plan, line_bytes, decoding.swap, columns, file.cursor_data(), count, done);
+    const char *lines = file.cursor_data();
+    for (std::size_t j = 0; j < plan.size(); ++j) {
+      const FieldColumn &column = columns[j];
+      char *target = column_address(column, done);
+      const char *source = lines + plan[j].offset;
+      std::size_t run_bytes = 0;
+      if (std::size_t run = run_length(plan, columns, j, swap, run_bytes); run > 0) {
+        copy_run(run_bytes, source, static_cast<std::ptrdiff_t>(line_bytes), target, column.stride,
+                 count);
+        j += run - 1;
+        continue;
+      }
+      switch (plan[j].stored) {
+        case StoredType::int32:
+          decode_into<std::int32_t>(column.type, source, line_bytes, count, swap, target,
+                                    column.stride);
+          break;
+        case StoredType::float32:
+          decode_into<float>(column.type, source, line_bytes, count, swap, target, column.stride);
+          break;
+        case StoredType::float64:
+          decode_into<double>(column.type, source, line_bytes, count, swap, target,
+                              column.stride);
+          break;
+      }
+    }
     file.advance(count * line_bytes);
     done += static_cast<std::int64_t>(count);
   }

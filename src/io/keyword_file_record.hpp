@@ -46,10 +46,6 @@ inline constexpr int path_margin = 7;
 inline constexpr std::size_t write_flush_threshold = std::size_t(1) << 20;
 // Reading goes through a block of the same size.
 inline constexpr std::size_t stream_buffer_size = write_flush_threshold + 64 * 1024;
-// Binary blocks of lines of at least this many bytes are read on two threads
-// (KeywordFile::read_on_two_threads): below it, a thread costs more than it
-// spares.
-inline constexpr std::size_t two_thread_block_bytes = std::size_t{8} << 20;
 
 struct KeywordRecord {
   KeywordKind kind = KeywordKind::absent;
@@ -117,18 +113,6 @@ class KeywordFile {
   std::size_t fill_contiguous(std::size_t wanted);
   const char *cursor_data() const { return buffer_.get() + cursor_; }
   void advance(std::size_t count) { cursor_ += count; }
-  // Hands up to `line_count` whole lines of `line_bytes` bytes from the
-  // cursor on to `take(user, lines, count, first)`, where `first` numbers
-  // the first of them from 0, a piece at a time: the calling thread and a
-  // helper each read pieces at their own positions of the file and hand
-  // them over, so that `take` runs on both threads at once, on different
-  // lines. Answers the lines handed over: 0 when the block is too small to
-  // be worth a thread, or no thread can be had, and the caller then reads
-  // the lines itself. At the end of the file the lines read are handed over
-  // and the cursor is left after them, as block reads leave it.
-  using TakeLines = void (*)(void *user, const char *lines, std::size_t count, std::size_t first);
-  std::size_t read_on_two_threads(std::size_t line_bytes, std::size_t line_count, TakeLines take,
-                                  void *user);
 
   // Writing: room for `count` bytes at the end of the pending block.
   char *reserve(std::size_t count);

@@ -14,7 +14,6 @@
 #include "gridlume/mesh_io.h"
 #include "gridlume/mesh_memory.h"
 #include "io/keyword_file.hpp"
-#include "io/keyword_table.hpp"
 #include "io/mesh_writer.hpp"
 #include "mesh/memory_storage.hpp"
 
@@ -154,9 +153,8 @@ int read_vertices(MeshReader &reader) {
   if (tags == nullptr)
     return reader.fail(-2012, " Unable to store vertices.", GRIDLUME_STATUS_NO_MEMORY);
   bool found_nan = false;
-  const int block = reader.block_lines(keyword_vertices);
-  for (int first = 1; first <= count; first += block) {
-    int lines = count - first + 1 < block ? count - first + 1 : block;
+  for (int first = 1; first <= count; first += reader_block_lines) {
+    int lines = count - first + 1 < reader_block_lines ? count - first + 1 : reader_block_lines;
     double *points = xyz + 3 * static_cast<std::size_t>(first - 1);
     int *references = tags + (first - 1);
     // In 2D z keeps the 0 of the fresh array.
@@ -241,12 +239,11 @@ class ElementReading {
     if (lines == 0) return 0;
     if (!reader_.go_to(keyword)) return fail_read();
     const int corners = kind_.corner_count;
-    const int block_lines = extra > 0 ? reader_staged_block_lines : reader_.block_lines(keyword);
-    Vector<std::int32_t> extra_rows(static_cast<std::size_t>(block_lines) *
+    Vector<std::int32_t> extra_rows(static_cast<std::size_t>(reader_block_lines) *
                                     static_cast<std::size_t>(extra));
     Vector<FieldColumn> columns(static_cast<std::size_t>(corners + extra + 1));
-    for (int done = 0; done < lines; done += block_lines) {
-      int block = lines - done < block_lines ? lines - done : block_lines;
+    for (int done = 0; done < lines; done += reader_block_lines) {
+      int block = lines - done < reader_block_lines ? lines - done : reader_block_lines;
       std::size_t element = static_cast<std::size_t>(first_element - 1 + done);
       for (int j = 0; j < corners; ++j)
         columns[static_cast<std::size_t>(j)] = {ColumnType::int32,
@@ -413,18 +410,6 @@ void MeshReader::report(const char *label, int flags) {
 
 void MeshReader::report_at(double percentage, const char *text, int flags) {
   if (progress != nullptr) progress_report(progress, progress_message_code, percentage, text, flags);
-}
-
-int MeshReader::block_lines(int keyword) const {
-  // Reals are counted at 8 bytes, the most a binary file gives them; a text
-  // block of as many lines is longer, but takes about as long to read.
-  std::size_t line_bytes = 0;
-  for (const char *field = keyword_file_fields(slot, keyword); *field != '\0'; ++field)
-    line_bytes += *field == field_real ? sizeof(double) : sizeof(std::int32_t);
-  if (line_bytes == 0) return reader_staged_block_lines;
-  const std::size_t lines = reader_block_bytes / line_bytes;
-  return lines < std::size_t{reader_staged_block_lines} ? reader_staged_block_lines
-                                                        : static_cast<int>(lines);
 }
 
 bool MeshReader::go_to(int keyword) const { return keyword_file_goto_key(slot, keyword) == 0; }

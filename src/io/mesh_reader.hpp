@@ -13,15 +13,8 @@
 
 namespace gridlume {
 
-// Lines are read from the file a block at a time, progress being reported
-// between blocks. A block is at most about this many bytes of a binary file,
-// large enough to be read on two threads (KeywordFile::read_on_two_threads),
-// and short enough that progress, reported every ten seconds at most, is
-// never late by more than some tens of milliseconds.
-inline constexpr std::size_t reader_block_bytes = std::size_t{16} << 20;
-// Lines whose extra vertices are staged before their setters run are read
-// this many at a time, whatever their size.
-inline constexpr int reader_staged_block_lines = 8192;
+// Lines read from the file in one block before they are stored.
+inline constexpr int reader_block_lines = 8192;
 // Every line whose number within its keyword is a multiple of this reports
 // progress.
 inline constexpr int progress_line_interval = 100;
@@ -79,9 +72,6 @@ struct MeshReader {
   void report(const char *label, int flags);
   // Reports a given percentage with a whole text.
   void report_at(double percentage, const char *text, int flags);
-  // The lines of a keyword read in one block: about reader_block_bytes
-  // of a binary file, at least reader_staged_block_lines.
-  int block_lines(int keyword) const;
   // Positions the file at a keyword's lines; false when that failed.
   bool go_to(int keyword) const;
   // The storage array of a slot sized to its kind's count and cleared, for a
