@@ -198,18 +198,6 @@ TEST(TagSystem, NullArgumentsAnswerTheirStatus) {
   gridlume_tag_system_delete(nullptr);
 }
 
-TEST(TagSystem, ManyCompositesAreAllFoundAgain) {
-  gridlume_tag_system *tags = gridlume_tag_system_new(0);
-  for (int base = 1; base <= 50; ++base) gridlume_tag_system_add_base_tag(tags, base);
-  std::vector<int> made;
-  for (int a = 1; a <= 50; ++a)
-    for (int b = a + 1; b <= 50; b += 7) made.push_back(composite_of(tags, {a, b, (a * b) % 50 + 1}));
-  std::size_t i = 0;
-  for (int a = 1; a <= 50; ++a)
-    for (int b = a + 1; b <= 50; b += 7) EXPECT_EQ(composite_of(tags, {(a * b) % 50 + 1, b, a}), made[i++]);
-  gridlume_tag_system_delete(tags);
-}
-
 TEST(TagSystem, MemoryFailureInNewAndCloneLeaksNothing) {
   expect_each_allocation_failure_reported(
       [](gridlume_context *, AllocationFailure &failure) {
