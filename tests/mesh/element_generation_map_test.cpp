@@ -38,7 +38,7 @@ TEST(ElementGenerationMap, OnlyACadWithKindOneOrTwoMakesAMap) {
   EXPECT_EQ(value_of(gridlume_element_generation_map_get_parent_mesh, map), nullptr);
 }
 
-TEST(ElementGenerationMap, AccessorsRefuseNullArguments) {
+TEST(ElementGenerationMap, AccessorsRefuseNullArgumentsAndNullUserDataIsNeverReleased) {
   gridlume_test::Context context;
   gridlume_element_generation_map *map =
       gridlume_element_generation_map_new(gridlume_cad_new(context), 1, generator, nullptr);
@@ -58,6 +58,10 @@ TEST(ElementGenerationMap, AccessorsRefuseNullArguments) {
   EXPECT_EQ(gridlume_element_generation_map_set_delete_function(nullptr, release_marked), -1);
   EXPECT_EQ(gridlume_element_generation_map_attach_object(nullptr, &data, nullptr), -1);
   gridlume_element_generation_map_delete(nullptr);
+  released.clear();
+  gridlume_element_generation_map_set_delete_function(map, release_marked);
+  gridlume_element_generation_map_delete(map);
+  EXPECT_TRUE(released.empty());
 }
 
 TEST(ElementGenerationMap, DeletionReleasesAttachmentsNewestFirstThenTheUserDataOnce) {
@@ -75,16 +79,6 @@ TEST(ElementGenerationMap, DeletionReleasesAttachmentsNewestFirstThenTheUserData
     gridlume_context_delete(context);
     EXPECT_EQ(released, (std::vector<int>{2, 1, 0}));
   }
-}
-
-TEST(ElementGenerationMap, NullUserDataNeverReachesTheDeleteFunction) {
-  released.clear();
-  gridlume_test::Context context;
-  gridlume_element_generation_map *map =
-      gridlume_element_generation_map_new(gridlume_cad_new(context), 1, generator, nullptr);
-  gridlume_element_generation_map_set_delete_function(map, release_marked);
-  gridlume_element_generation_map_delete(map);
-  EXPECT_TRUE(released.empty());
 }
 
 TEST(ElementGenerationMap, CreationAndAttachmentReportEveryAllocationFailure) {

@@ -33,7 +33,7 @@ void record_deletion(void *name) { deleted.push_back(static_cast<const char *>(n
 
 }  // namespace
 
-TEST_F(MeshObject, NewMeshDescribesNothingAndAcceptsNothing) {
+TEST_F(MeshObject, NewMeshDescribesNothingAndAcceptsNothingButADimensionOfTwoOrThree) {
   EXPECT_EQ(value_of(gridlume_mesh_get_vertex_count, mesh), 0);
   EXPECT_EQ(value_of(gridlume_mesh_get_subdomain_count, mesh), 0);
   EXPECT_EQ(gridlume_mesh_get_vertex_count(mesh, nullptr), -1);
@@ -47,6 +47,13 @@ TEST_F(MeshObject, NewMeshDescribesNothingAndAcceptsNothing) {
   EXPECT_EQ(gridlume_mesh_set_vertex_coordinates(mesh, 1, xyz_in), -1);
   EXPECT_EQ(gridlume_mesh_set_triangle_vertex_normal_coordinates(mesh, 1, 1, xyz_in), -1);
   EXPECT_EQ(gridlume_mesh_set_edge_extra_vertices(mesh, 1, 1001, nullptr), -1);
+  EXPECT_EQ(value_of(gridlume_mesh_get_dimension, mesh), 3);
+  EXPECT_EQ(gridlume_mesh_set_dimension(mesh, 1), -1);
+  EXPECT_EQ(gridlume_mesh_set_dimension(mesh, 4), -1);
+  EXPECT_EQ(value_of(gridlume_mesh_get_dimension, mesh), 3);
+  EXPECT_EQ(gridlume_mesh_set_dimension(mesh, 2), 0);
+  EXPECT_EQ(value_of(gridlume_mesh_get_dimension, mesh), 2);
+  EXPECT_EQ(gridlume_mesh_get_dimension(mesh, nullptr), -1);
 }
 
 TEST_F(MeshObject, DefaultGettersWriteOnlyWhatTheyPromise) {
@@ -85,7 +92,7 @@ TEST_F(MeshObject, NullMeshAnswersMinusOneFromEveryFamily) {
   gridlume_mesh_delete(nullptr);
 }
 
-TEST_F(MeshObject, InstalledCallbacksReceiveTheirArgumentsAndTheirStatusComesBack) {
+TEST_F(MeshObject, InstalledCallbacksAnswerForTheirSlotAndRequiredStatusNamesShareOne) {
   int answer = -3;
   calls_seen = 0;
   ASSERT_EQ(gridlume_mesh_set_set_edge_tag(mesh, count_call, &answer), 0);
@@ -95,28 +102,13 @@ TEST_F(MeshObject, InstalledCallbacksReceiveTheirArgumentsAndTheirStatusComesBac
   // A NULL callback is stored as given and then refused.
   ASSERT_EQ(gridlume_mesh_set_set_edge_tag(mesh, nullptr, nullptr), 0);
   EXPECT_EQ(gridlume_mesh_set_edge_tag(mesh, 1, &tag), -1);
-}
-
-TEST_F(MeshObject, RequiredStatusNamesShareTheRequiredPropertySlot) {
-  int answer = 0;
-  calls_seen = 0;
+  answer = 0;
   ASSERT_EQ(gridlume_mesh_set_set_triangle_required_status(mesh, count_call, &answer), 0);
-  const int flag = 1;
-  EXPECT_EQ(gridlume_mesh_set_triangle_required_property(mesh, 1, &flag), 0);
-  EXPECT_EQ(gridlume_mesh_set_triangle_required_status(mesh, 1, &flag), 0);
-  EXPECT_EQ(calls_seen, 2);
+  EXPECT_EQ(gridlume_mesh_set_triangle_required_property(mesh, 1, &tag), 0);
+  EXPECT_EQ(gridlume_mesh_set_triangle_required_status(mesh, 1, &tag), 0);
+  EXPECT_EQ(calls_seen, 3);
   ASSERT_EQ(gridlume_mesh_set_get_vertex_required_property(mesh, answer_seven, nullptr), 0);
   EXPECT_EQ(value_of(gridlume_mesh_get_vertex_required_status, mesh, 1), 7);
-}
-
-TEST_F(MeshObject, DimensionAcceptsOnlyTwoOrThree) {
-  EXPECT_EQ(value_of(gridlume_mesh_get_dimension, mesh), 3);
-  EXPECT_EQ(gridlume_mesh_set_dimension(mesh, 1), -1);
-  EXPECT_EQ(gridlume_mesh_set_dimension(mesh, 4), -1);
-  EXPECT_EQ(value_of(gridlume_mesh_get_dimension, mesh), 3);
-  EXPECT_EQ(gridlume_mesh_set_dimension(mesh, 2), 0);
-  EXPECT_EQ(value_of(gridlume_mesh_get_dimension, mesh), 2);
-  EXPECT_EQ(gridlume_mesh_get_dimension(mesh, nullptr), -1);
 }
 
 TEST_F(MeshObject, GetContextTellsAMeshFromAnythingElse) {
@@ -179,17 +171,6 @@ TEST_F(MeshObject, PeriodicityRecordsKeepCopiesWidenTheGenericBufferAndGrow) {
             -1);
 }
 
-TEST(MeshLifeCycle, TagSystemIsStoredAndDeletedWithTheMesh) {
-  Context context;
-  gridlume_mesh *mesh = gridlume_mesh_new(context);
-  long before = gridlume_stubs_live_block_count();
-  gridlume_tag_system *tags = gridlume_tag_system_new(4);
-  ASSERT_EQ(gridlume_mesh_set_tag_system(mesh, tags), 0);
-  EXPECT_EQ(value_of(gridlume_mesh_get_tag_system, mesh), tags);
-  gridlume_mesh_delete(mesh);
-  EXPECT_LT(gridlume_stubs_live_block_count(), before);  // the mesh and its tag system
-}
-
 TEST(MeshLifeCycle, DeletingTheContextDeletesMeshesWithTheirAttachmentsNewestFirst) {
   long before = gridlume_stubs_live_block_count();
   gridlume_context *context = gridlume_context_new();
@@ -207,12 +188,15 @@ TEST(MeshLifeCycle, DeletingTheContextDeletesMeshesWithTheirAttachmentsNewestFir
   EXPECT_EQ(gridlume_stubs_live_block_count(), before);
 }
 
-TEST(MeshLifeCycle, ADeletedMeshIsForgottenByItsContext) {
+TEST(MeshLifeCycle, ADeletedMeshTakesItsTagSystemAndIsForgottenByItsContext) {
   long before = gridlume_stubs_live_block_count();
   gridlume_context *context = gridlume_context_new();
   gridlume_mesh *mesh = gridlume_mesh_new(context);
   static char name[] = "object";
   gridlume_mesh_attach_object(mesh, name, record_deletion);
+  gridlume_tag_system *tags = gridlume_tag_system_new(4);
+  ASSERT_EQ(gridlume_mesh_set_tag_system(mesh, tags), 0);
+  EXPECT_EQ(value_of(gridlume_mesh_get_tag_system, mesh), tags);
   deleted.clear();
   gridlume_mesh_delete(mesh);
   EXPECT_EQ(deleted.size(), 1u);

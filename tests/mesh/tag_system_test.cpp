@@ -1,9 +1,16 @@
-// Tag systems: base tags, composite tags and their definitions.
+// Tag systems: base tags, composite tags and their definitions; finding a
+// tag by its definition when definitions share a signature, in clones, and
+// under memory failures.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
+#include <map>
+#include <set>
 #include <vector>
 
 #include "gridlume.h"
+#include "mesh/tag_system.hpp"
 #include "support/test_helpers.hpp"
 
 using namespace gridlume_test;
@@ -53,9 +60,44 @@ Tags all_tags(const gridlume_tag_system *tag_system) {
   return tags;
 }
 
-// A system with base tags 0, 1, 2, 3.
 void add_base_tags(gridlume_tag_system *tag_system, Tags tags) {
   for (int tag : tags) ASSERT_EQ(gridlume_tag_system_add_base_tag(tag_system, tag), 0);
+}
+
+std::set<int> as_set(const Tags &tags) { return std::set<int>(tags.begin(), tags.end()); }
+
+// A system created for `expected` tags, holding base tags 1..base_tag_count.
+gridlume_tag_system *system_with_base_tags(int expected, int base_tag_count) {
+  gridlume_tag_system *tag_system = gridlume_tag_system_new(expected);
+  for (int tag = 1; tag <= base_tag_count; ++tag) add_base_tags(tag_system, {tag});
+  return tag_system;
+}
+
+// Two different sets of three base tags below `limit` with the same
+// signature; false when there is none.
+bool find_signature_collision(int limit, Tags &first, Tags &second) {
+  std::map<std::int32_t, Tags> seen;
+  for (int a = 1; a < limit; ++a)
+    for (int b = a + 1; b < limit; ++b)
+      for (int c = b + 1; c < limit; ++c) {
+        std::uint64_t sum = gridlume::base_tag_spread(a) + gridlume::base_tag_spread(b) +
+                            gridlume::base_tag_spread(c);
+        auto [found, added] = seen.emplace(gridlume::definition_signature(3, sum), Tags{a, b, c});
+        if (!added) {
+          first = found->second;
+          second = {a, b, c};
+          return true;
+        }
+      }
+  return false;
+}
+
+std::vector<Tags> triples_of(int base_tag_count) {
+  std::vector<Tags> triples;
+  for (int a = 1; a <= base_tag_count; ++a)
+    for (int b = a + 1; b <= base_tag_count; ++b)
+      for (int c = b + 1; c <= base_tag_count; ++c) triples.push_back({c, a, b});
+  return triples;
 }
 
 }  // namespace
@@ -198,18 +240,6 @@ TEST(TagSystem, NullArgumentsAnswerTheirStatus) {
   gridlume_tag_system_delete(nullptr);
 }
 
-TEST(TagSystem, ManyCompositesAreAllFoundAgain) {
-  gridlume_tag_system *tags = gridlume_tag_system_new(0);
-  for (int base = 1; base <= 50; ++base) gridlume_tag_system_add_base_tag(tags, base);
-  std::vector<int> made;
-  for (int a = 1; a <= 50; ++a)
-    for (int b = a + 1; b <= 50; b += 7) made.push_back(composite_of(tags, {a, b, (a * b) % 50 + 1}));
-  std::size_t i = 0;
-  for (int a = 1; a <= 50; ++a)
-    for (int b = a + 1; b <= 50; b += 7) EXPECT_EQ(composite_of(tags, {(a * b) % 50 + 1, b, a}), made[i++]);
-  gridlume_tag_system_delete(tags);
-}
-
 TEST(TagSystem, MemoryFailureInNewAndCloneLeaksNothing) {
   expect_each_allocation_failure_reported(
       [](gridlume_context *, AllocationFailure &failure) {
@@ -270,6 +300,87 @@ TEST(TagSystem, MemoryFailureInCompositeRecordsNothing) {
     int again = composite_of(tags, {1, 2, 3});
     EXPECT_EQ(definition_of(tags, again), (Tags{2, 1, 3}));
     EXPECT_EQ(composite_list(tags), Tags{again});
+    gridlume_tag_system_delete(tags);
+  });
+}
+
+// ---- Finding a tag by its definition ----------------------------------------
+
+TEST(TagSystemIndex, DefinitionsSharingASignatureGetTheirOwnTags) {
+  Tags first, second;
+  ASSERT_TRUE(find_signature_collision(200, first, second));
+  int largest = std::max(*std::max_element(first.begin(), first.end()),
+                         *std::max_element(second.begin(), second.end()));
+  gridlume_tag_system *tags = system_with_base_tags(10, largest);
+  int first_tag = composite_of(tags, first);
+  int second_tag = composite_of(tags, second);
+  EXPECT_NE(second_tag, first_tag);
+  EXPECT_EQ(as_set(definition_of(tags, second_tag)), as_set(second));
+  EXPECT_EQ(composite_of(tags, {second[2], second[0], second[1]}), second_tag);
+  EXPECT_EQ(composite_of(tags, {first[1], first[2], first[0]}), first_tag);
+  EXPECT_EQ(all_tags(tags).size(), std::size_t(largest + 3));
+  gridlume_tag_system_delete(tags);
+}
+
+TEST(TagSystemIndex, CloneAndOriginalEachFindTheirOwnComposites) {
+  gridlume_tag_system *original = system_with_base_tags(0, 8);
+  std::vector<Tags> triples = triples_of(8);
+  std::vector<int> made;
+  for (std::size_t i = 0; i < triples.size() / 2; ++i)
+    made.push_back(composite_of(original, triples[i]));
+  gridlume_tag_system *clone = gridlume_tag_system_clone(original);
+  ASSERT_NE(clone, nullptr);
+  std::size_t known = all_tags(original).size();
+  for (std::size_t i = 0; i < made.size(); ++i) {
+    EXPECT_EQ(composite_of(clone, triples[i]), made[i]);
+    EXPECT_EQ(composite_of(original, triples[i]), made[i]);
+  }
+  EXPECT_EQ(all_tags(clone).size(), known);
+  // The second half goes to the clone only; the original then makes its own.
+  std::vector<int> in_clone;
+  for (std::size_t i = made.size(); i < triples.size(); ++i)
+    in_clone.push_back(composite_of(clone, triples[i]));
+  gridlume_tag_system_delete(original);
+  for (std::size_t i = made.size(); i < triples.size(); ++i)
+    EXPECT_EQ(composite_of(clone, triples[i]), in_clone[i - made.size()]);
+  for (std::size_t i = 0; i < made.size(); ++i) EXPECT_EQ(composite_of(clone, triples[i]), made[i]);
+  EXPECT_EQ(all_tags(clone).size(), known + in_clone.size());
+  gridlume_tag_system_delete(clone);
+}
+
+TEST(TagSystemIndex, MemoryFailureWhileCreatingAndFindingLeavesEveryDefinitionWithOneTag) {
+  std::vector<Tags> triples = triples_of(6);
+  for_each_allocation_failure([&](AllocationFailure &failure) {
+    // Created for 0 tags, so the tables and the index grow along the way.
+    gridlume_tag_system *tags = system_with_base_tags(0, 6);
+    // Each combination asked twice: created, then found (or created late).
+    std::vector<int> first_answers(triples.size(), 0);
+    failure.arm();
+    for (int round = 0; round < 2; ++round) {
+      for (std::size_t i = 0; i < triples.size(); ++i) {
+        int status = -1;
+        int composite = composite_of(tags, triples[i], 0, &status);
+        if (status != 0) {
+          EXPECT_EQ(status, -5);
+          EXPECT_EQ(composite, 0);
+        } else if (first_answers[i] == 0) {
+          first_answers[i] = composite;
+        } else {
+          EXPECT_EQ(composite, first_answers[i]);
+        }
+      }
+    }
+    failure.disarm();
+    // Every definition then has exactly one tag, found whatever the order.
+    std::set<int> composites;
+    for (const Tags &triple : triples) {
+      int tag = composite_of(tags, triple);
+      EXPECT_EQ(composite_of(tags, {triple[1], triple[2], triple[0]}), tag);
+      EXPECT_EQ(as_set(definition_of(tags, tag)), as_set(triple));
+      composites.insert(tag);
+    }
+    EXPECT_EQ(composites.size(), triples.size());
+    EXPECT_EQ(all_tags(tags).size(), 7 + triples.size());
     gridlume_tag_system_delete(tags);
   });
 }

@@ -72,62 +72,46 @@ TEST(MeshCrackerInput, NullArgumentsAnswerMinusOne) {
   gridlume_mesh_cracker_delete(orphan);
 }
 
-TEST(MeshCrackerInput, AFaceNamingAVertexBeyondTheMeshIsReportedWithBothPositions) {
+TEST(MeshCrackerInput, TheEarliestBadFaceIsReportedWithItsPositionsAndChangesNothing) {
+  const struct {
+    void (*spoil)(std::vector<Face> &);
+    std::vector<int> blocks;
+    const char *message;
+  } rows[] = {
+      {[](std::vector<Face> &f) { f[1][2] = 28; }, {0, 3},
+       "In the 2th triangle, the 3th vertex do not exist in the mesh\n"},
+      // A diagonal of the cube, in no face.
+      {[](std::vector<Face> &f) { f[1] = {1, 14, 27}; }, {0, 1, 2},
+       "The 2th triangle do not exist in the mesh\n"},
+      // A missing face before a missing vertex.
+      {[](std::vector<Face> &f) { f[0] = {1, 14, 27}, f[2][0] = 0; }, {0, 3},
+       "The 1th triangle do not exist in the mesh\n"},
+  };
+  for (const auto &row : rows) {
+    SCOPED_TRACE(row.message);
+    LoadedCracker loaded;
+    std::vector<Face> faces = plane_faces(loaded.input, 0.5);
+    faces.resize(3);
+    row.spoil(faces);
+    EXPECT_EQ(loaded.crack(faces, row.blocks), -1);
+    EXPECT_EQ(loaded.messages.text(), row.message);
+    EXPECT_EQ(loaded.messages.messages().front().code, 0);
+    loaded.expect_unchanged();
+  }
+}
+
+TEST(MeshCrackerInput, BadBlocksAndMissingListsEndWithoutChange) {
   LoadedCracker loaded;
   const std::vector<Face> faces = plane_faces(loaded.input, 0.5);
-  std::vector<Face> bad = {faces[0], faces[1], faces[2]};
-  bad[1][2] = 28;
-  EXPECT_EQ(loaded.crack(bad, {0, 3}), -1);
-  EXPECT_EQ(loaded.messages.text(),
-            "In the 2th triangle, the 3th vertex do not exist in the mesh\n");
-  EXPECT_EQ(loaded.messages.messages().front().code, 0);
-  loaded.expect_unchanged();
-}
-
-TEST(MeshCrackerInput, AFaceThatIsNoFaceOfTheMeshIsReported) {
-  LoadedCracker loaded;
-  std::vector<Face> faces = plane_faces(loaded.input, 0.5);
-  faces.resize(2);
-  faces[1] = {1, 14, 27};  // a diagonal of the cube, in no face
-  EXPECT_EQ(loaded.crack(faces, {0, 1, 2}), -1);
-  EXPECT_EQ(loaded.messages.text(), "The 2th triangle do not exist in the mesh\n");
-  loaded.expect_unchanged();
-}
-
-TEST(MeshCrackerInput, TheEarlierOfAMissingFaceAndAMissingVertexIsReported) {
-  LoadedCracker loaded;
-  std::vector<Face> faces = plane_faces(loaded.input, 0.5);
-  faces.resize(3);
-  faces[0] = {1, 14, 27};
-  faces[2][0] = 0;
-  EXPECT_EQ(loaded.crack(faces, {0, 3}), -1);
-  EXPECT_EQ(loaded.messages.text(), "The 1th triangle do not exist in the mesh\n");
-}
-
-TEST(MeshCrackerInput, ALastBlockOffsetNotPositiveEndsWithoutChange) {
-  LoadedCracker loaded;
-  const std::vector<Face> faces = plane_faces(loaded.input, 0.5);
+  // A last offset that is not positive is no error.
   EXPECT_EQ(loaded.crack(faces, {0}), 0);
-  EXPECT_EQ(loaded.messages.text(), "The last element in triangle_blocks is not positive\n");
-  loaded.messages.clear();
   const int quadrangle_blocks[2] = {0, 0}, tags[1] = {1}, quadrangle[4] = {1, 2, 3, 4};
   EXPECT_EQ(gridlume_mesh_cracker_crack_along_triangles_and_quadrangles(
                 loaded.cracker, nullptr, nullptr, 0, nullptr, nullptr, quadrangle,
                 quadrangle_blocks, 1, tags, tags, nullptr, 0, nullptr, 0, 0),
             0);
-  EXPECT_EQ(loaded.messages.text(), "The last element in quadrangle_blocks is not positive\n");
-  loaded.expect_unchanged();
-}
-
-TEST(MeshCrackerInput, BadBlocksAndMissingListsAreRefused) {
-  LoadedCracker loaded;
-  const std::vector<Face> faces = plane_faces(loaded.input, 0.5);
   EXPECT_EQ(loaded.crack(faces, {1, 4}), -1);
   EXPECT_EQ(loaded.crack(faces, {0, 5, 4}), -1);
-  EXPECT_EQ(loaded.messages.text(),
-            "The elements of triangle_blocks do not ascend from 0\n"
-            "The elements of triangle_blocks do not ascend from 0\n");
-  loaded.messages.clear();
   const int blocks[2] = {0, 4};
   EXPECT_EQ(
       gridlume_mesh_cracker_crack_along_triangles(loaded.cracker, faces[0].data(), blocks, 1,
@@ -137,6 +121,10 @@ TEST(MeshCrackerInput, BadBlocksAndMissingListsAreRefused) {
                                                         blocks, blocks, nullptr, 2, nullptr, 0, 0),
             -1);
   EXPECT_EQ(loaded.messages.text(),
+            "The last element in triangle_blocks is not positive\n"
+            "The last element in quadrangle_blocks is not positive\n"
+            "The elements of triangle_blocks do not ascend from 0\n"
+            "The elements of triangle_blocks do not ascend from 0\n"
             "The triangles of a crack, their blocks or their side tags are missing\n"
             "The uncracked_edges list is missing\n");
   loaded.expect_unchanged();

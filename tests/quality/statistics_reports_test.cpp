@@ -36,15 +36,6 @@ TEST_F(StatisticsTest, RegularElementsGiveOneValueInBothStyles) {
   EXPECT_EQ(gridlume_mesh_compute_statistics_tetrahedron_height(mesh()), 0);
   EXPECT_EQ(messages().at(0).substr(0, 59),
             "  tetrahedron height:\n     min         : 2.309e+00\n     max");
-  add_equilateral_strip(7);
-  EXPECT_EQ(gridlume_mesh_compute_statistics_triangle_aspect_ratio_valid(mesh(), "eq"), 0);
-  const Lines triangles = messages();
-  ASSERT_EQ(triangles.size(), 9u);
-  EXPECT_EQ(triangles[0], "VALID.eq.triangle.aspect_ratio.min = 1.000000e+00\n");
-  EXPECT_EQ(triangles[1], "VALID.eq.triangle.aspect_ratio.max = 1.000000e+00\n");
-  EXPECT_EQ(triangles[3], "VALID.eq.triangle.aspect_ratio.var = 0.000000e+00\n");
-  EXPECT_EQ(triangles[4], "VALID.eq.triangle.aspect_ratio.count = 7\n");
-  EXPECT_EQ(triangles[7], "VALID.eq.triangle.aspect_ratio.histogram.value = 1.000e+00\n");
 }
 
 TEST_F(StatisticsTest, ExtensiveMeasuresPrintTheirSumAndNoHistogramByDefault) {

@@ -1,16 +1,12 @@
 // Topological statistics on the shapes whose connectivity is known: report
 // lines compared character for character in both styles.
-#include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
 
-#include "array_mesh.hpp"
-#include "support/message_capture.hpp"
+#include "statistics_fixture.hpp"
 #include "support/test_helpers.hpp"
 
 using namespace gridlume_test;
-using Lines = std::vector<std::string>;
 
 namespace {
 
@@ -19,26 +15,13 @@ struct Counts {
       outside_surface, outside_volume;
 };
 
-struct TopologicalStatistics : ::testing::Test {
-  TopologicalStatistics() { capture.install(context); }
-
+struct TopologicalStatistics : StatisticsTest {
   // The report of the mesh over the arrays, in the key style when a prefix is given.
   Lines report(const char *prefix = nullptr) {
-    gridlume_mesh *mesh = arrays.make_mesh(context);
-    capture.clear();
-    EXPECT_EQ(prefix ? gridlume_mesh_compute_topological_statistics_valid(mesh, prefix)
-                     : gridlume_mesh_compute_topological_statistics(mesh),
+    EXPECT_EQ(prefix ? gridlume_mesh_compute_topological_statistics_valid(mesh(), prefix)
+                     : gridlume_mesh_compute_topological_statistics(mesh()),
               0);
-    gridlume_mesh_delete(mesh);
-    return lines();
-  }
-  Lines lines() const {
-    Lines result;
-    for (const auto &message : capture.messages()) {
-      EXPECT_EQ(message.code, 0);
-      result.push_back(message.description);
-    }
-    return result;
+    return messages();
   }
   static Lines key_lines(const Counts &c) {
     auto line = [](const char *key, int count) {
@@ -53,13 +36,8 @@ struct TopologicalStatistics : ::testing::Test {
             line("edge_outside_volume_elements", c.outside_volume)};
   }
   void add_points(int count) {
-    for (int p = 0; p < count; ++p) arrays.add_point(p, p * p, 0);
+    for (int p = 0; p < count; ++p) arrays_.add_point(p, p * p, 0);
   }
-
-  // The context goes first, with the meshes over the arrays.
-  MessageCapture capture;
-  ArrayMesh arrays;
-  Context context;
 };
 
 using Tri = std::array<int, 3>;
@@ -99,7 +77,7 @@ const Shape shapes[] = {
 
 TEST_F(TopologicalStatistics, HumanStyleLinesForASingleTriangle) {
   add_points(3);
-  arrays.triangles.add({1, 2, 3});
+  arrays_.triangles.add({1, 2, 3});
   EXPECT_EQ(report(), (Lines{"Mesh topological statistics : \n",
                              "    Number of free edges :          3 (1 components) \n",
                              "    Number of non-manifold edges :  0 (0 components) \n",
@@ -111,58 +89,57 @@ TEST_F(TopologicalStatistics, HumanStyleLinesForASingleTriangle) {
 TEST_F(TopologicalStatistics, KeyStyleCountsOfShapesWithKnownConnectivity) {
   for (const Shape &shape : shapes) {
     SCOPED_TRACE(shape.behaviour);
-    arrays = ArrayMesh{};
+    arrays_ = ArrayMesh{};
     add_points(shape.points);
-    for (const auto &t : shape.triangles) arrays.triangles.add({t[0], t[1], t[2]});
-    for (const auto &q : shape.quadrangles) arrays.quadrangles.add({q[0], q[1], q[2], q[3]});
-    for (const auto &t : shape.tetrahedra) arrays.tetrahedra.add({t[0], t[1], t[2], t[3]});
-    for (const auto &e : shape.edges) arrays.edges.add({e[0], e[1]});
+    for (const auto &t : shape.triangles) arrays_.triangles.add({t[0], t[1], t[2]});
+    for (const auto &q : shape.quadrangles) arrays_.quadrangles.add({q[0], q[1], q[2], q[3]});
+    for (const auto &t : shape.tetrahedra) arrays_.tetrahedra.add({t[0], t[1], t[2], t[3]});
+    for (const auto &e : shape.edges) arrays_.edges.add({e[0], e[1]});
     EXPECT_EQ(report("s"), key_lines(shape.expected));
   }
 }
 
 TEST_F(TopologicalStatistics, ALongStripIsOneComponentWithoutDeepRecursion) {
   const int triangles = 200000;
-  for (int p = 0; p < triangles + 2; ++p) arrays.add_point(p / 2, p % 2, 0);
-  for (int t = 0; t < triangles; ++t) arrays.triangles.add({t + 1, t + 2, t + 3});
+  for (int p = 0; p < triangles + 2; ++p) arrays_.add_point(p / 2, p % 2, 0);
+  for (int t = 0; t < triangles; ++t) arrays_.triangles.add({t + 1, t + 2, t + 3});
   EXPECT_EQ(report("s"), key_lines({triangles + 2, 1, 0, 0, 1, 0, 0}));
 }
 
 TEST_F(TopologicalStatistics, BadArgumentsAndFailingQueries) {
-  gridlume_mesh *mesh = arrays.make_mesh(context);
+  gridlume_mesh *const m = mesh();
   EXPECT_EQ(gridlume_mesh_compute_topological_statistics(nullptr), -1);
   EXPECT_EQ(gridlume_mesh_compute_topological_statistics_valid(nullptr, "p"), -1);
-  EXPECT_EQ(gridlume_mesh_compute_topological_statistics_valid(mesh, nullptr), -1);
-  EXPECT_TRUE(capture.messages().empty());
+  EXPECT_EQ(gridlume_mesh_compute_topological_statistics_valid(m, nullptr), -1);
+  EXPECT_TRUE(capture_.messages().empty());
   // A failing count ends the report after its title, with status 0.
-  gridlume_mesh_set_get_quadrangle_count(mesh, nullptr, nullptr);
-  EXPECT_EQ(gridlume_mesh_compute_topological_statistics(mesh), 0);
-  EXPECT_EQ(lines(), Lines{"Mesh topological statistics : \n"});
-  capture.clear();
-  EXPECT_EQ(gridlume_mesh_compute_topological_statistics_valid(mesh, "p"), 0);
-  EXPECT_TRUE(capture.messages().empty());
+  gridlume_mesh_set_get_quadrangle_count(m, nullptr, nullptr);
+  EXPECT_EQ(gridlume_mesh_compute_topological_statistics(m), 0);
+  EXPECT_EQ(messages(), Lines{"Mesh topological statistics : \n"});
+  EXPECT_EQ(gridlume_mesh_compute_topological_statistics_valid(m, "p"), 0);
+  EXPECT_TRUE(capture_.messages().empty());
   // A triangle whose vertices cannot be read ends it too.
   add_points(3);
-  arrays.triangles.add({1, 2, 3});
-  gridlume_mesh *failing = arrays.make_mesh(context);
+  arrays_.triangles.add({1, 2, 3});
+  gridlume_mesh *failing = arrays_.make_mesh(context_);
   gridlume_mesh_set_get_triangle_vertices(failing, [](int, int *, void *) { return -3; }, nullptr);
   EXPECT_EQ(gridlume_mesh_compute_topological_statistics_valid(failing, "p"), 0);
-  EXPECT_TRUE(capture.messages().empty());
+  EXPECT_TRUE(capture_.messages().empty());
 }
 
 TEST_F(TopologicalStatistics, MemoryExhaustionEndsTheReportSilentlyAndLeaksNothing) {
   add_points(5);
   for (const auto &t : {Tri{1, 2, 3}, Tri{2, 1, 4}, Tri{1, 2, 5}})
-    arrays.triangles.add({t[0], t[1], t[2]});
-  arrays.edges.add({4, 5});
-  gridlume_mesh *mesh = arrays.make_mesh(context);
+    arrays_.triangles.add({t[0], t[1], t[2]});
+  arrays_.edges.add({4, 5});
+  gridlume_mesh *const m = mesh();
   const long failures = for_each_allocation_failure([&](AllocationFailure &failure) {
-    capture.clear();
+    capture_.clear();
     failure.arm();
-    const int status = gridlume_mesh_compute_topological_statistics_valid(mesh, "p");
+    const int status = gridlume_mesh_compute_topological_statistics_valid(m, "p");
     failure.disarm();
     EXPECT_EQ(status, 0);
-    if (!failure.happened()) { EXPECT_EQ(capture.messages().size(), 7u); }
+    if (!failure.happened()) { EXPECT_EQ(capture_.messages().size(), 7u); }
   });
   EXPECT_GT(failures, 5);
 }
