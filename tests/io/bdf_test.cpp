@@ -127,13 +127,11 @@ TEST_F(Bdf, free_field_deck_gives_vertices_elements_and_tags) {
             (std::array<double, 3>{0, 1, 0}));
   EXPECT_EQ(value_of(gridlume_mesh_get_vertex_tag, deck, 1), 0);
   EXPECT_EQ((values_of<2>(gridlume_mesh_get_edge_vertices, deck, 1)), (std::array<int, 2>{1, 2}));
-  EXPECT_EQ(value_of(gridlume_mesh_get_edge_tag, deck, 1), 7);
-  EXPECT_EQ(value_of(gridlume_mesh_get_triangle_tag, deck, 1), 8);
-  EXPECT_EQ(value_of(gridlume_mesh_get_quadrangle_tag, deck, 1), 9);
-  EXPECT_EQ(value_of(gridlume_mesh_get_tetrahedron_tag, deck, 1), 10);
-  EXPECT_EQ(value_of(gridlume_mesh_get_pyramid_tag, deck, 1), 11);
-  EXPECT_EQ(value_of(gridlume_mesh_get_prism_tag, deck, 1), 12);
-  EXPECT_EQ(value_of(gridlume_mesh_get_hexahedron_tag, deck, 1), 13);
+  int tag = 7;
+  for (const peer_test::Kind *kind :
+       {&peer_test::edges, &peer_test::triangles, &peer_test::quadrangles, &peer_test::tetrahedra,
+        &peer_test::pyramids, &peer_test::prisms, &peer_test::hexahedra})
+    EXPECT_EQ(value_of(kind->get_tag, deck, 1), tag++) << kind->meshio_name;
   EXPECT_EQ((values_of<8>(gridlume_mesh_get_hexahedron_vertices, deck, 1)),
             (std::array<int, 8>{1, 2, 3, 4, 1, 2, 3, 4}));
   EXPECT_EQ(sent(), "");
