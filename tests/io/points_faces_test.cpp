@@ -5,6 +5,7 @@
 
 #include <sys/stat.h>
 
+#include "peer_files.hpp"
 #include "side_format_test_files.hpp"
 #include "support/test_helpers.hpp"
 
@@ -55,19 +56,8 @@ TEST_F(PointsFaces, written_pair_has_the_exact_layout_and_reads_back_with_its_ta
   EXPECT_EQ(gridlume_mesh_write_msh2(nullptr, base.c_str()), -1);
 
   gridlume_mesh *copy = read(base);
-  ASSERT_NE(copy, nullptr);
-  EXPECT_EQ(value_of(gridlume_mesh_get_vertex_count, copy), 4);
-  EXPECT_EQ(value_of(gridlume_mesh_get_vertex_tag, copy, 3), 3);
-  EXPECT_EQ((values_of<3>(gridlume_mesh_get_vertex_coordinates, copy, 2)),
-            (std::array<double, 3>{0.5, -3.0, 0.002}));
+  EXPECT_EQ(peer_test::dump(copy), peer_test::dump(mesh));
   EXPECT_EQ(value_of(gridlume_mesh_get_vertex_required_property, copy, 4), 0);
-  EXPECT_EQ(value_of(gridlume_mesh_get_triangle_count, copy), 2);
-  EXPECT_EQ((values_of<3>(gridlume_mesh_get_triangle_vertices, copy, 2)),
-            (std::array<int, 3>{2, 3, 4}));
-  EXPECT_EQ(value_of(gridlume_mesh_get_triangle_tag, copy, 2), 12);
-  EXPECT_EQ(value_of(gridlume_mesh_get_edge_count, copy), 1);
-  EXPECT_EQ(value_of(gridlume_mesh_get_edge_tag, copy, 1), -3);
-  EXPECT_EQ(value_of(gridlume_mesh_get_quadrangle_count, copy), 1);
   EXPECT_EQ(sent(), "");
 }
 
