@@ -127,13 +127,11 @@ TEST_F(Bdf, free_field_deck_gives_vertices_elements_and_tags) {
             (std::array<double, 3>{0, 1, 0}));
   EXPECT_EQ(value_of(gridlume_mesh_get_vertex_tag, deck, 1), 0);
   EXPECT_EQ((values_of<2>(gridlume_mesh_get_edge_vertices, deck, 1)), (std::array<int, 2>{1, 2}));
-  EXPECT_EQ(value_of(gridlume_mesh_get_edge_tag, deck, 1), 7);
-  EXPECT_EQ(value_of(gridlume_mesh_get_triangle_tag, deck, 1), 8);
-  EXPECT_EQ(value_of(gridlume_mesh_get_quadrangle_tag, deck, 1), 9);
-  EXPECT_EQ(value_of(gridlume_mesh_get_tetrahedron_tag, deck, 1), 10);
-  EXPECT_EQ(value_of(gridlume_mesh_get_pyramid_tag, deck, 1), 11);
-  EXPECT_EQ(value_of(gridlume_mesh_get_prism_tag, deck, 1), 12);
-  EXPECT_EQ(value_of(gridlume_mesh_get_hexahedron_tag, deck, 1), 13);
+  int tag = 7;
+  for (const peer_test::Kind *kind :
+       {&peer_test::edges, &peer_test::triangles, &peer_test::quadrangles, &peer_test::tetrahedra,
+        &peer_test::pyramids, &peer_test::prisms, &peer_test::hexahedra})
+    EXPECT_EQ(value_of(kind->get_tag, deck, 1), tag++) << kind->meshio_name;
   EXPECT_EQ((values_of<8>(gridlume_mesh_get_hexahedron_vertices, deck, 1)),
             (std::array<int, 8>{1, 2, 3, 4, 1, 2, 3, 4}));
   EXPECT_EQ(sent(), "");
@@ -181,41 +179,18 @@ TEST_F(Bdf, integers_read_as_percent_i_reads_them) {
   EXPECT_EQ(value_of(gridlume_mesh_get_edge_tag, deck, 2), 8);
 }
 
-TEST_F(Bdf, written_volume_decks_of_one_kind_read_back_exactly) {
-  // One element kind a deck: the running identifiers are then the elements'
-  // own numbers, so every tag lands on its element.
-  for (const peer_test::Kind *each :
-       {&peer_test::triangles, &peer_test::quadrangles, &peer_test::tetrahedra,
-        &peer_test::pyramids, &peer_test::prisms, &peer_test::hexahedra}) {
-    const peer_test::Kind &kind = *each;
-    SCOPED_TRACE(kind.meshio_name);
-    gridlume_mesh *source = gridlume_mesh_new_in_memory(context);
-    add_vertices(source, 12);
-    kind.set_count(source, 3);
-    for (int i = 1; i <= 3; ++i) {
-      int vertices[8];
-      for (int c = 0; c < kind.corners; ++c) vertices[c] = 1 + (i + 2 * c) % 12;
-      const int tag = 100 + i;
-      kind.set_vertices(source, i, vertices);
-      kind.set_tag(source, i, &tag);
-    }
-    const std::string path = temporary_path(std::string(kind.meshio_name) + ".bdf");
+// One element kind a deck: the running identifiers are then the elements'
+// own numbers, so every tag lands on its element. Vertex tags are not
+// written.
+TEST_F(Bdf, written_decks_of_one_kind_read_back_exactly) {
+  for (const peer_test::Kind *kind : peer_test::kinds) {
+    if (kind == &peer_test::edges) continue;  // starred bars are not read
+    SCOPED_TRACE(kind->meshio_name);
+    gridlume_mesh *source = peer_test::one_kind(context, *kind);
+    const std::string path = temporary_path(std::string(kind->meshio_name) + ".bdf");
     ASSERT_EQ(gridlume_mesh_write_bdf(source, path.c_str()), 0);
-    gridlume_mesh *deck = gridlume_mesh_new_read_bdf(context, path.c_str());
-    ASSERT_NE(deck, nullptr);
-    EXPECT_EQ(value_of(gridlume_mesh_get_vertex_count, deck), 12);
-    for (int i = 1; i <= 12; ++i) {
-      EXPECT_EQ((values_of<3>(gridlume_mesh_get_vertex_coordinates, deck, i)),
-                (std::array<double, 3>{i / 4.0, -1.5 * i, i / 1000.0}));
-      EXPECT_EQ(value_of(gridlume_mesh_get_vertex_tag, deck, i), 0);  // tags are not written
-    }
-    for (int i = 1; i <= 3; ++i) {
-      int expected[8] = {}, got[8] = {};
-      kind.get_vertices(source, i, expected);
-      EXPECT_EQ(kind.get_vertices(deck, i, got), 0);
-      EXPECT_TRUE(std::equal(expected, expected + kind.corners, got));
-      EXPECT_EQ(value_of(kind.get_tag, deck, i), 100 + i);
-    }
+    EXPECT_EQ(peer_test::dump(gridlume_mesh_new_read_bdf(context, path.c_str())),
+              peer_test::dump(source));
   }
   EXPECT_EQ(sent(), "");
 }

@@ -68,6 +68,26 @@ inline std::string dump(gridlume_mesh *mesh, DumpStyle style = {}) {
   return out;
 }
 
+// A mesh of 12 vertices on eighths, which every peer's text writes exactly
+// (i/8, -i/4, i/2 + 1/8), and three elements of one kind tagged 5, 6, 7.
+inline gridlume_mesh *one_kind(gridlume_context *context, const Kind &kind) {
+  gridlume_mesh *mesh = gridlume_mesh_new_in_memory(context);
+  gridlume_mesh_set_vertex_count(mesh, 12);
+  for (int i = 1; i <= 12; ++i) {
+    const double xyz[3] = {i / 8.0, -i / 4.0, i / 2.0 + 0.125};
+    gridlume_mesh_set_vertex_coordinates(mesh, i, xyz);
+  }
+  kind.set_count(mesh, 3);
+  for (int i = 1; i <= 3; ++i) {
+    int vertices[8];
+    for (int c = 0; c < kind.corners; ++c) vertices[c] = 1 + (i + 3 * c) % 12;
+    const int tag = 4 + i;
+    kind.set_vertices(mesh, i, vertices);
+    kind.set_tag(mesh, i, &tag);
+  }
+  return mesh;
+}
+
 inline const std::string python = "/usr/bin/python3";
 
 // A peer script beside the tests.

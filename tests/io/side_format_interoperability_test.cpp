@@ -65,8 +65,7 @@ void gmsh(const std::string &from, const std::string &to, const std::string &opt
 bool gmsh_present() { return std::system("gmsh -version > /dev/null 2>&1") == 0; }
 
 struct SideFormatPeers : MeshTest {
-  // Vertices on eighths, which every peer's text writes exactly: i/8, -i/4,
-  // i/2 + 1/8.
+  // Vertices as one_kind places them.
   void add_vertices(gridlume_mesh *target, int count) {
     gridlume_mesh_set_vertex_count(target, count);
     for (int i = 1; i <= count; ++i) {
@@ -74,20 +73,7 @@ struct SideFormatPeers : MeshTest {
       gridlume_mesh_set_vertex_coordinates(target, i, xyz);
     }
   }
-  // A mesh of 12 vertices and three elements of one kind tagged 5, 6, 7.
-  gridlume_mesh *one_kind(const Kind &kind) {
-    gridlume_mesh *source = gridlume_mesh_new_in_memory(context);
-    add_vertices(source, 12);
-    kind.set_count(source, 3);
-    for (int i = 1; i <= 3; ++i) {
-      int vertices[8];
-      for (int c = 0; c < kind.corners; ++c) vertices[c] = 1 + (i + 3 * c) % 12;
-      const int tag = 4 + i;
-      kind.set_vertices(source, i, vertices);
-      kind.set_tag(source, i, &tag);
-    }
-    return source;
-  }
+  gridlume_mesh *one_kind(const Kind &kind) { return peer_test::one_kind(context, kind); }
   // Text keyword file of version 2, which both peers read.
   std::string keyword_file(gridlume_mesh *source, const std::string &name) {
     return write_mesh(source, name + ".mesh", 2);
