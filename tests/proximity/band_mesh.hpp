@@ -121,9 +121,8 @@ inline Band ring(int points, int rows, double inner, double outer) {
 
 // A circle of radius `radius` about the origin inside the square [-1, 1]^2.
 inline Band circle_in_square(int points, int rows, double radius) {
-  return closed_band(points, rows, radius, [](double c, double s) {
-    return 1.0 / std::max(std::abs(c), std::abs(s));
-  });
+  return closed_band(points, rows, radius,
+                     [](double c, double s) { return 1.0 / std::max(std::abs(c), std::abs(s)); });
 }
 
 }  // namespace gridlume_test

@@ -171,8 +171,8 @@ TEST_F(ProximitySizemap, MeshesThatCannotBeReadAreRefusedWithTheirMessage) {
       {"edge vertex out of range", spoil<gridlume_mesh_set_get_edge_vertices, edge_at_vertex_zero>,
        data},
       {"coordinates", spoil<gridlume_mesh_set_get_vertex_coordinates, refuse_point>, coordinates},
-      {"coordinate not a number", spoil<gridlume_mesh_set_get_vertex_coordinates, point_not_a_number>,
-       coordinates},
+      {"coordinate not a number",
+       spoil<gridlume_mesh_set_get_vertex_coordinates, point_not_a_number>, coordinates},
   };
   for (const auto &spoiled : cases) {
     SCOPED_TRACE(spoiled.what);

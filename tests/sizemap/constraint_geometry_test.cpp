@@ -38,7 +38,9 @@ TEST(ShapeBoxes, EachShapeIsBoundedByItsOwnBox) {
   expect_box(gridlume::make_sphere({1, 2, 3}, 0.5, 1), {0.5, 1.5, 2.5}, {1.5, 2.5, 3.5});
   expect_box(gridlume::make_cylinder({0, 5, 1}, {2, 1, 1}, 1, 1), {-1, 0, 0}, {3, 6, 2});
   expect_box(gridlume::make_point({4, 5, 6}, 1), {4, 5, 6}, {4, 5, 6});
-  expect_box(cube_like([](int k, Vector3 v) { return k == 6 ? Vector3{5, 5, 5} : v + Vector3{-2, 3, 0}; }),
+  expect_box(cube_like([](int k, Vector3 v) {
+               return k == 6 ? Vector3{5, 5, 5} : v + Vector3{-2, 3, 0};
+             }),
              {-2, 3, 0}, {5, 5, 5});
 }
 
@@ -52,7 +54,9 @@ TEST(ShapeDistance, InsideOrTheDistanceToTheNearestFaceEdgeOrEnd) {
   const Constraint zero_radius = gridlume::make_cylinder({0, 0, 0}, {0, 0, 0}, 0, 1);
   const Constraint cube = cube_like([](int, Vector3 v) { return v; });
   // A parallelepiped sheared along x with height: top face shifted by 2.
-  const Constraint sheared = cube_like([](int k, Vector3 v) { return k >= 4 ? v + Vector3{2, 0, 0} : v; });
+  const Constraint sheared = cube_like([](int k, Vector3 v) {
+    return k >= 4 ? v + Vector3{2, 0, 0} : v;
+  });
   // Every signed volume of a hexahedron collapsed to a point is 0, so every
   // face accepts every point, as the zero-length cylinder does.
   const Constraint collapsed = cube_like([](int, Vector3) { return Vector3{1, 1, 1}; });

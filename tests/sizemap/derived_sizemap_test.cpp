@@ -84,17 +84,6 @@ TEST_F(InMemorySizemap, RefusesUnknownTypesAndUnreadableMeshesWithTheirMessages)
   EXPECT_EQ(gridlume_sizemap_iso_mesh_vertex_get_size(iso, 1, &size), -1);
 }
 
-TEST_F(InMemorySizemap, CreationReportsEveryAllocationFailure) {
-  for (int type : {4, 8}) {
-    gridlume_test::expect_each_allocation_failure_reported(
-        [type](gridlume_context *own, gridlume_test::AllocationFailure &failure) {
-          gridlume_mesh *mesh = vertex_mesh(own, 5);
-          failure.arm();
-          return gridlume_sizemap_new_in_memory(mesh, type);
-        });
-  }
-}
-
 int size_by_vertex(int vertex, double *size, void *) {
   *size = 10.0 * vertex;
   return vertex == 3 ? -9 : 0;
@@ -110,15 +99,6 @@ TEST_F(DerivedSizemap, CopyReportsTypesAndFailingValuesWithTheirMessages) {
   EXPECT_EQ(gridlume_sizemap_new_in_memory_copy(failing), nullptr);
   EXPECT_EQ(sent(), (Sent{{-1, "sizemap:new_in_memory_copy : Unsupported sizemap type.\n"},
                           {-9, "sizemap:new_in_memory_copy : Unable to get size.\n"}}));
-}
-
-TEST_F(DerivedSizemap, CopyReportsEveryAllocationFailure) {
-  gridlume_test::expect_each_allocation_failure_reported(
-      [](gridlume_context *own, gridlume_test::AllocationFailure &failure) {
-        gridlume_sizemap *source = gridlume_sizemap_new_in_memory(vertex_mesh(own, 6), 4);
-        failure.arm();
-        return gridlume_sizemap_new_in_memory_copy(source);
-      });
 }
 
 TEST_F(DerivedSizemap, PointSizemapIsEvaluatedAtTheMeshVertices) {
@@ -186,21 +166,40 @@ TEST_F(DerivedSizemap, BoxGridHasAboutTheWantedVertexCountAndGoesWithItsWrapper)
   EXPECT_EQ(value_of(gridlume_sizemap_get_type, point), 7);
 }
 
-TEST_F(DerivedSizemap, WrappersReportEveryAllocationFailure) {
-  gridlume_test::expect_each_allocation_failure_reported(
+// Each size map made from a mesh or from another size map, with the source
+// made before the failure is armed.
+TEST(DerivedSizemapMemory, EveryAllocationFailureIsReportedAndLeaksNothing) {
+  using Make = gridlume_sizemap *(*)(gridlume_context *, gridlume_test::AllocationFailure &);
+  const Make makes[] = {
+      [](gridlume_context *own, gridlume_test::AllocationFailure &failure) {
+        gridlume_mesh *mesh = vertex_mesh(own, 5);
+        failure.arm();
+        return gridlume_sizemap_new_in_memory(mesh, 4);
+      },
+      [](gridlume_context *own, gridlume_test::AllocationFailure &failure) {
+        gridlume_mesh *mesh = vertex_mesh(own, 5);
+        failure.arm();
+        return gridlume_sizemap_new_in_memory(mesh, 8);
+      },
+      [](gridlume_context *own, gridlume_test::AllocationFailure &failure) {
+        gridlume_sizemap *source = gridlume_sizemap_new_in_memory(vertex_mesh(own, 6), 4);
+        failure.arm();
+        return gridlume_sizemap_new_in_memory_copy(source);
+      },
       [](gridlume_context *own, gridlume_test::AllocationFailure &failure) {
         gridlume_mesh *mesh = vertex_mesh(own, 3);
         gridlume_sizemap *point = gridlume_sizemap_new(own, 7, stored(point_size), nullptr);
         failure.arm();
         return gridlume_sizemap_new_mesh_vertex_from_sizemap_and_mesh(point, mesh);
-      });
-  gridlume_test::expect_each_allocation_failure_reported(
+      },
       [](gridlume_context *own, gridlume_test::AllocationFailure &failure) {
         gridlume_sizemap *point = gridlume_sizemap_new(own, 9, stored(point_metric), nullptr);
         const double low[3] = {0, 0, 0}, high[3] = {1, 2, 3};
         failure.arm();
         return gridlume_sizemap_new_mesh_vertex_from_sizemap(point, low, high, 50);
-      });
+      },
+  };
+  for (Make make : makes) gridlume_test::expect_each_allocation_failure_reported(make);
 }
 
 }  // namespace

@@ -112,8 +112,8 @@ TEST_F(CreatorTest, NegativeSizesRadiiAndGradationsAndMissingPointsAreRefused) {
   Sent expected;
   for (const auto &c : cases) {
     EXPECT_EQ(c.status, -1) << c.operation;
-    expected.emplace_back(-1, std::string("sizemap_creator:add_constraint_") + c.operation +
-                                  " : " + c.end + "\n");
+    expected.emplace_back(
+        -1, std::string("sizemap_creator:add_constraint_") + c.operation + " : " + c.end + "\n");
   }
   EXPECT_EQ(sent(), expected);
   EXPECT_EQ(creator->constraint_count, 0);
@@ -201,7 +201,10 @@ TEST_F(CreatorTest, ShapesGiveTheirSizeInsideAndGradeOutside) {
          gridlume_sizemap_creator_add_constraint_on_sphere(creator, far, 1, 5);
          gridlume_sizemap_creator_add_constraint_on_sphere(creator, far, 0.5, 7);
        },
-       {{{0.5, 0, 0}, 0.1, 0}, {{1.01, 0, 0}, 1.0, 0}, {{3, 3, 3.8}, 5.0, 0}, {{3, 3, 3.2}, 5.0, 0}}},
+       {{{0.5, 0, 0}, 0.1, 0},
+        {{1.01, 0, 0}, 1.0, 0},
+        {{3, 3, 3.8}, 5.0, 0},
+        {{3, 3, 3.2}, 5.0, 0}}},
       {"a point constraint without gradation only acts at the point",
        [](gridlume_sizemap_creator *creator) {
          const double point[3] = {0.25, 0.5, 1};
@@ -226,8 +229,8 @@ TEST_F(CreatorTest, ShapesGiveTheirSizeInsideAndGradeOutside) {
          gridlume_sizemap_creator_add_constraint_on_cylinder(creator, p1, p2, 0.5, 0.2);
          const double v[8][3] = {{1, 0, 0}, {2, 0, 0}, {2, 1, 0}, {1, 1, 0},
                                  {1, 0, 1}, {2, 0, 1}, {2, 1, 1}, {1, 1, 1}};
-         gridlume_sizemap_creator_add_constraint_on_hexahedron(creator, v[0], v[1], v[2], v[3], v[4],
-                                                               v[5], v[6], v[7], 0.05);
+         gridlume_sizemap_creator_add_constraint_on_hexahedron(creator, v[0], v[1], v[2], v[3],
+                                                               v[4], v[5], v[6], v[7], 0.05);
          gridlume_sizemap_creator_add_constraint_default(creator, 2);
          gridlume_sizemap_creator_add_constraint_default_gradation(creator, 2);
        },

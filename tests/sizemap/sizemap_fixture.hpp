@@ -54,7 +54,8 @@ inline int point_metric(const double *xyz, double *metric, void *) {
 inline int evaluate(gridlume_sizemap *sizemap, const Point &x, double *values) {
   auto function = reinterpret_cast<gridlume_sizemap_3d_function>(
       gridlume_test::value_of(gridlume_sizemap_get_function, sizemap));
-  return function(x.data(), values, gridlume_test::value_of(gridlume_sizemap_get_user_data, sizemap));
+  return function(x.data(), values,
+                  gridlume_test::value_of(gridlume_sizemap_get_user_data, sizemap));
 }
 
 inline double size_at(gridlume_sizemap *sizemap, const Point &x) {
