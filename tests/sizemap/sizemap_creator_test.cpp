@@ -16,7 +16,7 @@ using CreatorTest = SizemapTest;
 
 const Point origin = {0, 0, 0};
 
-TEST_F(CreatorTest, ANewCreatorNeedsAContextABoxAndAKnownKind) {
+TEST_F(CreatorTest, ANewCreatorNeedsAContextABoxAndAKnownKindAndLeavesItsContextWhenDeleted) {
   const double low[3] = {0, 0, 0}, high[3] = {1, 1, 1};
   EXPECT_EQ(gridlume_sizemap_creator_new(nullptr, 1, low, high), nullptr);
   EXPECT_EQ(gridlume_sizemap_creator_new(context, 1, nullptr, high), nullptr);
@@ -31,15 +31,13 @@ TEST_F(CreatorTest, ANewCreatorNeedsAContextABoxAndAKnownKind) {
     EXPECT_EQ(creator->kind, kind);
     EXPECT_EQ(creator->context, context.handle);
   }
-  // The context deletes the two creators still attached to it.
-}
-
-TEST_F(CreatorTest, DeletingACreatorDetachesItFromItsContext) {
+  // Deleting one detaches it from its context, which deletes the others.
   gridlume_sizemap_creator *creator = make_creator();
   ASSERT_EQ(gridlume_sizemap_creator_add_constraint_default(creator, 1), 0);
+  EXPECT_EQ(context.handle->attachments.count(), 3);
   gridlume_sizemap_creator_delete(creator);
   gridlume_sizemap_creator_delete(nullptr);
-  EXPECT_EQ(context.handle->attachments.count(), 0);
+  EXPECT_EQ(context.handle->attachments.count(), 2);
 }
 
 TEST_F(CreatorTest, ConstraintsAreKeptInTheOrderTheyAreAdded) {
@@ -298,7 +296,7 @@ TEST_F(CreatorTest, AnUnboundedOrInvertedBoxStillGivesASizemap) {
   }
 }
 
-TEST_F(CreatorTest, ASizemapOutlivesItsCreatorAndIgnoresLaterConstraints) {
+TEST_F(CreatorTest, ASizemapOutlivesItsCreatorIgnoresLaterConstraintsAndRefusesMissingArguments) {
   gridlume_sizemap_creator *creator = make_creator();
   gridlume_sizemap_creator_add_constraint_default(creator, 4);
   gridlume_sizemap *first = generate(creator);
@@ -309,12 +307,9 @@ TEST_F(CreatorTest, ASizemapOutlivesItsCreatorAndIgnoresLaterConstraints) {
   EXPECT_EQ(size_at(second, origin), 6.0);
   gridlume_sizemap_delete(first);
   EXPECT_EQ(size_at(second, {1, 2, 3}), 6.0);
-}
-
-TEST_F(CreatorTest, TheSizemapFunctionRefusesMissingArguments) {
-  gridlume_sizemap *sizemap = generate(make_creator());
+  // Its function refuses missing arguments.
   auto function = reinterpret_cast<gridlume_sizemap_3d_function>(
-      gridlume_test::value_of(gridlume_sizemap_get_function, sizemap));
+      gridlume_test::value_of(gridlume_sizemap_get_function, second));
   const double x[3] = {0, 0, 0};
   double size = 0;
   EXPECT_EQ(function(nullptr, &size, nullptr), -1);
