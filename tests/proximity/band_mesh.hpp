@@ -98,33 +98,31 @@ inline Band strip(
   return band;
 }
 
-// Two circles about the origin, of radii `inner` and `outer`.
-inline Band ring(int points, int rows, double inner, double outer) {
+// Two closed polylines about the origin: a circle of radius `inner` and the
+// points at distance `reach(c, s)` along each ray (c, s).
+inline Band closed_band(int points, int rows, double inner,
+                        const std::function<double(double, double)> &reach) {
   Band band;
   band.rows = rows;
   band.closed = true;
   for (int i = 0; i < points; ++i) {
     const double angle = 2 * std::numbers::pi * i / points;
-    band.inner.push_back({inner * std::cos(angle), inner * std::sin(angle), 0.0});
-    band.outer.push_back({outer * std::cos(angle), outer * std::sin(angle), 0.0});
+    const double c = std::cos(angle), s = std::sin(angle), r = reach(c, s);
+    band.inner.push_back({inner * c, inner * s, 0.0});
+    band.outer.push_back({r * c, r * s, 0.0});
   }
   return band;
 }
 
-// A circle of radius `radius` about the origin inside the square [-1, 1]^2:
-// the outer point of each angle is where its ray leaves the square.
+// Two circles about the origin, of radii `inner` and `outer`.
+inline Band ring(int points, int rows, double inner, double outer) {
+  return closed_band(points, rows, inner, [outer](double, double) { return outer; });
+}
+
+// A circle of radius `radius` about the origin inside the square [-1, 1]^2.
 inline Band circle_in_square(int points, int rows, double radius) {
-  Band band;
-  band.rows = rows;
-  band.closed = true;
-  for (int i = 0; i < points; ++i) {
-    const double angle = 2 * std::numbers::pi * i / points;
-    const double c = std::cos(angle), s = std::sin(angle);
-    band.inner.push_back({radius * c, radius * s, 0.0});
-    const double reach = 1.0 / std::max(std::abs(c), std::abs(s));
-    band.outer.push_back({reach * c, reach * s, 0.0});
-  }
-  return band;
+  return closed_band(points, rows, radius,
+                     [](double c, double s) { return 1.0 / std::max(std::abs(c), std::abs(s)); });
 }
 
 }  // namespace gridlume_test

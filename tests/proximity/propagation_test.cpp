@@ -43,24 +43,46 @@ double angle_to_axis(const gridlume::proximity::Vector3 &direction, int axis) {
   return std::acos(std::min(1.0, std::abs(components[axis]) / length));
 }
 
-TEST(ProximityPropagation, EveryVertexBetweenParallelWallsGetsTheirDistanceAcross) {
+// Strips of walls y = 0 and y = width, possibly closed at their ends or
+// cut by a marked line: every vertex gets the distance between the nearest
+// walls facing each other, across the strip.
+TEST(ProximityPropagation, EveryVertexBetweenFacingWallsGetsTheirDistanceAcross) {
   const struct {
+    const char *what;
     int columns, rows;
     double length, width;
-  } strips[] = {{41, 10, 4.0, 1.0}, {11, 40, 1.0, 4.0}, {101, 3, 10.0, 0.3}, {30, 25, 2.0, 2.5}};
+    bool ends;       // the ends are walls too
+    int marked_row;  // a marked line inside, or 0
+    double distance, tolerance;
+    int axis;
+  } strips[] = {
+      {"long strip", 41, 10, 4.0, 1.0, false, 0, 1.0, 0.05, 1},
+      {"wide strip", 11, 40, 1.0, 4.0, false, 0, 4.0, 0.2, 1},
+      {"thin strip", 101, 3, 10.0, 0.3, false, 0, 0.3, 0.015, 1},
+      {"coarse strip", 30, 25, 2.0, 2.5, false, 0, 2.5, 0.125, 1},
+      // Walls 2 apart along y and 1.5 apart along x: the corners too, where
+      // two walls meet at right angles, get the narrower width.
+      {"closed rectangle", 4, 2, 1.5, 2.0, true, 0, 1.5, 1e-12, 0},
+      {"finer closed rectangle", 13, 16, 1.5, 2.0, true, 0, 1.5, 1e-12, 0},
+      {"marked line at y = 1, a wall on both sides", 21, 8, 4.0, 2.0, false, 4, 1.0, 1e-12, 1},
+  };
   for (const auto &shape : strips) {
+    SCOPED_TRACE(shape.what);
     Context context;
-    const Band band = strip(shape.columns, shape.rows, shape.length, shape.width);
+    Band band = strip(shape.columns, shape.rows, shape.length, shape.width);
+    band.mark_ends = shape.ends;
+    if (shape.marked_row != 0) band.marked_rows = {shape.marked_row};
     const Computed computed = compute(band.make(context));
     ASSERT_EQ(computed.read, ReadResult::ok);
     // The fronts stop at a pass that moves nothing, well before the limit.
     EXPECT_GT(computed.summary.passes, 1);
     EXPECT_LT(computed.summary.passes, 25);
+    const double angle = shape.tolerance < 1e-9 ? 1e-12 : 0.05;
     for (int v = 1; v <= band.vertex_count(); ++v) {
-      SCOPED_TRACE(testing::Message()
-                   << "strip " << shape.columns << "x" << shape.rows << ", vertex " << v);
-      EXPECT_NEAR(computed.proximity.distances[v - 1], shape.width, 0.05 * shape.width);
-      EXPECT_LT(angle_to_axis(computed.proximity.directions[v - 1], 1), 0.05);
+      EXPECT_NEAR(computed.proximity.distances[v - 1], shape.distance, shape.tolerance)
+          << "vertex " << v;
+      EXPECT_LT(angle_to_axis(computed.proximity.directions[v - 1], shape.axis), angle)
+          << "vertex " << v;
     }
   }
 }
@@ -100,46 +122,24 @@ TEST(ProximityPropagation, BetweenTwoCirclesEveryVertexGetsTheGapAcrossTheRing) 
     }
 }
 
-TEST(ProximityPropagation, InAClosedRectangleEveryVertexGetsTheNarrowerWidth) {
-  // Walls 2 apart along y and 1.5 apart along x: the corners too, where two
-  // walls meet at right angles, get the distance between the walls facing
-  // each other across the rectangle.
-  for (const auto &[columns, rows] : {std::pair{4, 2}, std::pair{13, 16}}) {
-    Context context;
-    Band band = strip(columns, rows, 1.5, 2.0);
-    band.mark_ends = true;
-    const Computed computed = compute(band.make(context));
-    for (int v = 1; v <= band.vertex_count(); ++v) {
-      SCOPED_TRACE(testing::Message() << columns << " columns, vertex " << v);
-      EXPECT_NEAR(computed.proximity.distances[v - 1], 1.5, 1e-12);
-      EXPECT_LT(angle_to_axis(computed.proximity.directions[v - 1], 0), 1e-12);
-    }
-  }
-}
-
-TEST(ProximityPropagation, SquareCornersAloneMakeNoProximity) {
-  // The band between the circle and the square with only the square marked:
-  // the square's sides meet at right angles and never face across the band
-  // near a corner, and opposite sides are 2 apart.
+TEST(ProximityPropagation, ASquareOrACircleAloneMakesNoProximityAcrossTheBand) {
   Context context;
   Band band = circle_in_square(64, 12, 0.5);
+  // Only the square marked: its sides meet at right angles and never face
+  // across the band near a corner, and opposite sides are 2 apart.
   band.mark_inner = false;
-  const Computed computed = compute(band.make(context));
+  Computed computed = compute(band.make(context));
   for (int i = 0; i < band.columns(); ++i) {
     const double found = computed.proximity.distances[band.vertex(i, band.rows) - 1];
     if (found != -1.0) {
       EXPECT_GT(found, 1.9) << "square point " << i;
     }
   }
-}
-
-TEST(ProximityPropagation, OppositeSidesOfAHoleDoNotSeeEachOtherThroughIt) {
-  // Only the circle is marked: its fronts leave it outward, and distances
-  // are measured across the triangles, never through the hole.
-  Context context;
-  Band band = circle_in_square(64, 12, 0.5);
+  // Only the circle marked: its fronts leave it outward, and distances are
+  // measured across the triangles, never through the hole.
+  band.mark_inner = true;
   band.mark_outer = false;
-  const Computed computed = compute(band.make(context));
+  computed = compute(band.make(context));
   EXPECT_GT(computed.summary.passes, 1);
   for (double distance : computed.proximity.distances) EXPECT_EQ(distance, -1.0);
 }
@@ -167,17 +167,6 @@ TEST(ProximityPropagation, AMeshWithoutEdgesHasNoDistanceAndReadsNoCoordinates) 
   EXPECT_EQ(computed.summary.passes, 0);
   EXPECT_EQ(computed.proximity.distances.size(), std::size_t(band.vertex_count()));
   for (double distance : computed.proximity.distances) EXPECT_EQ(distance, -1.0);
-}
-
-TEST(ProximityPropagation, AMarkedLineInsideTheMeshIsAWallOnBothSides) {
-  Context context;
-  Band band = strip(21, 8, 4.0, 2.0);
-  band.marked_rows = {4};  // y = 1
-  const Computed computed = compute(band.make(context));
-  for (int v = 1; v <= band.vertex_count(); ++v) {
-    EXPECT_NEAR(computed.proximity.distances[v - 1], 1.0, 1e-12) << "vertex " << v;
-    EXPECT_LT(angle_to_axis(computed.proximity.directions[v - 1], 1), 1e-12);
-  }
 }
 
 TEST(ProximityPropagation, PropagationStopsAtThePassLimit) {

@@ -92,21 +92,21 @@ TEST_F(ProximitySizemap, WithoutMarkedEdgesEveryVertexHasTheDefaultSize) {
   }
 }
 
-TEST_F(ProximitySizemap, ScaledDistancesBelowTheToleranceTakeTheDefaultSize) {
+// Both the tolerance on the scaled distance and the threshold on the
+// distance reach the computation.
+TEST_F(ProximitySizemap, ScaledDistancesBelowTheToleranceAndWallsBeyondTheThresholdKeepTheDefault) {
   const Band band = strip(11, 2, 1.0, 1.0);
   gridlume_mesh *mesh = band.make(context);
-  gridlume_sizemap *sizemap =
+  gridlume_sizemap *tiny =
       gridlume_proximity2D_compute_core(mesh, 1e-9, default_size, 0, tolerance, unlimited);
-  for (int v = 1; v <= band.vertex_count(); ++v) EXPECT_EQ(size_at(sizemap, v), default_size);
+  gridlume_sizemap *far = compute(mesh, 0, 0.5);
+  for (int v = 1; v <= band.vertex_count(); ++v) {
+    EXPECT_EQ(size_at(tiny, v), default_size);
+    EXPECT_EQ(size_at(far, v), default_size);
+  }
 }
 
-TEST_F(ProximitySizemap, WallsBeyondTheThresholdKeepTheDefaultSize) {
-  const Band band = strip(11, 3, 1.0, 1.0);
-  gridlume_sizemap *sizemap = compute(band.make(context), 0, 0.5);
-  for (int v = 1; v <= band.vertex_count(); ++v) EXPECT_EQ(size_at(sizemap, v), default_size);
-}
-
-TEST_F(ProximitySizemap, AMeshWithAQuadrangleIsRefusedWhateverItsTriangles) {
+TEST_F(ProximitySizemap, AMeshWithAQuadrangleOrNoMeshIsRefused) {
   const Band band = strip(5, 2, 1.0, 1.0);
   gridlume_mesh *mesh = band.make(context);
   gridlume_mesh_set_quadrangle_count(mesh, 1);
@@ -114,6 +114,10 @@ TEST_F(ProximitySizemap, AMeshWithAQuadrangleIsRefusedWhateverItsTriangles) {
   gridlume_mesh_set_quadrangle_vertices(mesh, 1, quadrangle);
   EXPECT_EQ(compute(mesh, 0), nullptr);
   EXPECT_EQ(sent(), (Sent{{-2000, "Mesh contains quads"}}));
+  // A NULL mesh has no context to tell.
+  messages.clear();
+  EXPECT_EQ(compute(nullptr, 0), nullptr);
+  EXPECT_EQ(sent(), Sent{});
 }
 
 // Accessors that spoil one part of a mesh.
@@ -137,59 +141,38 @@ int point_not_a_number(int, double *xyz, void *) {
   xyz[2] = std::nan("");
   return 0;
 }
+// Replaces one accessor of a mesh.
+template <auto set, auto accessor>
+void spoil(gridlume_mesh *mesh) {
+  set(mesh, accessor, nullptr);
+}
 
 TEST_F(ProximitySizemap, MeshesThatCannotBeReadAreRefusedWithTheirMessage) {
   const Band band = strip(5, 2, 1.0, 1.0);
   const std::string data = "Problem getting mesh data";
-  using Spoil = void (*)(gridlume_mesh *);
+  const std::string coordinates = "Problem getting mesh vertex coordinates";
   const struct {
     const char *what;
-    Spoil spoil;
+    void (*spoil)(gridlume_mesh *);
     std::string message;
   } cases[] = {
-      {"vertex count",
-       [](gridlume_mesh *m) { gridlume_mesh_set_get_vertex_count(m, refuse_count, nullptr); },
+      {"vertex count", spoil<gridlume_mesh_set_get_vertex_count, refuse_count>, data},
+      {"triangle count", spoil<gridlume_mesh_set_get_triangle_count, refuse_count>, data},
+      {"quadrangle count", spoil<gridlume_mesh_set_get_quadrangle_count, refuse_count>, data},
+      {"edge count", spoil<gridlume_mesh_set_get_edge_count, refuse_count>, data},
+      {"negative triangle count", spoil<gridlume_mesh_set_get_triangle_count, negative_count>,
        data},
-      {"triangle count",
-       [](gridlume_mesh *m) { gridlume_mesh_set_get_triangle_count(m, refuse_count, nullptr); },
+      {"negative quadrangle count", spoil<gridlume_mesh_set_get_quadrangle_count, negative_count>,
        data},
-      {"quadrangle count",
-       [](gridlume_mesh *m) { gridlume_mesh_set_get_quadrangle_count(m, refuse_count, nullptr); },
-       data},
-      {"edge count",
-       [](gridlume_mesh *m) { gridlume_mesh_set_get_edge_count(m, refuse_count, nullptr); }, data},
-      {"negative triangle count",
-       [](gridlume_mesh *m) { gridlume_mesh_set_get_triangle_count(m, negative_count, nullptr); },
-       data},
-      {"negative quadrangle count",
-       [](gridlume_mesh *m) { gridlume_mesh_set_get_quadrangle_count(m, negative_count, nullptr); },
-       data},
-      {"triangle vertices",
-       [](gridlume_mesh *m) {
-         gridlume_mesh_set_get_triangle_vertices(m, refuse_integers, nullptr);
-       },
-       data},
+      {"triangle vertices", spoil<gridlume_mesh_set_get_triangle_vertices, refuse_integers>, data},
       {"triangle vertex out of range",
-       [](gridlume_mesh *m) {
-         gridlume_mesh_set_get_triangle_vertices(m, triangle_past_the_vertices, nullptr);
-       },
+       spoil<gridlume_mesh_set_get_triangle_vertices, triangle_past_the_vertices>, data},
+      {"edge vertices", spoil<gridlume_mesh_set_get_edge_vertices, refuse_integers>, data},
+      {"edge vertex out of range", spoil<gridlume_mesh_set_get_edge_vertices, edge_at_vertex_zero>,
        data},
-      {"edge vertices",
-       [](gridlume_mesh *m) { gridlume_mesh_set_get_edge_vertices(m, refuse_integers, nullptr); },
-       data},
-      {"edge vertex out of range",
-       [](gridlume_mesh *m) {
-         gridlume_mesh_set_get_edge_vertices(m, edge_at_vertex_zero, nullptr);
-       },
-       data},
-      {"coordinates",
-       [](gridlume_mesh *m) { gridlume_mesh_set_get_vertex_coordinates(m, refuse_point, nullptr); },
-       "Problem getting mesh vertex coordinates"},
+      {"coordinates", spoil<gridlume_mesh_set_get_vertex_coordinates, refuse_point>, coordinates},
       {"coordinate not a number",
-       [](gridlume_mesh *m) {
-         gridlume_mesh_set_get_vertex_coordinates(m, point_not_a_number, nullptr);
-       },
-       "Problem getting mesh vertex coordinates"},
+       spoil<gridlume_mesh_set_get_vertex_coordinates, point_not_a_number>, coordinates},
   };
   for (const auto &spoiled : cases) {
     SCOPED_TRACE(spoiled.what);
@@ -214,11 +197,6 @@ TEST_F(ProximitySizemap, TrianglesWithARepeatedVertexAreMeasuredLikeAnyOther) {
   ASSERT_NE(sizemap, nullptr);
   for (int v = 1; v <= band.vertex_count(); ++v)
     EXPECT_NEAR(size_at(sizemap, v), scale * 1.0, 0.05 * scale) << "vertex " << v;
-}
-
-TEST_F(ProximitySizemap, ANullMeshGivesNoSizemapAndNoMessage) {
-  EXPECT_EQ(compute(nullptr, 0), nullptr);
-  EXPECT_EQ(sent(), Sent{});
 }
 
 // A mesh that answers one vertex fewer after its first count: the size map

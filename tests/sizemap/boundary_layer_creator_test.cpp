@@ -46,11 +46,9 @@ class BoundaryLayerTest : public testing::Test {
   Layer layer(int triangle, int n) {
     if (sizemap == nullptr)
       sizemap = gridlume_boundary_layer_sizemap_creator_generate_sizemap(creator);
-    gridlume_map_function stored = nullptr;
-    void *user_data = nullptr;
-    EXPECT_EQ(gridlume_sizemap_get_function(sizemap, &stored), 0);
-    EXPECT_EQ(gridlume_sizemap_get_user_data(sizemap, &user_data), 0);
-    auto function = reinterpret_cast<gridlume_sizemap_boundary_layer_function>(stored);
+    auto function = reinterpret_cast<gridlume_sizemap_boundary_layer_function>(
+        gridlume_test::value_of(gridlume_sizemap_get_function, sizemap));
+    void *user_data = gridlume_test::value_of(gridlume_sizemap_get_user_data, sizemap);
     Layer result{-1, -1};
     EXPECT_EQ(function(nullptr, triangle, n, nullptr, &result.height, &result.required, user_data),
               0);
@@ -63,33 +61,22 @@ class BoundaryLayerTest : public testing::Test {
   gridlume_sizemap *sizemap = nullptr;
 };
 
-TEST_F(BoundaryLayerTest, TheSizemapIsOfType19OnTheCreatorsMesh) {
+TEST_F(BoundaryLayerTest, TheSizemapIsOfType19OnTheCreatorsMeshAndANullMeshGivesNoCreator) {
   sizemap = gridlume_boundary_layer_sizemap_creator_generate_sizemap(creator);
   ASSERT_NE(sizemap, nullptr);
   EXPECT_EQ(gridlume_test::value_of(gridlume_sizemap_get_type, sizemap), 19);
   EXPECT_EQ(gridlume_test::value_of(gridlume_sizemap_get_parent_mesh, sizemap), mesh);
   EXPECT_EQ(gridlume_test::value_of(gridlume_sizemap_get_user_data, sizemap), creator);
   EXPECT_EQ(gridlume_boundary_layer_sizemap_creator_generate_sizemap(nullptr), nullptr);
-}
-
-TEST_F(BoundaryLayerTest, ATriangleWithoutARuleGetsNoLayer) {
-  ASSERT_EQ(gridlume_boundary_layer_sizemap_creator_add_constraint_on_tag(creator, 0.1, 1.2, 0, 3,
-                                                                          0, 0, 9),
-            0);
-  for (int n : {1, 2, 10}) {
-    const Layer l = layer(1, n);
-    EXPECT_EQ(l.height, 0.0);
-    EXPECT_EQ(l.required, 0);
-  }
-  // A triangle the mesh does not have reads as one without a rule.
-  EXPECT_EQ(layer(3, 1).height, 0.0);
-  EXPECT_EQ(layer(0, 1).required, 0);
+  EXPECT_EQ(gridlume_boundary_layer_sizemap_creator_new(nullptr), nullptr);
+  gridlume_boundary_layer_sizemap_creator_delete(nullptr);
 }
 
 // The heights a rule gives: forced layers are required and keep their height
 // even when thicker than the edge; later layers grow by the second ratio when
 // there is one, and stop at the maximum count or at the triangle's longest
-// edge; relative heights are fractions of that edge.
+// edge; relative heights are fractions of that edge. A triangle without a
+// rule, or one the mesh does not have, gets no layer.
 TEST_F(BoundaryLayerTest, LayerHeightsFollowTheRuleOfTheTriangleTag) {
   struct Expected {
     int triangle, n;
@@ -112,6 +99,8 @@ TEST_F(BoundaryLayerTest, LayerHeightsFollowTheRuleOfTheTriangleTag) {
       {"relative heights", 0.1, 1.5, 0, 1, 0, 1, 9, {{2, 1, 0.2, -1}, {2, 2, 0.3, -1}}},
       {"required layers thicker than the edge", 1.5, 2, 0, 2, 0, 0, 7,
        {{1, 2, 3.0, 1}, {1, 3, 0, -1}}},
+      {"no rule for the tag", 0.1, 1.2, 0, 3, 0, 0, 9,
+       {{1, 1, 0, 0}, {1, 2, 0, 0}, {1, 10, 0, 0}, {3, 1, 0, 0}, {0, 1, 0, 0}}},
   };
   for (const auto &rule : rules) {
     SCOPED_TRACE(rule.what);
@@ -161,11 +150,6 @@ TEST_F(BoundaryLayerTest, TagsBeyondTheFirstCapacityOfTheTagMapKeepTheirRules) {
   EXPECT_EQ(gridlume_boundary_layer_sizemap_creator_get_number_of_tags(creator), 25000);
   EXPECT_DOUBLE_EQ(layer(1, 1).height, 7e-4);
   EXPECT_DOUBLE_EQ(layer(2, 1).height, 9e-4);
-}
-
-TEST(BoundaryLayerCreator, ANullMeshGivesNoCreatorAndDeletingNullDoesNothing) {
-  EXPECT_EQ(gridlume_boundary_layer_sizemap_creator_new(nullptr), nullptr);
-  gridlume_boundary_layer_sizemap_creator_delete(nullptr);
 }
 
 TEST(BoundaryLayerMemory, EveryAllocationFailureIsReportedAndLeaksNothing) {

@@ -7,17 +7,16 @@
 #include <vector>
 
 #include "core/context.hpp"
-#include "sizemap/creator_fixture.hpp"
+#include "sizemap/sizemap_fixture.hpp"
 
 namespace {
 
-using creator_test::CreatorTest;
-using creator_test::Point;
-using creator_test::size_at;
+using namespace sizemap_test;
+using CreatorTest = SizemapTest;
 
 const Point origin = {0, 0, 0};
 
-TEST_F(CreatorTest, ANewCreatorNeedsAContextABoxAndAKnownKind) {
+TEST_F(CreatorTest, ANewCreatorNeedsAContextABoxAndAKnownKindAndLeavesItsContextWhenDeleted) {
   const double low[3] = {0, 0, 0}, high[3] = {1, 1, 1};
   EXPECT_EQ(gridlume_sizemap_creator_new(nullptr, 1, low, high), nullptr);
   EXPECT_EQ(gridlume_sizemap_creator_new(context, 1, nullptr, high), nullptr);
@@ -25,25 +24,20 @@ TEST_F(CreatorTest, ANewCreatorNeedsAContextABoxAndAKnownKind) {
   EXPECT_TRUE(messages.messages().empty());
   for (int kind : {0, 3, -1})
     EXPECT_EQ(gridlume_sizemap_creator_new(context, kind, low, high), nullptr);
-  ASSERT_EQ(messages.messages().size(), 3u);
-  EXPECT_EQ(messages.messages()[0].code, -1);
-  EXPECT_EQ(messages.messages()[0].description,
-            "sizemap_creator:new : Unsupported creator kind.\n");
+  EXPECT_EQ(sent(), Sent(3, {-1, "sizemap_creator:new : Unsupported creator kind.\n"}));
   for (int kind : {1, 2}) {
     gridlume_sizemap_creator *creator = gridlume_sizemap_creator_new(context, kind, low, high);
     ASSERT_NE(creator, nullptr);
     EXPECT_EQ(creator->kind, kind);
     EXPECT_EQ(creator->context, context.handle);
   }
-  // The context deletes the two creators still attached to it.
-}
-
-TEST_F(CreatorTest, DeletingACreatorDetachesItFromItsContext) {
+  // Deleting one detaches it from its context, which deletes the others.
   gridlume_sizemap_creator *creator = make_creator();
   ASSERT_EQ(gridlume_sizemap_creator_add_constraint_default(creator, 1), 0);
+  EXPECT_EQ(context.handle->attachments.count(), 3);
   gridlume_sizemap_creator_delete(creator);
   gridlume_sizemap_creator_delete(nullptr);
-  EXPECT_EQ(context.handle->attachments.count(), 0);
+  EXPECT_EQ(context.handle->attachments.count(), 2);
 }
 
 TEST_F(CreatorTest, ConstraintsAreKeptInTheOrderTheyAreAdded) {
@@ -75,51 +69,51 @@ TEST_F(CreatorTest, NegativeSizesRadiiAndGradationsAndMissingPointsAreRefused) {
   gridlume_sizemap_creator *creator = make_creator();
   const double p[3] = {0, 0, 0};
   const double nan = std::nan("");
-  struct Case {
+  // Each refusal: its status, the operation after "add_constraint_" and the
+  // end of the message.
+  const std::string null_point = "Error using provided NULL point.",
+                    size = "Error : size must be positive or zero.",
+                    radius = "Error : radius must be positive or zero.";
+  const struct {
     int status;
-    const char *description;
-  };
-  const Case cases[] = {
-      {gridlume_sizemap_creator_add_constraint_default(creator, -1),
-       "sizemap_creator:add_constraint_default : Error : size must be positive or zero.\n"},
-      {gridlume_sizemap_creator_add_constraint_default(creator, nan),
-       "sizemap_creator:add_constraint_default : Error : size must be positive or zero.\n"},
+    const char *operation;
+    std::string end;
+  } cases[] = {
+      {gridlume_sizemap_creator_add_constraint_default(creator, -1), "default", size},
+      {gridlume_sizemap_creator_add_constraint_default(creator, nan), "default", size},
       {gridlume_sizemap_creator_add_constraint_default_gradation(creator, -0.5),
-       "sizemap_creator:add_constraint_default_gradation : Error : gradation must be positive or "
-       "zero.\n"},
-      {gridlume_sizemap_creator_add_constraint_on_point(creator, nullptr, 1),
-       "sizemap_creator:add_constraint_on_point : Error using provided NULL point.\n"},
-      {gridlume_sizemap_creator_add_constraint_on_point(creator, p, -1e-300),
-       "sizemap_creator:add_constraint_on_point : Error : size must be positive or zero.\n"},
-      {gridlume_sizemap_creator_add_constraint_on_sphere(creator, nullptr, 1, 1),
-       "sizemap_creator:add_constraint_on_sphere : Error using provided NULL point.\n"},
-      {gridlume_sizemap_creator_add_constraint_on_sphere(creator, p, -1, 1),
-       "sizemap_creator:add_constraint_on_sphere : Error : radius must be positive or zero.\n"},
-      {gridlume_sizemap_creator_add_constraint_on_sphere(creator, p, 1, -1),
-       "sizemap_creator:add_constraint_on_sphere : Error : size must be positive or zero.\n"},
+       "default_gradation", "Error : gradation must be positive or zero."},
+      {gridlume_sizemap_creator_add_constraint_on_point(creator, nullptr, 1), "on_point",
+       null_point},
+      {gridlume_sizemap_creator_add_constraint_on_point(creator, p, -1e-300), "on_point", size},
+      {gridlume_sizemap_creator_add_constraint_on_sphere(creator, nullptr, 1, 1), "on_sphere",
+       null_point},
+      {gridlume_sizemap_creator_add_constraint_on_sphere(creator, p, -1, 1), "on_sphere", radius},
+      {gridlume_sizemap_creator_add_constraint_on_sphere(creator, p, 1, -1), "on_sphere", size},
       {gridlume_sizemap_creator_add_constraint_on_cylinder(creator, p, nullptr, 1, 1),
-       "sizemap_creator:add_constraint_on_cylinder : Error using provided NULL point.\n"},
+       "on_cylinder", null_point},
       {gridlume_sizemap_creator_add_constraint_on_cylinder(creator, nullptr, p, 1, 1),
-       "sizemap_creator:add_constraint_on_cylinder : Error using provided NULL point.\n"},
-      {gridlume_sizemap_creator_add_constraint_on_cylinder(creator, p, p, nan, 1),
-       "sizemap_creator:add_constraint_on_cylinder : Error : radius must be positive or zero.\n"},
-      {gridlume_sizemap_creator_add_constraint_on_cylinder(creator, p, p, 1, -2),
-       "sizemap_creator:add_constraint_on_cylinder : Error : size must be positive or zero.\n"},
-      {gridlume_sizemap_creator_add_constraint_on_hexahedron(creator, p, p, p, p, p, p, p, nullptr,
-                                                             1),
-       "sizemap_creator:add_constraint_on_hexahedron : Error using provided NULL point.\n"},
-      {gridlume_sizemap_creator_add_constraint_on_hexahedron(creator, nullptr, p, p, p, p, p, p, p,
-                                                             1),
-       "sizemap_creator:add_constraint_on_hexahedron : Error using provided NULL point.\n"},
+       "on_cylinder", null_point},
+      {gridlume_sizemap_creator_add_constraint_on_cylinder(creator, p, p, nan, 1), "on_cylinder",
+       radius},
+      {gridlume_sizemap_creator_add_constraint_on_cylinder(creator, p, p, 1, -2), "on_cylinder",
+       size},
+      {gridlume_sizemap_creator_add_constraint_on_hexahedron(creator, p, p, p, p, p, p, p,
+                                                             nullptr, 1),
+       "on_hexahedron", null_point},
+      {gridlume_sizemap_creator_add_constraint_on_hexahedron(creator, nullptr, p, p, p, p, p, p,
+                                                             p, 1),
+       "on_hexahedron", null_point},
       {gridlume_sizemap_creator_add_constraint_on_hexahedron(creator, p, p, p, p, p, p, p, p, -3),
-       "sizemap_creator:add_constraint_on_hexahedron : Error : size must be positive or zero.\n"},
+       "on_hexahedron", size},
   };
-  ASSERT_EQ(messages.messages().size(), std::size(cases));
-  for (std::size_t k = 0; k < std::size(cases); ++k) {
-    EXPECT_EQ(cases[k].status, -1);
-    EXPECT_EQ(messages.messages()[k].code, -1);
-    EXPECT_EQ(messages.messages()[k].description, cases[k].description);
+  Sent expected;
+  for (const auto &c : cases) {
+    EXPECT_EQ(c.status, -1) << c.operation;
+    expected.emplace_back(
+        -1, std::string("sizemap_creator:add_constraint_") + c.operation + " : " + c.end + "\n");
   }
+  EXPECT_EQ(sent(), expected);
   EXPECT_EQ(creator->constraint_count, 0);
   EXPECT_EQ(creator->first, nullptr);
   // A NULL creator has no context to tell.
@@ -135,13 +129,7 @@ TEST_F(CreatorTest, NegativeSizesRadiiAndGradationsAndMissingPointsAreRefused) {
   EXPECT_EQ(messages.messages().size(), std::size(cases));
 }
 
-TEST_F(CreatorTest, GeneratedSizemapsArePointSizemapsOfTheCreatorsKind) {
-  gridlume_sizemap *isotropic = generate(make_creator(GRIDLUME_SIZEMAP_CREATOR_ISOTROPIC));
-  gridlume_sizemap *metric = generate(make_creator(GRIDLUME_SIZEMAP_CREATOR_METRIC));
-  EXPECT_EQ(gridlume_test::value_of(gridlume_sizemap_get_type, isotropic), 7);
-  EXPECT_EQ(gridlume_test::value_of(gridlume_sizemap_get_type, metric), 9);
-}
-
+// Generated size maps are point size maps of the creator's kind.
 TEST_F(CreatorTest, ADefaultSizeAloneAppliesEverywhereAndNothingGivesZero) {
   gridlume_sizemap_creator *creator = make_creator();
   gridlume_sizemap *empty = generate(creator);
@@ -152,8 +140,10 @@ TEST_F(CreatorTest, ADefaultSizeAloneAppliesEverywhereAndNothingGivesZero) {
     EXPECT_EQ(size_at(two, x), 2.0);
   }
   gridlume_sizemap *metric = generate(make_creator(GRIDLUME_SIZEMAP_CREATOR_METRIC));
+  EXPECT_EQ(gridlume_test::value_of(gridlume_sizemap_get_type, two), 7);
+  EXPECT_EQ(gridlume_test::value_of(gridlume_sizemap_get_type, metric), 9);
   std::array<double, 6> m{};
-  EXPECT_EQ(creator_test::evaluate(metric, origin, m.data()), 0);
+  EXPECT_EQ(evaluate(metric, origin, m.data()), 0);
   EXPECT_EQ(m, (std::array<double, 6>{1e-12, 0, 1e-12, 0, 0, 1e-12}));
 }
 
@@ -180,85 +170,99 @@ TEST_F(CreatorTest, AGradedSphereSpreadsItsSizeUpToTheLastDefault) {
   gridlume_sizemap_creator_add_constraint_default_gradation(metric_creator, std::exp(1.0));
   gridlume_sizemap *metric = generate(metric_creator);
   std::array<double, 6> m{};
-  EXPECT_EQ(creator_test::evaluate(metric, {1.5, 0, 0}, m.data()), 0);
+  EXPECT_EQ(evaluate(metric, {1.5, 0, 0}, m.data()), 0);
   EXPECT_NEAR(m[0], 1 / 0.36, 1e-9);
-  EXPECT_EQ(m[0], m[2]);
-  EXPECT_EQ(m[0], m[5]);
-  EXPECT_EQ(m[1], 0.0);
-  EXPECT_EQ(m[3], 0.0);
-  EXPECT_EQ(m[4], 0.0);
+  EXPECT_EQ(m, (std::array<double, 6>{m[0], 0, m[0], 0, 0, m[0]}));
 }
 
-TEST_F(CreatorTest, WithoutAGradationOnlyTheShapesHoldingThePointCount) {
-  gridlume_sizemap_creator *creator = make_creator();
-  const double centre[3] = {0, 0, 0}, far[3] = {3, 3, 3};
-  gridlume_sizemap_creator_add_constraint_default(creator, 1);
-  gridlume_sizemap_creator_add_constraint_on_sphere(creator, centre, 1, 0.1);
-  gridlume_sizemap_creator_add_constraint_on_sphere(creator, far, 1, 5);
-  gridlume_sizemap_creator_add_constraint_on_sphere(creator, far, 0.5, 7);
-  gridlume_sizemap *sizemap = generate(creator);
-  EXPECT_EQ(size_at(sizemap, {0.5, 0, 0}), 0.1);
-  EXPECT_EQ(size_at(sizemap, {1.01, 0, 0}), 1.0);
-  // A larger size replaces the default inside its shape; the smallest of the
-  // shapes holding a point wins.
-  EXPECT_EQ(size_at(sizemap, {3, 3, 3.8}), 5.0);
-  EXPECT_EQ(size_at(sizemap, {3, 3, 3.2}), 5.0);
-}
-
-TEST_F(CreatorTest, APointConstraintWithoutGradationOnlyActsAtThePoint) {
-  gridlume_sizemap_creator *creator = make_creator();
-  const double point[3] = {0.25, 0.5, 1};
-  gridlume_sizemap_creator_add_constraint_default(creator, 1);
-  gridlume_sizemap_creator_add_constraint_on_point(creator, point, 0.01);
-  gridlume_sizemap *sizemap = generate(creator);
-  EXPECT_EQ(size_at(sizemap, {0.25, 0.5, 1}), 0.01);
-  EXPECT_EQ(size_at(sizemap, {0.25, 0.5, 1.0000001}), 1.0);
-  EXPECT_EQ(size_at(sizemap, {0.25, 0.5, std::nextafter(1.0, 0.0)}), 1.0);
-}
-
-TEST_F(CreatorTest, ACylinderWithCoincidentEndsHoldsEveryPointNearIt) {
-  gridlume_sizemap_creator *creator = make_creator();
-  const double end[3] = {1, 1, 1};
-  gridlume_sizemap_creator_add_constraint_default(creator, 1);
-  gridlume_sizemap_creator_add_constraint_on_cylinder(creator, end, end, 0.1, 0.3);
-  gridlume_sizemap *sizemap = generate(creator);
-  // Points in the cells where the cylinder is listed are inside it; points
-  // whose cells do not list it keep the default.
-  EXPECT_EQ(size_at(sizemap, {1, 1, 1}), 0.3);
-  EXPECT_EQ(size_at(sizemap, {1.09, 1, 1.09}), 0.3);
-  EXPECT_EQ(size_at(sizemap, {-3, -3, -3}), 1.0);
-}
-
-TEST_F(CreatorTest, CylindersAndHexahedraGiveTheirSizeInsideAndGradeOutside) {
-  gridlume_sizemap_creator *creator = make_creator();
-  const double p1[3] = {-2, 0, 0}, p2[3] = {-2, 0, 2};
-  gridlume_sizemap_creator_add_constraint_on_cylinder(creator, p1, p2, 0.5, 0.2);
-  const double v[8][3] = {{1, 0, 0}, {2, 0, 0}, {2, 1, 0}, {1, 1, 0},
-                          {1, 0, 1}, {2, 0, 1}, {2, 1, 1}, {1, 1, 1}};
-  gridlume_sizemap_creator_add_constraint_on_hexahedron(creator, v[0], v[1], v[2], v[3], v[4], v[5],
-                                                        v[6], v[7], 0.05);
-  gridlume_sizemap_creator_add_constraint_default(creator, 2);
-  gridlume_sizemap_creator_add_constraint_default_gradation(creator, 2);
-  gridlume_sizemap *sizemap = generate(creator);
+// Scenes of constraints on an isotropic creator and the sizes they give at a
+// few points: 0 as a tolerance asks for the exact size.
+TEST_F(CreatorTest, ShapesGiveTheirSizeInsideAndGradeOutside) {
+  using Add = void (*)(gridlume_sizemap_creator *);
+  struct Probe {
+    Point x;
+    double size, tolerance;
+  };
   const double slope = std::log(2.0);
-  EXPECT_EQ(size_at(sizemap, {-2, 0.3, 1}), 0.2);
-  EXPECT_NEAR(size_at(sizemap, {-2, 1.5, 1}), 0.2 + 1.0 * slope, 1e-12);
-  EXPECT_NEAR(size_at(sizemap, {-2, 0, 3}), 0.2 + 1.0 * slope, 1e-12);
-  EXPECT_EQ(size_at(sizemap, {1.5, 0.5, 0.5}), 0.05);
-  EXPECT_NEAR(size_at(sizemap, {1.5, 0.5, 1.25}), 0.05 + 0.25 * slope, 1e-12);
-  EXPECT_NEAR(size_at(sizemap, {3, 0.5, 0.5}), 0.05 + 1.0 * slope, 1e-12);
-}
-
-TEST_F(CreatorTest, ZeroSizesNeverLowerTheSize) {
-  gridlume_sizemap_creator *creator = make_creator();
-  const double centre[3] = {0, 0, 0};
-  gridlume_sizemap_creator_add_constraint_on_sphere(creator, centre, 1, 0);
-  gridlume_sizemap_creator_add_constraint_on_sphere(creator, centre, 0, 0.5);
-  gridlume_sizemap_creator_add_constraint_default(creator, 1);
-  gridlume_sizemap_creator_add_constraint_default_gradation(creator, std::exp(1.0));
-  gridlume_sizemap *sizemap = generate(creator);
-  EXPECT_EQ(size_at(sizemap, origin), 0.5);
-  EXPECT_NEAR(size_at(sizemap, {0.25, 0, 0}), 0.75, 1e-12);
+  const struct {
+    const char *what;
+    Add add;
+    std::vector<Probe> probes;
+  } scenes[] = {
+      // A larger size replaces the default inside its shape; the smallest of
+      // the shapes holding a point wins.
+      {"without a gradation only the shapes holding the point count",
+       [](gridlume_sizemap_creator *creator) {
+         const double centre[3] = {0, 0, 0}, far[3] = {3, 3, 3};
+         gridlume_sizemap_creator_add_constraint_default(creator, 1);
+         gridlume_sizemap_creator_add_constraint_on_sphere(creator, centre, 1, 0.1);
+         gridlume_sizemap_creator_add_constraint_on_sphere(creator, far, 1, 5);
+         gridlume_sizemap_creator_add_constraint_on_sphere(creator, far, 0.5, 7);
+       },
+       {{{0.5, 0, 0}, 0.1, 0},
+        {{1.01, 0, 0}, 1.0, 0},
+        {{3, 3, 3.8}, 5.0, 0},
+        {{3, 3, 3.2}, 5.0, 0}}},
+      {"a point constraint without gradation only acts at the point",
+       [](gridlume_sizemap_creator *creator) {
+         const double point[3] = {0.25, 0.5, 1};
+         gridlume_sizemap_creator_add_constraint_default(creator, 1);
+         gridlume_sizemap_creator_add_constraint_on_point(creator, point, 0.01);
+       },
+       {{{0.25, 0.5, 1}, 0.01, 0},
+        {{0.25, 0.5, 1.0000001}, 1.0, 0},
+        {{0.25, 0.5, std::nextafter(1.0, 0.0)}, 1.0, 0}}},
+      // Points in the cells where the cylinder is listed are inside it; points
+      // whose cells do not list it keep the default.
+      {"a cylinder with coincident ends holds every point near it",
+       [](gridlume_sizemap_creator *creator) {
+         const double end[3] = {1, 1, 1};
+         gridlume_sizemap_creator_add_constraint_default(creator, 1);
+         gridlume_sizemap_creator_add_constraint_on_cylinder(creator, end, end, 0.1, 0.3);
+       },
+       {{{1, 1, 1}, 0.3, 0}, {{1.09, 1, 1.09}, 0.3, 0}, {{-3, -3, -3}, 1.0, 0}}},
+      {"cylinders and hexahedra grade outside",
+       [](gridlume_sizemap_creator *creator) {
+         const double p1[3] = {-2, 0, 0}, p2[3] = {-2, 0, 2};
+         gridlume_sizemap_creator_add_constraint_on_cylinder(creator, p1, p2, 0.5, 0.2);
+         const double v[8][3] = {{1, 0, 0}, {2, 0, 0}, {2, 1, 0}, {1, 1, 0},
+                                 {1, 0, 1}, {2, 0, 1}, {2, 1, 1}, {1, 1, 1}};
+         gridlume_sizemap_creator_add_constraint_on_hexahedron(creator, v[0], v[1], v[2], v[3],
+                                                               v[4], v[5], v[6], v[7], 0.05);
+         gridlume_sizemap_creator_add_constraint_default(creator, 2);
+         gridlume_sizemap_creator_add_constraint_default_gradation(creator, 2);
+       },
+       {{{-2, 0.3, 1}, 0.2, 0},
+        {{-2, 1.5, 1}, 0.2 + 1.0 * slope, 1e-12},
+        {{-2, 0, 3}, 0.2 + 1.0 * slope, 1e-12},
+        {{1.5, 0.5, 0.5}, 0.05, 0},
+        {{1.5, 0.5, 1.25}, 0.05 + 0.25 * slope, 1e-12},
+        {{3, 0.5, 0.5}, 0.05 + 1.0 * slope, 1e-12}}},
+      {"zero sizes never lower the size",
+       [](gridlume_sizemap_creator *creator) {
+         const double centre[3] = {0, 0, 0};
+         gridlume_sizemap_creator_add_constraint_on_sphere(creator, centre, 1, 0);
+         gridlume_sizemap_creator_add_constraint_on_sphere(creator, centre, 0, 0.5);
+         gridlume_sizemap_creator_add_constraint_default(creator, 1);
+         gridlume_sizemap_creator_add_constraint_default_gradation(creator, std::exp(1.0));
+       },
+       {{origin, 0.5, 0}, {{0.25, 0, 0}, 0.75, 1e-12}}},
+  };
+  for (const auto &scene : scenes) {
+    SCOPED_TRACE(scene.what);
+    gridlume_sizemap_creator *creator = make_creator();
+    scene.add(creator);
+    gridlume_sizemap *sizemap = generate(creator);
+    for (const Probe &probe : scene.probes) {
+      const double size = size_at(sizemap, probe.x);
+      const auto &[x, y, z] = probe.x;
+      if (probe.tolerance == 0) {
+        EXPECT_EQ(size, probe.size) << x << " " << y << " " << z;
+      } else {
+        EXPECT_NEAR(size, probe.size, probe.tolerance) << x << " " << y << " " << z;
+      }
+    }
+  }
 }
 
 TEST_F(CreatorTest, WithoutAGradationAZeroSizeShapeHidesTheDefaultAndGivesNoSize) {
@@ -271,9 +275,9 @@ TEST_F(CreatorTest, WithoutAGradationAZeroSizeShapeHidesTheDefaultAndGivesNoSize
     gridlume_sizemap_creator_add_constraint_on_sphere(creator, centre, 1, 0);
     gridlume_sizemap *sizemap = generate(creator);
     std::array<double, 6> values{};
-    EXPECT_EQ(creator_test::evaluate(sizemap, {0.5, 0, 0}, values.data()), 0);
+    EXPECT_EQ(evaluate(sizemap, {0.5, 0, 0}, values.data()), 0);
     EXPECT_EQ(values[0], kind == 1 ? std::numeric_limits<double>::infinity() : 0.0);
-    EXPECT_EQ(creator_test::evaluate(sizemap, {2, 0, 0}, values.data()), 0);
+    EXPECT_EQ(evaluate(sizemap, {2, 0, 0}, values.data()), 0);
     EXPECT_EQ(values[0], 1.0);
   }
 }
@@ -292,7 +296,7 @@ TEST_F(CreatorTest, AnUnboundedOrInvertedBoxStillGivesASizemap) {
   }
 }
 
-TEST_F(CreatorTest, ASizemapOutlivesItsCreatorAndIgnoresLaterConstraints) {
+TEST_F(CreatorTest, ASizemapOutlivesItsCreatorIgnoresLaterConstraintsAndRefusesMissingArguments) {
   gridlume_sizemap_creator *creator = make_creator();
   gridlume_sizemap_creator_add_constraint_default(creator, 4);
   gridlume_sizemap *first = generate(creator);
@@ -303,13 +307,9 @@ TEST_F(CreatorTest, ASizemapOutlivesItsCreatorAndIgnoresLaterConstraints) {
   EXPECT_EQ(size_at(second, origin), 6.0);
   gridlume_sizemap_delete(first);
   EXPECT_EQ(size_at(second, {1, 2, 3}), 6.0);
-}
-
-TEST_F(CreatorTest, TheSizemapFunctionRefusesMissingArguments) {
-  gridlume_sizemap *sizemap = generate(make_creator());
-  gridlume_map_function stored = nullptr;
-  gridlume_sizemap_get_function(sizemap, &stored);
-  auto function = reinterpret_cast<gridlume_sizemap_3d_function>(stored);
+  // Its function refuses missing arguments.
+  auto function = reinterpret_cast<gridlume_sizemap_3d_function>(
+      gridlume_test::value_of(gridlume_sizemap_get_function, second));
   const double x[3] = {0, 0, 0};
   double size = 0;
   EXPECT_EQ(function(nullptr, &size, nullptr), -1);
@@ -327,27 +327,14 @@ TEST(CreatorMemory, EveryAllocationFailureIsReportedAndLeaksNothing) {
         return gridlume_sizemap_creator_new(context, 1, low, high);
       });
   using Add = int (*)(gridlume_sizemap_creator *);
+  static constexpr double q[3] = {0.5, 0.5, 0.5}, r[3] = {0.6, 0.5, 0.5};
   const Add adds[] = {
-      [](gridlume_sizemap_creator *c) {
-        return gridlume_sizemap_creator_add_constraint_default(c, 1);
-      },
-      [](gridlume_sizemap_creator *c) {
-        return gridlume_sizemap_creator_add_constraint_default_gradation(c, 1.5);
-      },
-      [](gridlume_sizemap_creator *c) {
-        const double q[3] = {0.5, 0.5, 0.5};
-        return gridlume_sizemap_creator_add_constraint_on_point(c, q, 1);
-      },
-      [](gridlume_sizemap_creator *c) {
-        const double q[3] = {0.5, 0.5, 0.5};
-        return gridlume_sizemap_creator_add_constraint_on_sphere(c, q, 0.1, 1);
-      },
-      [](gridlume_sizemap_creator *c) {
-        const double q[3] = {0.5, 0.5, 0.5}, r[3] = {0.6, 0.5, 0.5};
-        return gridlume_sizemap_creator_add_constraint_on_cylinder(c, q, r, 0.1, 1);
-      },
-      [](gridlume_sizemap_creator *c) {
-        const double q[3] = {0.5, 0.5, 0.5};
+      [](auto *c) { return gridlume_sizemap_creator_add_constraint_default(c, 1); },
+      [](auto *c) { return gridlume_sizemap_creator_add_constraint_default_gradation(c, 1.5); },
+      [](auto *c) { return gridlume_sizemap_creator_add_constraint_on_point(c, q, 1); },
+      [](auto *c) { return gridlume_sizemap_creator_add_constraint_on_sphere(c, q, 0.1, 1); },
+      [](auto *c) { return gridlume_sizemap_creator_add_constraint_on_cylinder(c, q, r, 0.1, 1); },
+      [](auto *c) {
         return gridlume_sizemap_creator_add_constraint_on_hexahedron(c, q, q, q, q, q, q, q, q, 1);
       },
   };

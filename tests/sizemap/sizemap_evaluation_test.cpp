@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-#include "sizemap/creator_fixture.hpp"
+#include "sizemap/sizemap_fixture.hpp"
 
 namespace {
 
@@ -155,16 +155,14 @@ TEST(ConcurrentEvaluation, ThreadsSharingOneSizemapGetTheSizesOfOneThread) {
   // The creator may go: the size map holds its own copy.
   gridlume_sizemap_creator_delete(creator);
   constexpr int point_count = 4000, thread_count = 4;
-  std::vector<creator_test::Point> points(point_count);
+  std::vector<sizemap_test::Point> points(point_count);
   for (auto &p : points) p = {coordinate(random), coordinate(random), coordinate(random)};
   std::vector<double> expected(point_count * 6);
   for (int k = 0; k < point_count; ++k)
-    ASSERT_EQ(creator_test::evaluate(sizemap, points[k], &expected[6 * k]), 0);
-  gridlume_map_function stored = nullptr;
-  void *user_data = nullptr;
-  gridlume_sizemap_get_function(sizemap, &stored);
-  gridlume_sizemap_get_user_data(sizemap, &user_data);
-  auto function = reinterpret_cast<gridlume_sizemap_3d_function>(stored);
+    ASSERT_EQ(sizemap_test::evaluate(sizemap, points[k], &expected[6 * k]), 0);
+  auto function = reinterpret_cast<gridlume_sizemap_3d_function>(
+      gridlume_test::value_of(gridlume_sizemap_get_function, sizemap));
+  void *user_data = gridlume_test::value_of(gridlume_sizemap_get_user_data, sizemap);
   std::vector<std::vector<double>> found(thread_count, std::vector<double>(point_count * 6));
   std::vector<int> failures(thread_count, 0);
   std::vector<std::thread> threads;

@@ -1,10 +1,12 @@
 // What the size map tests share: meshes of a few vertices, functions cast to
-// the stored form, and a context whose messages are captured.
+// the stored form, a context whose messages are captured, and creators over a
+// box whose generated size maps are evaluated through their stored function.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -14,20 +16,22 @@
 
 namespace sizemap_test {
 
+using Point = std::array<double, 3>;
+
 template <class Function>
 gridlume_map_function stored(Function function) {
   return reinterpret_cast<gridlume_map_function>(function);
 }
 
 // An in-memory mesh whose vertex i lies at (i, 2i, 3i).
-inline gridlume_mesh *vertex_mesh(gridlume_context *context, int vertex_count, int dimension = 3) {
+inline gridlume_mesh *vertex_mesh(gridlume_context *context, int vertex_count) {
   gridlume_mesh *mesh = gridlume_mesh_new_in_memory(context);
   gridlume_mesh_set_vertex_count(mesh, vertex_count);
   for (int i = 1; i <= vertex_count; ++i) {
-    const double xyz[3] = {double(i), 2.0 * i, dimension == 3 ? 3.0 * i : 0.0};
+    const double xyz[3] = {double(i), 2.0 * i, 3.0 * i};
     gridlume_mesh_set_vertex_coordinates(mesh, i, xyz);
   }
-  gridlume_mesh_set_dimension(mesh, dimension);
+  gridlume_mesh_set_dimension(mesh, 3);
   return mesh;
 }
 
@@ -46,17 +50,41 @@ inline int point_metric(const double *xyz, double *metric, void *) {
   return 0;
 }
 
+// The size map's function and user data, called as a point size map.
+inline int evaluate(gridlume_sizemap *sizemap, const Point &x, double *values) {
+  auto function = reinterpret_cast<gridlume_sizemap_3d_function>(
+      gridlume_test::value_of(gridlume_sizemap_get_function, sizemap));
+  return function(x.data(), values,
+                  gridlume_test::value_of(gridlume_sizemap_get_user_data, sizemap));
+}
+
+inline double size_at(gridlume_sizemap *sizemap, const Point &x) {
+  double size = std::nan("");
+  EXPECT_EQ(evaluate(sizemap, x, &size), 0);
+  return size;
+}
+
 class SizemapTest : public testing::Test {
  protected:
   void SetUp() override { messages.install(context); }
-  // Descriptions and codes in the order they were sent.
-  std::vector<std::pair<int, std::string>> sent() const {
-    std::vector<std::pair<int, std::string>> result;
+  using Sent = std::vector<std::pair<int, std::string>>;
+  // Codes and descriptions in the order they were sent.
+  Sent sent() const {
+    Sent result;
     for (const auto &message : messages.messages())
       result.emplace_back(message.code, message.description);
     return result;
   }
-  using Sent = std::vector<std::pair<int, std::string>>;
+  gridlume_sizemap_creator *make_creator(int kind = GRIDLUME_SIZEMAP_CREATOR_ISOTROPIC,
+                                         Point low = {-5, -5, -5}, Point high = {5, 5, 5}) {
+    return gridlume_sizemap_creator_new(context, kind, low.data(), high.data());
+  }
+  // A generated size map of the creator, deleted with the context.
+  gridlume_sizemap *generate(gridlume_sizemap_creator *creator) {
+    gridlume_sizemap *sizemap = gridlume_sizemap_creator_generate_sizemap(creator);
+    EXPECT_NE(sizemap, nullptr);
+    return sizemap;
+  }
 
   gridlume_test::Context context;
   gridlume_test::MessageCapture messages;

@@ -83,7 +83,7 @@ TEST_F(SizemapObject, AccessorsRefuseNullArguments) {
 std::vector<int> released;
 void release_marked(void *object) { released.push_back(*static_cast<int *>(object)); }
 
-TEST_F(SizemapObject, DeletionReleasesAttachedObjectsNewestFirstThenTheUserData) {
+TEST_F(SizemapObject, DeletionReleasesAttachedObjectsNewestFirstThenNonNullUserData) {
   for (bool through_context : {false, true}) {
     SCOPED_TRACE(through_context);
     released.clear();
@@ -100,9 +100,7 @@ TEST_F(SizemapObject, DeletionReleasesAttachedObjectsNewestFirstThenTheUserData)
       gridlume_sizemap_delete(sizemap);
     EXPECT_EQ(released, (std::vector<int>{2, 1, 0}));
   }
-}
-
-TEST_F(SizemapObject, NullUserDataIsNeverReleased) {
+  // NULL user data is never released.
   released.clear();
   gridlume_sizemap *sizemap = gridlume_sizemap_new(context, 7, stored(point_size), nullptr);
   gridlume_sizemap_set_delete_function(sizemap, release_marked);
@@ -110,7 +108,7 @@ TEST_F(SizemapObject, NullUserDataIsNeverReleased) {
   EXPECT_TRUE(released.empty());
 }
 
-TEST_F(SizemapObject, VertexGettersCallTheFunctionOfTheirTypeOnly) {
+TEST_F(SizemapObject, VertexGettersCallTheFunctionOfTheirTypeOnlyAndSettersRefuse) {
   gridlume_mesh *mesh = vertex_mesh(context, 3);
   gridlume_sizemap *iso = gridlume_sizemap_new(mesh, 4, stored(constant_size), nullptr);
   gridlume_sizemap *aniso = gridlume_sizemap_new(mesh, 8, stored(constant_metric), nullptr);
@@ -126,12 +124,7 @@ TEST_F(SizemapObject, VertexGettersCallTheFunctionOfTheirTypeOnly) {
   EXPECT_EQ(gridlume_sizemap_iso_mesh_vertex_get_size(nullptr, 1, &size), -1);
   EXPECT_EQ(gridlume_sizemap_iso_mesh_vertex_get_size(iso, 1, nullptr), -1);
   EXPECT_EQ(gridlume_sizemap_aniso_mesh_vertex_get_metric(aniso, 1, nullptr), -1);
-}
-
-TEST_F(SizemapObject, SettersOfACallerMadeSizemapRefuseWithTheirMessage) {
-  gridlume_mesh *mesh = vertex_mesh(context, 3);
-  gridlume_sizemap *iso = gridlume_sizemap_new(mesh, 4, stored(constant_size), nullptr);
-  gridlume_sizemap *aniso = gridlume_sizemap_new(mesh, 8, stored(constant_metric), nullptr);
+  // A size map of the caller's function has nothing to set.
   double values[6] = {1, 2, 3, 4, 5, 6};
   EXPECT_EQ(gridlume_sizemap_iso_mesh_vertex_set_size(nullptr, 1, values), -1);
   EXPECT_EQ(gridlume_sizemap_iso_mesh_vertex_set_size(iso, 1, nullptr), -1);
