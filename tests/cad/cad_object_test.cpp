@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <string>
 #include <vector>
 
 #include "cad/cad_fixtures.hpp"
@@ -188,22 +187,6 @@ TEST_F(CadObject, FlagsAreStoredAndReportedAsZeroOrOne) {
   EXPECT_EQ(gridlume_cad_set_thread_safety(nullptr, 1), -1);
   EXPECT_EQ(gridlume_cad_get_use_vtag(cad, nullptr), -1);
   EXPECT_EQ(gridlume_cad_merge_edges(cad), 0);
-}
-
-TEST_F(CadObject, AttachedObjectsAreDeletedNewestFirstBeforeTheFaces) {
-  static std::vector<std::string> events;
-  events.clear();
-  gridlume_cad_face *face = gridlume_cad_face_new(cad, 1, quadratic_surface, (void *)"face");
-  gridlume_cad_face_set_delete_function(face, [](void *name) {
-    events.push_back(static_cast<const char *>(name));
-  });
-  auto record = [](void *name) { events.push_back(static_cast<const char *>(name)); };
-  EXPECT_EQ(gridlume_cad_attach_object(cad, (void *)"first", record), 0);
-  EXPECT_EQ(gridlume_cad_attach_object(cad, (void *)"second", record), 0);
-  EXPECT_EQ(gridlume_cad_attach_object(nullptr, nullptr, record), -1);
-  gridlume_cad_face_delete(face);
-  gridlume_cad_delete(cad);
-  EXPECT_EQ(events, (std::vector<std::string>{"second", "first", "face"}));
 }
 
 TEST_F(CadObject, GenericBufferIsZeroFilledAndSizedForTheCad) {

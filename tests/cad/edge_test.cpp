@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include "cad/cad_fixtures.hpp"
-#include "cad/objects.hpp"
 
 using namespace gridlume_test;
 using namespace cad_test;
@@ -186,26 +185,6 @@ TEST_F(Edge, SupportVerticesAreSharedByCopiesUntilChanged) {
   gridlume_cad_edge_delete(copy);
 }
 
-TEST_F(Edge, CopyCarriesEveryFieldButBelongsToNoFace) {
-  gridlume_cad_edge_set_sid(edge, 2);
-  gridlume_cad_edge_set_extremities(edge, 4, 6);
-  gridlume_cad_edge_set_property(edge, 3);
-  gridlume_cad_edge_set_degenerated(edge, 1);
-  gridlume_cad_edge_add_original_id(edge, 44);
-  gridlume_cad_edge *copy = gridlume_cad_edge_new_copy(edge);
-  EXPECT_EQ(value_of(gridlume_cad_edge_get_face, copy), nullptr);
-  EXPECT_EQ(value_of(gridlume_cad_edge_get_id, copy), 5);
-  EXPECT_EQ(value_of(gridlume_cad_edge_get_sid, copy), 2);
-  EXPECT_EQ(value_of(gridlume_cad_edge_query_property, copy, 2), 1);
-  EXPECT_EQ(value_of(gridlume_cad_edge_get_degenerated, copy), 1);
-  EXPECT_EQ(value_of(gridlume_cad_edge_get_original_id, copy, 1), 44);
-  int first = 0, second = 0;
-  gridlume_cad_edge_get_extremities(copy, &first, &second);
-  EXPECT_EQ(first + second, 10);
-  EXPECT_EQ(curve_uv(copy, 1), (Pair{1, 2}));  // same curve, same user data
-  gridlume_cad_edge_delete(copy);
-}
-
 TEST_F(Edge, OriginalGeometryIsTheEdgeItselfWhenNotDerived) {
   gridlume_cad_edge *edge0 = nullptr;
   double t0 = 0, tmin = 0, tmax = 0;
@@ -219,21 +198,6 @@ TEST_F(Edge, OriginalGeometryIsTheEdgeItselfWhenNotDerived) {
   EXPECT_EQ((Triple{t0, tmin, tmax}), (Triple{1.5, 0, 3}));
 }
 
-TEST_F(Edge, DiscreteFacesTakeNoCurveEdgesOrPoints) {
-  // A discrete definition is all that makes a face discrete here.
-  gridlume_cad_face *discrete = gridlume_cad_face_new(cad, 2, quadratic_surface, nullptr);
-  discrete->discrete_definition = static_cast<gridlume::FaceDiscreteDefinition *>(
-      gridlume_calloc(1, sizeof(gridlume::FaceDiscreteDefinition)));
-  EXPECT_EQ(gridlume_cad_edge_new(discrete, 1, 0, 1, line_curve, nullptr), nullptr);
-  EXPECT_EQ(gridlume_cad_edge_new0(discrete, 1, 0, 1, power_curve, nullptr), nullptr);
-  EXPECT_EQ(gridlume_cad_edge_new_segment(discrete, 1, Pair{}.data(), Pair{}.data()), nullptr);
-  EXPECT_EQ(gridlume_cad_point_new(discrete, 1, Pair{}.data()), nullptr);
-  gridlume_cad_edge *loose = gridlume_cad_edge_new_copy(edge);
-  EXPECT_EQ(gridlume_cad_edge_attach(loose, discrete), -1);
-  gridlume_cad_edge_delete(loose);
-  EXPECT_EQ(value_of(gridlume_cad_face_get_edge_count, discrete), 0);
-}
-
 TEST_F(Edge, WireCurveIsCalledWithoutZeroingAndNeedsAFunction) {
   Probe wire_probe;
   gridlume_cad_wire *wire = gridlume_cad_wire_new(cad, 3, 0, 1, straight_wire, &wire_probe);
@@ -243,9 +207,6 @@ TEST_F(Edge, WireCurveIsCalledWithoutZeroingAndNeedsAFunction) {
   wire_probe.status = 4;
   EXPECT_EQ(gridlume_cad_wire_curve(wire, 2, xyz.data(), nullptr, nullptr), 4);
   EXPECT_EQ(gridlume_cad_wire_new(cad, 3, 0, 1, nullptr, nullptr), nullptr);
-  int count = 0;
-  // Sampling the failing curve answers its status and keeps no record.
-  EXPECT_EQ(gridlume_cad_wire_get_support_vertices(wire, &count, nullptr, nullptr), 4);
   gridlume_cad_wire_set_from_tesselation(wire, 1);
   EXPECT_EQ(value_of(gridlume_cad_wire_get_from_tesselation, wire), 1);
 }
@@ -290,33 +251,6 @@ TEST_F(Edge, PolygonalFacesCopyTheirCornersAndArraysInAndOut) {
   gridlume_cad_polygonal_face_delete(polygon);
 }
 
-TEST_F(Edge, DiscreteDefinitionsAreReportedOnlyOnDiscreteFaces) {
-  int flag = 5, index = 0, count = 0;
-  int *indices = nullptr;
-  gridlume_mesh *mesh = nullptr, *geometry = nullptr;
-  gridlume_cad_point *point = gridlume_cad_point_new(face, 1, Pair{}.data());
-  gridlume_cad_wire *wire = gridlume_cad_wire_new(cad, 1, 0, 1, straight_wire, nullptr);
-  EXPECT_EQ(value_of(gridlume_cad_face_has_discrete_definition, face), 0);
-  EXPECT_EQ(value_of(gridlume_cad_edge_has_discrete_definition, edge), 0);
-  EXPECT_EQ(value_of(gridlume_cad_wire_has_discrete_definition, wire), 0);
-  EXPECT_EQ(gridlume_cad_face_get_discrete_definition(face, &mesh, &geometry), -1);
-  EXPECT_EQ(gridlume_cad_edge_get_discrete_definition(edge, &count, &indices), -1);
-  EXPECT_EQ(gridlume_cad_point_get_discrete_definition(point, &index), -1);
-  EXPECT_EQ(gridlume_cad_wire_get_discrete_definition(wire, &mesh), -1);
-  // Made discrete afterwards, the face reports its objects as discrete.
-  face->discrete_definition = static_cast<gridlume::FaceDiscreteDefinition *>(
-      gridlume_calloc(1, sizeof(gridlume::FaceDiscreteDefinition)));
-  EXPECT_EQ(value_of(gridlume_cad_face_has_discrete_definition, face), 1);
-  EXPECT_EQ(gridlume_cad_face_get_discrete_definition(face, &mesh, &geometry), 0);
-  EXPECT_EQ(mesh, nullptr);
-  EXPECT_EQ(gridlume_cad_edge_has_discrete_definition(edge, &flag), 0);
-  EXPECT_EQ(flag, 1);
-  EXPECT_EQ(gridlume_cad_edge_get_discrete_definition(edge, &count, &indices), 0);
-  EXPECT_EQ(count, 0);
-  EXPECT_EQ(gridlume_cad_point_get_discrete_definition(point, &index), 0);
-  EXPECT_EQ(index, 0);
-}
-
 namespace {
 int edge_clones = 0;
 void *count_clone(void *data) {
@@ -326,10 +260,25 @@ void *count_clone(void *data) {
 void *refuse_clone(void *) { return nullptr; }
 }  // namespace
 
-TEST_F(Edge, CopyTakesTheCloneFunctionsUserDataOrNothing) {
+TEST_F(Edge, CopyCarriesEveryFieldAndClonedUserDataButBelongsToNoFace) {
+  gridlume_cad_edge_set_sid(edge, 2);
+  gridlume_cad_edge_set_extremities(edge, 4, 6);
+  gridlume_cad_edge_set_property(edge, 3);
+  gridlume_cad_edge_set_degenerated(edge, 1);
+  gridlume_cad_edge_add_original_id(edge, 44);
   gridlume_cad_edge_set_clone_function(edge, count_clone);
   gridlume_cad_edge *copy = gridlume_cad_edge_new_copy(edge);
   EXPECT_EQ(edge_clones, 1);
+  EXPECT_EQ(value_of(gridlume_cad_edge_get_face, copy), nullptr);
+  EXPECT_EQ(value_of(gridlume_cad_edge_get_id, copy), 5);
+  EXPECT_EQ(value_of(gridlume_cad_edge_get_sid, copy), 2);
+  EXPECT_EQ(value_of(gridlume_cad_edge_query_property, copy, 2), 1);
+  EXPECT_EQ(value_of(gridlume_cad_edge_get_degenerated, copy), 1);
+  EXPECT_EQ(value_of(gridlume_cad_edge_get_original_id, copy, 1), 44);
+  int first = 0, second = 0;
+  gridlume_cad_edge_get_extremities(copy, &first, &second);
+  EXPECT_EQ(first + second, 10);
+  EXPECT_EQ(curve_uv(copy, 1), (Pair{1, 2}));  // same curve, same user data
   gridlume_cad_edge_delete(copy);
   // A failing clone function leaves no copy and no shared record raised.
   gridlume_cad_edge_set_support_vertex_count(edge, 1);

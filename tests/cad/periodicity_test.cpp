@@ -287,12 +287,6 @@ TEST(PointPairTransformation, TranslationsFromOneOrTwoPairs) {
   EXPECT_EQ(t.target_origin[0], 0);  // a rejection leaves the identity
 }
 
-TEST(PointPairTransformation, CountsMustMatchAndBePositive) {
-  gridlume::ComputedTransformation t;
-  EXPECT_EQ(compute({}, {}, t), -1);
-  EXPECT_EQ(compute({0, 0, 0}, {0, 0, 0, 1, 1, 1}, t), -1);
-}
-
 TEST(PointPairTransformation, QuarterTurnsAboutAnyAxisAreRecoveredFromThreePairs) {
   const Points source = {0.3, -1.2, 2.0, 2.5, 0.1, 1.0, -0.7, 1.9, 0.4};
   const std::array<std::array<double, 3>, 5> axes = {
@@ -325,8 +319,11 @@ TEST(PointPairTransformation, FourOrMorePairsUseTheFirstFour) {
                           Points(target.begin(), target.begin() + 12));
 }
 
-TEST(PointPairTransformation, RejectsDegenerateAndIncongruentPairs) {
+TEST(PointPairTransformation, RejectsMissingDegenerateAndIncongruentPairs) {
   gridlume::ComputedTransformation t;
+  // Counts must match and be positive.
+  EXPECT_EQ(compute({}, {}, t), -1);
+  EXPECT_EQ(compute({0, 0, 0}, {0, 0, 0, 1, 1, 1}, t), -1);
   // A repeated point has a zero length.
   EXPECT_EQ(compute({0, 0, 0, 0, 0, 0, 0, 1, 0}, {0, 0, 0, 0, 0, 0, 0, 1, 0}, t), -1);
   // Collinear points.

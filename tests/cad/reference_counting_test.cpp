@@ -33,6 +33,9 @@ TEST_F(ReferenceCounting, EveryHandleOfEveryKindCountsOnTheCad) {
   gridlume_cad_wire *wire = gridlume_cad_wire_new(cad, 1, 0, 1, straight_wire, nullptr);
   const double corners[9] = {0, 0, 0, 1, 0, 0, 0, 1, 0};
   gridlume_cad_polygonal_face *polygon = gridlume_cad_polygonal_face_new(cad, 1, 3, corners);
+  EXPECT_EQ(gridlume_cad_attach_object(cad, (void *)"first", record_release), 0);
+  EXPECT_EQ(gridlume_cad_attach_object(cad, (void *)"second", record_release), 0);
+  EXPECT_EQ(gridlume_cad_attach_object(nullptr, nullptr, record_release), -1);
   EXPECT_EQ(gridlume_cad_face_clone(face), face);
   EXPECT_EQ(gridlume_cad_edge_clone(edge), edge);
   EXPECT_EQ(gridlume_cad_wire_clone(wire), wire);
@@ -47,8 +50,9 @@ TEST_F(ReferenceCounting, EveryHandleOfEveryKindCountsOnTheCad) {
   EXPECT_TRUE(released.empty());
   gridlume_cad_polygonal_face_delete(polygon);
   EXPECT_EQ(live_blocks(), baseline);
-  // Edges release their user data before their face.
-  EXPECT_EQ(released, (std::vector<std::string>{"edge", "face"}));
+  // Attached objects go newest first, before the faces; edges release
+  // their user data before their face.
+  EXPECT_EQ(released, (std::vector<std::string>{"second", "first", "edge", "face"}));
 }
 
 TEST_F(ReferenceCounting, TheCadOutlivesItsHandleWhileAFaceHandleIsHeldAndASecondDeleteChangesNothing) {
@@ -110,12 +114,16 @@ TEST_F(ReferenceCounting, AnEdgeOfNoFaceCountsOnItself) {
   EXPECT_EQ(live_blocks(), baseline);
 }
 
-TEST_F(ReferenceCounting, AttachingMovesTheReferencesOntoTheNewRoot) {
+TEST_F(ReferenceCounting, CopiesCountOnThemselvesUntilAttachedToANewRoot) {
   gridlume_cad *cad = gridlume_cad_new(context);
   gridlume_cad_face *source = gridlume_cad_face_new(cad, 1, quadratic_surface, nullptr);
   gridlume_cad_face *face = gridlume_cad_face_new_copy(source);
   gridlume_cad_edge *edge = gridlume_cad_edge_new_segment(nullptr, 1, Pair{0, 0}.data(),
                                                           Pair{1, 1}.data());
+  gridlume_cad_wire *wire = gridlume_cad_wire_new(cad, 4, 0, 2, straight_wire, nullptr);
+  gridlume_cad_wire *copy = gridlume_cad_wire_new_copy(wire);
+  EXPECT_EQ(value_of(gridlume_cad_wire_get_cad, copy), nullptr);
+  EXPECT_EQ(value_of(gridlume_cad_wire_get_id, copy), 4);
   EXPECT_EQ(gridlume_cad_edge_attach(edge, face), 0);
   EXPECT_EQ(gridlume_cad_edge_attach(edge, face), -1);  // already on a face
   EXPECT_EQ(value_of(gridlume_cad_face_get_edge_count, face), 1);
@@ -123,12 +131,17 @@ TEST_F(ReferenceCounting, AttachingMovesTheReferencesOntoTheNewRoot) {
   EXPECT_EQ(gridlume_cad_face_attach(face, cad), -1);
   EXPECT_EQ(value_of(gridlume_cad_get_face_count, cad), 2);
   EXPECT_EQ(value_of(gridlume_cad_get_face, cad, 2), face);
-  // Four handles now hold the cad: cad, source, face, edge.
+  EXPECT_EQ(gridlume_cad_wire_attach(copy, cad), 0);
+  EXPECT_EQ(gridlume_cad_wire_attach(copy, cad), -1);
+  EXPECT_EQ(value_of(gridlume_cad_get_wire_count, cad), 2);
+  // Six handles now hold the cad: cad, source, face, edge, wire and its copy.
   gridlume_cad_delete(cad);
   gridlume_cad_face_delete(source);
   gridlume_cad_face_delete(face);
-  EXPECT_GT(live_blocks(), baseline);
+  gridlume_cad_wire_delete(wire);
   gridlume_cad_edge_delete(edge);
+  EXPECT_GT(live_blocks(), baseline);
+  gridlume_cad_wire_delete(copy);
   EXPECT_EQ(live_blocks(), baseline);
 }
 
@@ -164,22 +177,6 @@ TEST_F(ReferenceCounting, ARemovedFaceThatNoHandleHoldsIsDestroyed) {
   EXPECT_EQ(released, (std::vector<std::string>{"face"}));
   EXPECT_EQ(value_of(gridlume_cad_get_face_count, cad), 0);
   gridlume_cad_delete(cad);
-  EXPECT_EQ(live_blocks(), baseline);
-}
-
-TEST_F(ReferenceCounting, AWireCopyCountsOnItselfUntilAttached) {
-  gridlume_cad *cad = gridlume_cad_new(context);
-  gridlume_cad_wire *wire = gridlume_cad_wire_new(cad, 4, 0, 2, straight_wire, nullptr);
-  gridlume_cad_wire *copy = gridlume_cad_wire_new_copy(wire);
-  EXPECT_EQ(value_of(gridlume_cad_wire_get_cad, copy), nullptr);
-  EXPECT_EQ(value_of(gridlume_cad_wire_get_id, copy), 4);
-  EXPECT_EQ(gridlume_cad_wire_attach(copy, cad), 0);
-  EXPECT_EQ(gridlume_cad_wire_attach(copy, cad), -1);
-  EXPECT_EQ(value_of(gridlume_cad_get_wire_count, cad), 2);
-  gridlume_cad_delete(cad);
-  gridlume_cad_wire_delete(wire);
-  EXPECT_GT(live_blocks(), baseline);
-  gridlume_cad_wire_delete(copy);
   EXPECT_EQ(live_blocks(), baseline);
 }
 
