@@ -85,7 +85,8 @@ TEST_F(CadObject, ManyVerticesStayFoundAsTheArrayAndTheMapGrow) {
     ASSERT_NE(made.back(), nullptr);
   }
   for (int i = 0; i < 3000; i += 7) {
-    gridlume_cad_vertex *vertex = value_of(gridlume_cad_get_vertex, cad, (i % 2 ? -1 : 1) * 1024 * i);
+    gridlume_cad_vertex *vertex =
+        value_of(gridlume_cad_get_vertex, cad, (i % 2 ? -1 : 1) * 1024 * i);
     EXPECT_EQ(vertex, made[i]);
   }
 }

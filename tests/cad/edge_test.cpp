@@ -172,9 +172,9 @@ TEST_F(Edge, SupportVerticesAreSharedByCopiesUntilChanged) {
   EXPECT_EQ((std::array<double, 6>{t[0], t[1], uv[2], uv[3], xyz[3], xyz[5]}),
             (std::array<double, 6>{0, 0.75, 1, 2, 3, 5}));
   // Changing the copy gives it its own record, starting from the shared one.
-  EXPECT_EQ(gridlume_cad_edge_set_support_vertex(copy, 1, 0.5, Pair{6, 6}.data(),
-                                                 Triple{6, 6, 6}.data()),
-            0);
+  EXPECT_EQ(
+      gridlume_cad_edge_set_support_vertex(copy, 1, 0.5, Pair{6, 6}.data(), Triple{6, 6, 6}.data()),
+      0);
   EXPECT_EQ(gridlume_cad_edge_get_support_vertices(copy, &count, &copy_t, &uv, nullptr), 0);
   EXPECT_NE(copy_t, t);
   EXPECT_EQ((std::array<double, 3>{copy_t[0], copy_t[1], t[0]}),

@@ -35,11 +35,11 @@ TEST_F(Face, SurfaceZeroesItsOutputsAndPassesTheCallbackStatusBack) {
   EXPECT_EQ(duv, (Triple{0, 0, 1}));  // the surface writes only z: x and y were zeroed
   EXPECT_EQ(probe.calls, 1);
   probe.status = 17;
-  EXPECT_EQ(gridlume_cad_face_surface(face, uv, xyz.data(), nullptr, nullptr, nullptr, nullptr,
+  EXPECT_EQ(
+      gridlume_cad_face_surface(face, uv, xyz.data(), nullptr, nullptr, nullptr, nullptr, nullptr),
+      17);
+  EXPECT_EQ(gridlume_cad_face_surface(nullptr, uv, xyz.data(), nullptr, nullptr, nullptr, nullptr,
                                       nullptr),
-            17);
-  EXPECT_EQ(gridlume_cad_face_surface(nullptr, uv, xyz.data(), nullptr, nullptr, nullptr,
-                                      nullptr, nullptr),
             -1);
   gridlume_cad_surface_function function = nullptr;
   void *data = nullptr;
@@ -75,9 +75,9 @@ TEST_F(Face, UnknownRangeIsTheBoxOfTheSupportVerticesOfTheEdgesOrTheWholePlane) 
   EXPECT_EQ(gridlume_cad_edge_set_support_vertex_count(edge, 0), 0);
   EXPECT_EQ(gridlume_cad_face_has_surface_parametric_range(face, &flag), -1);
   EXPECT_EQ(gridlume_cad_edge_set_support_vertex_count(edge, 1), 0);
-  EXPECT_EQ(gridlume_cad_edge_set_support_vertex(edge, 1, 0.5, Pair{4, 4}.data(),
-                                                 Triple{0, 0, 0}.data()),
-            0);
+  EXPECT_EQ(
+      gridlume_cad_edge_set_support_vertex(edge, 1, 0.5, Pair{4, 4}.data(), Triple{0, 0, 0}.data()),
+      0);
   gridlume_cad_edge_new_segment(face, 3, Pair{2, -1}.data(), Pair{-3, 0}.data());
   EXPECT_EQ(value_of(gridlume_cad_face_has_surface_parametric_range, face), 1);
   EXPECT_EQ(range(), (Box{-3, 4, -1, 4}));
@@ -87,8 +87,8 @@ TEST_F(Face, PeriodicityOnceGivenStaysGiven) {
   int u_periodic = 9, v_periodic = 9;
   double u_period = 9, v_period = 9;
   auto read = [&] {
-    EXPECT_EQ(gridlume_cad_face_get_surface_periodicity(face, &u_periodic, &v_periodic,
-                                                        &u_period, &v_period),
+    EXPECT_EQ(gridlume_cad_face_get_surface_periodicity(face, &u_periodic, &v_periodic, &u_period,
+                                                        &v_period),
               0);
   };
   read();
@@ -240,8 +240,8 @@ TEST_F(Face, CopyCarriesTheAttributesAndClonedUserDataButNoEdgesOrPoints) {
   EXPECT_EQ(value_of(gridlume_cad_face_get_point_count, copy), 0);
   EXPECT_EQ(value_of(gridlume_cad_face_get_cad, copy), nullptr);
   Triple xyz{};
-  gridlume_cad_face_surface(copy, Pair{1, 1}.data(), xyz.data(), nullptr, nullptr, nullptr,
-                            nullptr, nullptr);
+  gridlume_cad_face_surface(copy, Pair{1, 1}.data(), xyz.data(), nullptr, nullptr, nullptr, nullptr,
+                            nullptr);
   EXPECT_EQ(pair[1].calls, 1);  // the copy evaluates with the cloned user data
   EXPECT_EQ(pair[0].calls, 0);
   gridlume_cad_face_delete(copy);

@@ -55,7 +55,8 @@ TEST_F(ReferenceCounting, EveryHandleOfEveryKindCountsOnTheCad) {
   EXPECT_EQ(released, (std::vector<std::string>{"second", "first", "edge", "face"}));
 }
 
-TEST_F(ReferenceCounting, TheCadOutlivesItsHandleWhileAFaceHandleIsHeldAndASecondDeleteChangesNothing) {
+TEST_F(ReferenceCounting,
+       TheCadOutlivesItsHandleWhileAFaceHandleIsHeldAndASecondDeleteChangesNothing) {
   gridlume_cad *cad = gridlume_cad_new(context);
   gridlume_cad_face *kept = gridlume_cad_face_new(cad, 1, quadratic_surface, nullptr);
   gridlume_cad_face *dropped = gridlume_cad_face_new(cad, 2, quadratic_surface, nullptr);
@@ -99,8 +100,8 @@ TEST_F(ReferenceCounting, AFaceOfNoCadCountsOnItselfWithItsEdges) {
 }
 
 TEST_F(ReferenceCounting, AnEdgeOfNoFaceCountsOnItself) {
-  gridlume_cad_edge *edge = gridlume_cad_edge_new_segment(nullptr, 1, Pair{0, 0}.data(),
-                                                          Pair{1, 1}.data());
+  gridlume_cad_edge *edge =
+      gridlume_cad_edge_new_segment(nullptr, 1, Pair{0, 0}.data(), Pair{1, 1}.data());
   ASSERT_NE(edge, nullptr);
   gridlume_cad_edge *copy = gridlume_cad_edge_new_copy(edge);
   gridlume_cad_edge_clone(edge);
@@ -118,8 +119,8 @@ TEST_F(ReferenceCounting, CopiesCountOnThemselvesUntilAttachedToANewRoot) {
   gridlume_cad *cad = gridlume_cad_new(context);
   gridlume_cad_face *source = gridlume_cad_face_new(cad, 1, quadratic_surface, nullptr);
   gridlume_cad_face *face = gridlume_cad_face_new_copy(source);
-  gridlume_cad_edge *edge = gridlume_cad_edge_new_segment(nullptr, 1, Pair{0, 0}.data(),
-                                                          Pair{1, 1}.data());
+  gridlume_cad_edge *edge =
+      gridlume_cad_edge_new_segment(nullptr, 1, Pair{0, 0}.data(), Pair{1, 1}.data());
   gridlume_cad_wire *wire = gridlume_cad_wire_new(cad, 4, 0, 2, straight_wire, nullptr);
   gridlume_cad_wire *copy = gridlume_cad_wire_new_copy(wire);
   EXPECT_EQ(value_of(gridlume_cad_wire_get_cad, copy), nullptr);
