@@ -178,7 +178,7 @@ TEST_F(CadObject, TagSettersRaiseTheUseTagFlagsOfTheirCad) {
   gridlume_cad_face_delete(copy);
 }
 
-TEST_F(CadObject, FlagsAreStoredAndReportedAsZeroOrOne) {
+TEST_F(CadObject, FlagsAreZeroOrOneAndTheGenericBufferComesZeroFilled) {
   EXPECT_EQ(value_of(gridlume_cad_get_thread_safety, cad), 0);
   EXPECT_EQ(gridlume_cad_set_thread_safety(cad, 5), 0);
   EXPECT_EQ(value_of(gridlume_cad_get_thread_safety, cad), 1);
@@ -188,9 +188,7 @@ TEST_F(CadObject, FlagsAreStoredAndReportedAsZeroOrOne) {
   EXPECT_EQ(gridlume_cad_set_thread_safety(nullptr, 1), -1);
   EXPECT_EQ(gridlume_cad_get_use_vtag(cad, nullptr), -1);
   EXPECT_EQ(gridlume_cad_merge_edges(cad), 0);
-}
-
-TEST_F(CadObject, GenericBufferIsZeroFilledAndSizedForTheCad) {
+  // The generic buffer comes zero-filled.
   auto *buffer = static_cast<unsigned char *>(gridlume_cad_calloc_generic_buffer(cad));
   ASSERT_NE(buffer, nullptr);
   for (int i = 0; i < 35; ++i) EXPECT_EQ(buffer[i], 0);

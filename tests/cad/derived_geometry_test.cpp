@@ -102,7 +102,7 @@ TEST_F(Derived, FiniteDifferenceEdgePassesTheCallersStatusAndUserDataOn) {
 
 // ---- Segments ----------------------------------------------------------------------
 
-TEST_F(Derived, SegmentRunsFromItsFirstToItsSecondPointOnTheUnitRange) {
+TEST_F(Derived, SegmentRunsFromItsFirstToItsSecondPointAndIsSupportedOnItsSurface) {
   gridlume_cad_edge *edge =
       gridlume_cad_edge_new_segment(face, 3, Pair{0, 0}.data(), Pair{4, 8}.data());
   Evaluation e = evaluate(edge, 0.25);
@@ -121,19 +121,17 @@ TEST_F(Derived, SegmentRunsFromItsFirstToItsSecondPointOnTheUnitRange) {
             (std::array<double, 4>{0, 0, 4, 8}));
   EXPECT_EQ((Triple{xyz[3], xyz[4], xyz[5]}), (Triple{4, 8, 16 + 32 + 128}));
   EXPECT_EQ(surface_probe.calls, 2);
-}
-
-TEST_F(Derived, SegmentWithoutAFaceOrOnAFailingSurfaceHasNoSupportVertices) {
+  // Without a face, or on a failing surface, it has no support vertices.
   gridlume_cad_edge *loose =
       gridlume_cad_edge_new_segment(nullptr, 1, Pair{0, 0}.data(), Pair{1, 0}.data());
-  int count = 0;
   EXPECT_EQ(gridlume_cad_edge_get_support_vertices(loose, &count, nullptr, nullptr, nullptr), -1);
   gridlume_cad_edge_delete(loose);
   surface_probe.status = 2;
-  gridlume_cad_edge *edge =
+  gridlume_cad_edge *unsupported =
       gridlume_cad_edge_new_segment(face, 1, Pair{0, 0}.data(), Pair{1, 0}.data());
-  ASSERT_NE(edge, nullptr);
-  EXPECT_EQ(gridlume_cad_edge_get_support_vertices(edge, &count, nullptr, nullptr, nullptr), -1);
+  ASSERT_NE(unsupported, nullptr);
+  EXPECT_EQ(gridlume_cad_edge_get_support_vertices(unsupported, &count, nullptr, nullptr, nullptr),
+            -1);
   EXPECT_EQ(gridlume_cad_edge_new_segment(face, 1, nullptr, Pair{1, 0}.data()), nullptr);
 }
 
@@ -320,21 +318,6 @@ TEST_F(Derived, AffineEdgeMapsTheSourceCurve) {
   EXPECT_EQ(value_of(gridlume_cad_edge_get_original_id, image, 2), 71);
   gridlume_cad_edge_delete(image);
   EXPECT_EQ(gridlume_cad_edge_new_afftrans(face, nullptr, 1, a, b), nullptr);
-}
-
-TEST_F(Derived, ACopyOfAnAffineEdgeKeepsItsSourceAlive) {
-  gridlume_cad_edge *source =
-      gridlume_cad_edge_new_segment(nullptr, 1, Pair{0, 0}.data(), Pair{1, 1}.data());
-  const double a[2] = {2, 2}, b[2] = {0, 0};
-  gridlume_cad_edge *image = gridlume_cad_edge_new_afftrans(nullptr, source, 2, a, b);
-  gridlume_cad_edge *copy = gridlume_cad_edge_new_copy(image);
-  gridlume_cad_edge_delete(image);
-  gridlume_cad_edge_delete(source);
-  EXPECT_EQ(curve_uv(copy, 0.5), (Pair{1, 1}));
-  gridlume_cad_edge_delete(copy);
-  gridlume_cad_face_delete(face);
-  gridlume_cad_delete(cad);
-  EXPECT_EQ(live_blocks(), baseline);
 }
 
 // ---- Parameter-scaled faces -------------------------------------------------------------

@@ -26,7 +26,7 @@ int helix(double t, double *xyz, void *data) {
 
 }  // namespace
 
-TEST_F(Edge, CurveZeroesItsOutputsAndPassesTheCallbackStatusBack) {
+TEST_F(Edge, CurvesZeroTheirOutputsAndPassTheCallbackStatusBack) {
   Pair uv{}, dt{7, 7};
   EXPECT_EQ(gridlume_cad_edge_curve(edge, 0.5, uv.data(), dt.data(), nullptr), 0);
   EXPECT_EQ(uv, (Pair{0.5, 1}));
@@ -46,9 +46,7 @@ TEST_F(Edge, CurveZeroesItsOutputsAndPassesTheCallbackStatusBack) {
   gridlume_cad_face *owner = face;
   EXPECT_EQ(gridlume_cad_edge_get_face(nullptr, &owner), -1);
   EXPECT_EQ(owner, nullptr);
-}
-
-TEST_F(Edge, CurveInSpaceIsOptional) {
+  // The curve in space is optional.
   Triple xyz{};
   EXPECT_EQ(gridlume_cad_edge_curve3d(edge, 0, xyz.data()), -1);
   EXPECT_EQ(value_of(gridlume_cad_edge_has_curve3d, edge), 0);
@@ -58,10 +56,9 @@ TEST_F(Edge, CurveInSpaceIsOptional) {
   EXPECT_EQ(gridlume_cad_edge_curve3d(edge, 0, xyz.data()), 0);
   EXPECT_EQ(xyz, (Triple{1, 0, 0}));
   EXPECT_EQ(space.calls, 1);
-  gridlume_cad_curve3d_function function = nullptr;
-  void *data = nullptr;
-  EXPECT_EQ(gridlume_cad_edge_get_curve3d(edge, &function, &data), 0);
-  EXPECT_EQ(function, helix);
+  gridlume_cad_curve3d_function function3d = nullptr;
+  EXPECT_EQ(gridlume_cad_edge_get_curve3d(edge, &function3d, &data), 0);
+  EXPECT_EQ(function3d, helix);
   EXPECT_EQ(data, &space);
 }
 

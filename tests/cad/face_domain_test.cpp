@@ -133,37 +133,6 @@ TEST_F(FaceDomain, SlitIsInsideOnBothSides) {
   EXPECT_EQ(inside(2.5, 0.5), 0);
 }
 
-TEST_F(FaceDomain, CircleOfManyEdgesMatchesTheDisc) {
-  // 400 edges of 10 support vertices each, with a concentric hole of 100
-  // edges: thousands of support vertices.
-  auto circle = [&](double radius, int edges, int per_edge, int base, bool reversed) {
-    for (int e = 0; e < edges; ++e) {
-      std::vector<double> uv;
-      for (int i = 0; i < per_edge; ++i) {
-        double angle = 2 * pi * (e + double(i) / (per_edge - 1)) / edges;
-        if (reversed) angle = -angle;
-        uv.push_back(0.5 + radius * std::cos(angle));
-        uv.push_back(0.5 + radius * std::sin(angle));
-      }
-      polyline(uv, base + e, base + (e + 1) % edges);
-    }
-  };
-  circle(0.5, 400, 10, 1, false);
-  circle(0.2, 100, 30, 1001, true);
-  std::mt19937 random(5);
-  std::uniform_real_distribution<double> unit(-0.1, 1.1);
-  int wrong = 0;
-  for (int k = 0; k < 20000; ++k) {
-    double u = unit(random), v = unit(random);
-    double r = std::hypot(u - 0.5, v - 0.5);
-    // Points near a polygon's sides are skipped: the chords lie inside the circle.
-    if (std::fabs(r - 0.5) < 1e-3 || std::fabs(r - 0.2) < 1e-3) continue;
-    int expected = r < 0.5 && r > 0.2 ? 1 : 0;
-    wrong += inside(u, v) != expected;
-  }
-  EXPECT_EQ(wrong, 0);
-}
-
 TEST_F(FaceDomain, NearlyStraightBoundaryKeepsItsDetail) {
   // A comb of teeth 1e-5 tall along one side: simplification at 1e-3 of the
   // diagonal flattens the teeth, and the domain is still the strip.

@@ -99,19 +99,25 @@ TEST_F(ReferenceCounting, AFaceOfNoCadCountsOnItselfWithItsEdges) {
   EXPECT_EQ(live_blocks(), baseline);
 }
 
-TEST_F(ReferenceCounting, AnEdgeOfNoFaceCountsOnItself) {
+TEST_F(ReferenceCounting, AnEdgeOfNoFaceCountsOnItselfAndItsAffineImageKeepsItAlive) {
   gridlume_cad_edge *edge =
       gridlume_cad_edge_new_segment(nullptr, 1, Pair{0, 0}.data(), Pair{1, 1}.data());
   ASSERT_NE(edge, nullptr);
   gridlume_cad_edge *copy = gridlume_cad_edge_new_copy(edge);
+  const double a[2] = {2, 2}, b[2] = {0, 0};
+  gridlume_cad_edge *image = gridlume_cad_edge_new_afftrans(nullptr, edge, 2, a, b);
+  gridlume_cad_edge *image_copy = gridlume_cad_edge_new_copy(image);
   gridlume_cad_edge_clone(edge);
   gridlume_cad_edge_delete(edge);
   gridlume_cad_edge_delete(edge);
+  gridlume_cad_edge_delete(image);
   gridlume_cad_face *face = nullptr;
   EXPECT_EQ(gridlume_cad_edge_get_face(copy, &face), 0);
   EXPECT_EQ(face, nullptr);
   EXPECT_EQ(curve_uv(copy, 0.5), (Pair{0.5, 0.5}));
   gridlume_cad_edge_delete(copy);
+  EXPECT_EQ(curve_uv(image_copy, 0.5), (Pair{1, 1}));
+  gridlume_cad_edge_delete(image_copy);
   EXPECT_EQ(live_blocks(), baseline);
 }
 
