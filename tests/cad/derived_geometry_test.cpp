@@ -39,7 +39,7 @@ int parabola(double t, double *uv, double *dt, double *dtt, void *) {
 
 // ---- Finite-difference edges ------------------------------------------------
 
-TEST_F(Derived, FiniteDifferenceStepIsAThousandthOfTheRangeAtLeast1e7) {
+TEST_F(Derived, FiniteDifferenceStepIsAThousandthOfTheRangeAtLeast1e7AndOneSidedAtTheEnds) {
   // For t^3 the centred first difference over a step h exceeds 3t^2 by
   // h^2 / 4, which shows the step.
   gridlume_cad_edge *unit = gridlume_cad_edge_new0(face, 1, 0, 1, power_curve, nullptr);
@@ -55,31 +55,25 @@ TEST_F(Derived, FiniteDifferenceStepIsAThousandthOfTheRangeAtLeast1e7) {
   ASSERT_EQ(e.status, 0);
   EXPECT_NEAR(e.dt[1] - 3 * t * t, 1e-7 * 1e-7 / 4, 1e-18);
   EXPECT_EQ(value_of(gridlume_cad_edge_get_wdef, unit), 0);
-}
-
-TEST_F(Derived, FiniteDifferencesTurnOneSidedAtTheEndsOfTheRange) {
-  gridlume_cad_edge *edge = gridlume_cad_edge_new0(face, 1, 0, 1, power_curve, nullptr);
+  // At the ends of the range the differences turn one-sided.
   const double h = 0.001;
-  Evaluation start = evaluate(edge, 0);
+  Evaluation start = evaluate(unit, 0);
   ASSERT_EQ(start.status, 0);
   EXPECT_NEAR(start.dt[0], h, 1e-12);      // (f(h) - f(0)) / h for t^2
   EXPECT_NEAR(start.dtt[0], 2, 1e-9);      // forward second difference
   EXPECT_NEAR(start.dtt[1], 6 * h, 1e-9);  // of t^3: 6h
-  Evaluation end = evaluate(edge, 1);
+  Evaluation end = evaluate(unit, 1);
   ASSERT_EQ(end.status, 0);
   EXPECT_NEAR(end.dt[0], 2 - h, 1e-9);       // (f(1) - f(1 - h)) / h
   EXPECT_NEAR(end.dtt[1], 6 - 6 * h, 1e-6);  // backward second difference
-}
-
-TEST_F(Derived, SecondDerivativeWithoutRoomForAStencilFails) {
   // On [0, 1.5e-7] the step is 1e-7: neither [t - h, t + h] nor 2h on one
   // side fits at t = 0.
-  gridlume_cad_edge *edge = gridlume_cad_edge_new0(face, 1, 0, 1.5e-7, power_curve, nullptr);
+  gridlume_cad_edge *tiny = gridlume_cad_edge_new0(face, 3, 0, 1.5e-7, power_curve, nullptr);
   Pair dtt{5, 5};
-  EXPECT_EQ(gridlume_cad_edge_curve(edge, 0, nullptr, nullptr, dtt.data()), -1);
+  EXPECT_EQ(gridlume_cad_edge_curve(tiny, 0, nullptr, nullptr, dtt.data()), -1);
   EXPECT_EQ(dtt, (Pair{0, 0}));
   Pair dt{};
-  EXPECT_EQ(gridlume_cad_edge_curve(edge, 0, nullptr, dt.data(), nullptr), 0);
+  EXPECT_EQ(gridlume_cad_edge_curve(tiny, 0, nullptr, dt.data(), nullptr), 0);
 }
 
 TEST_F(Derived, FiniteDifferenceEdgePassesTheCallersStatusAndUserDataOn) {

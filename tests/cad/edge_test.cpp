@@ -123,30 +123,28 @@ TEST_F(Edge, ExtremityPairsOfEdgesAndWiresAreStoredApart) {
       {gridlume_cad_wire_set_extremities_artificial_property,
        gridlume_cad_wire_get_extremities_artificial_property},
   };
-  int k = 0;
-  for (const auto &pair : edge_pairs) {
-    EXPECT_EQ(pair.first(edge, k, k + 50), 0);
-    ++k;
-  }
-  for (const auto &pair : wire_pairs) {
-    EXPECT_EQ(pair.first(wire, -k, k), 0);
-    ++k;
-  }
-  k = 0;
-  for (const auto &pair : edge_pairs) {
-    int first = 0, second = 0;
-    EXPECT_EQ(pair.second(edge, &first, &second), 0);
-    EXPECT_EQ((std::array<int, 2>{first, second}), (std::array<int, 2>{k, k + 50}));
-    EXPECT_EQ(pair.second(edge, &first, nullptr), -1);
-    EXPECT_EQ(pair.first(nullptr, 1, 1), -1);
-    ++k;
-  }
-  for (const auto &pair : wire_pairs) {
-    int first = 0, second = 0;
-    EXPECT_EQ(pair.second(wire, &first, &second), 0);
-    EXPECT_EQ((std::array<int, 2>{first, second}), (std::array<int, 2>{-k, k}));
-    ++k;
-  }
+  // Every pair is set before any is read back, so that a setter writing
+  // another pair's fields shows.
+  auto set_all = [](auto *object, const auto &pairs, int k) {
+    for (const auto &pair : pairs) {
+      EXPECT_EQ(pair.first(object, k, -k), 0);
+      ++k;
+    }
+  };
+  auto check_all = [](auto *object, const auto &pairs, int k) {
+    for (const auto &pair : pairs) {
+      int first = 0, second = 0;
+      EXPECT_EQ(pair.second(object, &first, &second), 0);
+      EXPECT_EQ((std::array<int, 2>{first, second}), (std::array<int, 2>{k, -k}));
+      EXPECT_EQ(pair.second(object, &first, nullptr), -1);
+      EXPECT_EQ(pair.first(nullptr, 1, 1), -1);
+      ++k;
+    }
+  };
+  set_all(edge, edge_pairs, 1);
+  set_all(wire, wire_pairs, 11);
+  check_all(edge, edge_pairs, 1);
+  check_all(wire, wire_pairs, 11);
 }
 
 TEST_F(Edge, SupportVerticesAreSharedByCopiesUntilChanged) {

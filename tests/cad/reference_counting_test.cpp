@@ -152,38 +152,31 @@ TEST_F(ReferenceCounting, CopiesCountOnThemselvesUntilAttachedToANewRoot) {
   EXPECT_EQ(live_blocks(), baseline);
 }
 
-TEST_F(ReferenceCounting, RemovingAFaceTakesItsReferencesAlong) {
+TEST_F(ReferenceCounting, RemovingAFaceTakesItsReferencesAlongOrDestroysIt) {
   gridlume_cad *cad = gridlume_cad_new(context);
   gridlume_cad_face *first = gridlume_cad_face_new(cad, 1, quadratic_surface, nullptr);
-  gridlume_cad_face *second = gridlume_cad_face_new(cad, 2, quadratic_surface, nullptr);
+  gridlume_cad_face *second = gridlume_cad_face_new(cad, 2, quadratic_surface, (void *)"second");
+  gridlume_cad_face_set_delete_function(second, record_release);
   gridlume_cad_face *third = gridlume_cad_face_new(cad, 3, quadratic_surface, nullptr);
   gridlume_cad_edge *edge = gridlume_cad_edge_new(first, 1, 0, 1, line_curve, nullptr);
+  gridlume_cad_face_delete(second);
+  EXPECT_TRUE(released.empty());  // the cad still holds it
   EXPECT_EQ(gridlume_cad_face_remove(first), 0);
   EXPECT_EQ(gridlume_cad_face_remove(first), -1);
   EXPECT_EQ(value_of(gridlume_cad_face_get_cad, first), nullptr);
   EXPECT_EQ(value_of(gridlume_cad_get_face_count, cad), 2);
   EXPECT_EQ(value_of(gridlume_cad_get_face, cad, 1), third);  // the last face took the slot
   EXPECT_EQ(value_of(gridlume_cad_get_face, cad, 2), second);
+  // A removed face that no handle holds is destroyed at once.
+  EXPECT_EQ(gridlume_cad_face_remove(second), 0);
+  EXPECT_EQ(released, (std::vector<std::string>{"second"}));
+  EXPECT_EQ(value_of(gridlume_cad_get_face_count, cad), 1);
   // The cad goes with its own handles; the removed face with its own.
-  gridlume_cad_face_delete(second);
   gridlume_cad_face_delete(third);
   gridlume_cad_delete(cad);
   gridlume_cad_face_delete(first);
   EXPECT_GT(live_blocks(), baseline);
   gridlume_cad_edge_delete(edge);
-  EXPECT_EQ(live_blocks(), baseline);
-}
-
-TEST_F(ReferenceCounting, ARemovedFaceThatNoHandleHoldsIsDestroyed) {
-  gridlume_cad *cad = gridlume_cad_new(context);
-  gridlume_cad_face *face = gridlume_cad_face_new(cad, 1, quadratic_surface, (void *)"face");
-  gridlume_cad_face_set_delete_function(face, record_release);
-  gridlume_cad_face_delete(face);
-  EXPECT_TRUE(released.empty());  // the cad still holds it
-  EXPECT_EQ(gridlume_cad_face_remove(value_of(gridlume_cad_get_face, cad, 1)), 0);
-  EXPECT_EQ(released, (std::vector<std::string>{"face"}));
-  EXPECT_EQ(value_of(gridlume_cad_get_face_count, cad), 0);
-  gridlume_cad_delete(cad);
   EXPECT_EQ(live_blocks(), baseline);
 }
 
