@@ -211,23 +211,19 @@ TEST_F(Derived, EdgeAssociationsJoinRunsWithoutLengthAndGiveTheOriginalGeometry)
       gridlume_cad_edge_new_newton1_with_ea(face, 2, 3, uv, nullptr, edges, nullptr);
   ASSERT_EQ(gridlume_cad_edge_get_original_geometry(plain, 2.5, &edge0, &t0, &low, &high), 0);
   EXPECT_EQ(edge0, plain);
-}
-
-TEST_F(Derived, OriginalGeometryChainsThroughTheRunEdge) {
-  gridlume_cad_edge *source = gridlume_cad_edge_new(face, 10, 0, 1, line_curve, nullptr);
+  // A derived run edge chains on to its own source, which is not derived:
+  // a single parameter.
   const double a[2] = {1, 1}, b[2] = {0, 0};
-  gridlume_cad_edge *image = gridlume_cad_edge_new_afftrans(face, source, 11, a, b);
-  const double uv[4] = {0, 0, 1, 0};
-  gridlume_cad_edge *edges[2] = {image, image};
-  const double parameters[2] = {0.2, 0.6};
-  gridlume_cad_edge *edge =
-      gridlume_cad_edge_new_newton1_with_ea(face, 1, 2, uv, nullptr, edges, parameters);
-  gridlume_cad_edge *edge0 = nullptr;
-  double t0 = 0, low = 0, high = 0;
-  ASSERT_EQ(gridlume_cad_edge_get_original_geometry(edge, 0.5, &edge0, &t0, &low, &high), 0);
-  EXPECT_EQ(edge0, source);
+  gridlume_cad_edge *image = gridlume_cad_edge_new_afftrans(face, second, 11, a, b);
+  gridlume_cad_edge *images[2] = {image, image};
+  const double image_parameters[2] = {0.2, 0.6};
+  gridlume_cad_edge *chained =
+      gridlume_cad_edge_new_newton1_with_ea(face, 3, 2, uv, nullptr, images, image_parameters);
+  ASSERT_EQ(gridlume_cad_edge_get_original_geometry(chained, 2.5, &edge0, &t0, &low, &high), 0);
+  EXPECT_EQ(edge0, second);
   EXPECT_NEAR(t0, 0.4, 1e-15);
-  EXPECT_EQ(low, t0);  // the source is not derived: a single parameter
+  EXPECT_EQ(low, t0);
+  EXPECT_EQ(high, t0);
 }
 
 TEST_F(Derived, RunEdgesAreKeptAliveByThePolyline) {
