@@ -33,7 +33,7 @@ struct Discrete : ::testing::Test {
 
 }  // namespace
 
-TEST_F(Discrete, FaceKeepsItsOwnCopiesOfTheMeshesBeyondTheOriginals) {
+TEST_F(Discrete, FacesAndWiresKeepTheirOwnCopiesOfTheMeshesBeyondTheOriginals) {
   gridlume_cad_face *face = gridlume_cad_face_new_discrete(cad, 7, definition, geometry);
   ASSERT_NE(face, nullptr);
   EXPECT_EQ(value_of(gridlume_cad_has_discrete_definition, cad), 1);
@@ -48,6 +48,14 @@ TEST_F(Discrete, FaceKeepsItsOwnCopiesOfTheMeshesBeyondTheOriginals) {
   EXPECT_EQ(face->edges.capacity(), 5);
   EXPECT_EQ(face->points.capacity(), 1);
   EXPECT_EQ(gridlume_cad_face_new_discrete(nullptr, 1, nullptr, nullptr), nullptr);
+  // So does a wire.
+  gridlume_mesh *line = small_mesh(context, 5, 0);
+  gridlume_cad_wire *wire = gridlume_cad_wire_new_discrete(cad, 3, line);
+  ASSERT_NE(wire, nullptr);
+  gridlume_mesh_delete(line);
+  gridlume_mesh *held = value_of(gridlume_cad_wire_get_discrete_definition, wire);
+  EXPECT_EQ(value_of(gridlume_mesh_get_vertex_count, held), 5);
+  EXPECT_EQ(gridlume_cad_wire_new_discrete(cad, 4, nullptr), nullptr);
 }
 
 TEST_F(Discrete, GeometryMappingIsSizedByTheGeometryMeshAndNeedsOne) {
@@ -121,17 +129,6 @@ TEST_F(Discrete, DiscreteObjectsGoOnlyOnDiscreteFacesAndCurveObjectsNever) {
   EXPECT_EQ(value_of(gridlume_cad_face_get_edge_count, face), 1);
 }
 
-TEST_F(Discrete, WireOwnsACopyOfItsMesh) {
-  gridlume_mesh *line = small_mesh(context, 5, 0);
-  gridlume_cad_wire *wire = gridlume_cad_wire_new_discrete(cad, 3, line);
-  ASSERT_NE(wire, nullptr);
-  EXPECT_EQ(value_of(gridlume_cad_has_discrete_definition, cad), 1);
-  gridlume_mesh_delete(line);
-  gridlume_mesh *held = value_of(gridlume_cad_wire_get_discrete_definition, wire);
-  EXPECT_EQ(value_of(gridlume_mesh_get_vertex_count, held), 5);
-  EXPECT_EQ(gridlume_cad_wire_new_discrete(cad, 4, nullptr), nullptr);
-}
-
 TEST_F(Discrete, ConstructorsAnswerNullAndLeakNothingWhenMemoryFails) {
   expect_each_allocation_failure_reported([](gridlume_context *context, AllocationFailure &f) {
     gridlume_cad *cad = gridlume_cad_new(context);
@@ -182,7 +179,7 @@ struct Dcad : ::testing::Test {
 
 }  // namespace
 
-TEST_F(Dcad, DiscretizationIsMadeOnceAndQueriedWithoutMaking) {
+TEST_F(Dcad, DiscretizationIsMadeOnceQueriedWithoutMakingAndOnlyForItsCad) {
   EXPECT_EQ(value_of(gridlume_dcad_get_cad, dcad), cad);
   gridlume_dcad_edge_discretization *queried = nullptr;
   EXPECT_EQ(gridlume_dcad_query_edge_discretization(dcad, edge, &queried), 0);
@@ -198,9 +195,7 @@ TEST_F(Dcad, DiscretizationIsMadeOnceAndQueriedWithoutMaking) {
   gridlume_dcad_wire_discretization *w =
       value_of(gridlume_dcad_get_wire_discretization, dcad, wire);
   EXPECT_EQ(value_of(gridlume_dcad_query_wire_discretization, dcad, wire), w);
-}
-
-TEST_F(Dcad, ObjectsOfAnotherCadAreRefused) {
+  // Objects of another cad are refused.
   gridlume_cad *other = gridlume_cad_new(context);
   gridlume_cad_face *other_face = gridlume_cad_face_new(other, 1, quadratic_surface, nullptr);
   gridlume_cad_edge *other_edge = gridlume_cad_edge_new(other_face, 1, 0, 1, line_curve, nullptr);
