@@ -1,5 +1,5 @@
 // The cad itself: identification, its lists, vertices by id, tag system and
-// composite tags, use-tag and other flags, attached objects, generic buffers.
+// composite tags, use-tag and other flags, generic buffers.
 #include <gtest/gtest.h>
 
 #include <functional>

@@ -1,6 +1,7 @@
 // Reference counting through the ownership roots: the cad handle and every
 // face, edge, wire and polygonal face handle are deleted once each; the root
-// is destroyed, with the user data of everything it holds, at the last one.
+// is destroyed, with the user data of everything it holds and the objects
+// attached to it, at the last one.
 #include <gtest/gtest.h>
 
 #include <string>
