@@ -66,6 +66,13 @@ template <class Handle>
 int made(Handle *handle) {
   return handle != nullptr ? 0 : GRIDLUME_STATUS_NO_MEMORY;
 }
+// The same for a handle let go at once.
+template <class Handle>
+int made_and_deleted(Handle *handle, void (*release)(Handle *)) {
+  int status = made(handle);
+  release(handle);
+  return status;
+}
 
 void sweep(const Operation &prepare, const Operation &operation) {
   long failed_runs = for_each_allocation_failure([&](AllocationFailure &failure) {
@@ -101,10 +108,16 @@ TEST(CadAllocationFailure, NewCadIsNullAndLeavesTheContextAsItWas) {
 }
 
 TEST(CadAllocationFailure, ObjectsOfTheCad) {
-  sweep([](CadSetup &s) { return made(gridlume_cad_face_new(s.cad, 2, quadratic_surface, nullptr)); });
-  sweep([](CadSetup &s) { return made(gridlume_cad_edge_new(s.face, 2, 0, 1, line_curve, nullptr)); });
+  sweep([](CadSetup &s) {
+    return made(gridlume_cad_face_new(s.cad, 2, quadratic_surface, nullptr));
+  });
+  sweep([](CadSetup &s) {
+    return made(gridlume_cad_edge_new(s.face, 2, 0, 1, line_curve, nullptr));
+  });
   sweep([](CadSetup &s) { return made(gridlume_cad_point_new(s.face, 2, Pair{0, 0}.data())); });
-  sweep([](CadSetup &s) { return made(gridlume_cad_wire_new(s.cad, 2, 0, 1, straight_wire, nullptr)); });
+  sweep([](CadSetup &s) {
+    return made(gridlume_cad_wire_new(s.cad, 2, 0, 1, straight_wire, nullptr));
+  });
   sweep([](CadSetup &s) {
     const double corners[9] = {0, 0, 0, 1, 0, 0, 0, 1, 0};
     return made(gridlume_cad_polygonal_face_new(s.cad, 2, 3, corners));
@@ -118,13 +131,17 @@ TEST(CadAllocationFailure, GrowingFullLists) {
         for (int i = 0; i < 127; ++i) gridlume_cad_face_new(s.cad, i, quadratic_surface, nullptr);
         return value_of(gridlume_cad_get_face_count, s.cad) == 128 ? 0 : -1;
       },
-      [](CadSetup &s) { return made(gridlume_cad_face_new(s.cad, 200, quadratic_surface, nullptr)); });
+      [](CadSetup &s) {
+        return made(gridlume_cad_face_new(s.cad, 200, quadratic_surface, nullptr));
+      });
   sweep(
       [](CadSetup &s) {
         for (int i = 0; i < 4; ++i) gridlume_cad_edge_new(s.face, i, 0, 1, line_curve, nullptr);
         return value_of(gridlume_cad_face_get_edge_count, s.face) == 5 ? 0 : -1;
       },
-      [](CadSetup &s) { return made(gridlume_cad_edge_new(s.face, 200, 0, 1, line_curve, nullptr)); });
+      [](CadSetup &s) {
+        return made(gridlume_cad_edge_new(s.face, 200, 0, 1, line_curve, nullptr));
+      });
   // The 1025th vertex grows the vertex array and the vertex map.
   sweep(
       [](CadSetup &s) {
@@ -143,15 +160,16 @@ TEST(CadAllocationFailure, GrowingFullLists) {
 }
 
 TEST(CadAllocationFailure, DerivedEdges) {
-  sweep([](CadSetup &s) { return made(gridlume_cad_edge_new0(s.face, 2, 0, 1, power_curve, nullptr)); });
+  sweep([](CadSetup &s) {
+    return made(gridlume_cad_edge_new0(s.face, 2, 0, 1, power_curve, nullptr));
+  });
   sweep([](CadSetup &s) {
     return made(gridlume_cad_edge_new_segment(s.face, 2, Pair{0, 0}.data(), Pair{1, 1}.data()));
   });
   sweep([](CadSetup &) {
-    gridlume_cad_edge *edge =
-        gridlume_cad_edge_new_segment(nullptr, 2, Pair{0, 0}.data(), Pair{1, 1}.data());
-    gridlume_cad_edge_delete(edge);
-    return made(edge);
+    return made_and_deleted(
+        gridlume_cad_edge_new_segment(nullptr, 2, Pair{0, 0}.data(), Pair{1, 1}.data()),
+        gridlume_cad_edge_delete);
   });
   sweep([](CadSetup &s) {
     const double uv[6] = {0, 0, 3, 4, 3, 5}, xyz[9] = {};
@@ -162,8 +180,7 @@ TEST(CadAllocationFailure, DerivedEdges) {
   sweep([](CadSetup &s) {
     const double uv[6] = {0, 0, 3, 4, 3, 5}, xyz[9] = {}, parameters[3] = {0, 0.5, 1};
     gridlume_cad_edge *edges[3] = {s.loose_edge, s.loose_edge, s.edge};
-    return made(
-        gridlume_cad_edge_new_newton1_with_ea(s.face, 2, 3, uv, xyz, edges, parameters));
+    return made(gridlume_cad_edge_new_newton1_with_ea(s.face, 2, 3, uv, xyz, edges, parameters));
   });
   sweep([](CadSetup &s) { return gridlume_cad_edge_add_original_id(s.loose_edge, 7); },
         [](CadSetup &s) {
@@ -172,9 +189,8 @@ TEST(CadAllocationFailure, DerivedEdges) {
         });
   sweep([](CadSetup &s) {
     const double a[2] = {2, 2}, b[2] = {1, 1};
-    gridlume_cad_edge *edge = gridlume_cad_edge_new_afftrans(nullptr, s.loose_edge, 2, a, b);
-    gridlume_cad_edge_delete(edge);
-    return made(edge);
+    return made_and_deleted(gridlume_cad_edge_new_afftrans(nullptr, s.loose_edge, 2, a, b),
+                            gridlume_cad_edge_delete);
   });
 }
 
@@ -195,35 +211,28 @@ TEST(CadAllocationFailure, DerivedWiresAndFaces) {
       });
   sweep([](CadSetup &s) {
     const double a[2] = {2, 4}, b[2] = {0, 0};
-    gridlume_cad_face *face = gridlume_cad_face_new_pafftrans(nullptr, s.face, 2, a, b, 0, 0);
-    gridlume_cad_face_delete(face);
-    return made(face);
+    return made_and_deleted(gridlume_cad_face_new_pafftrans(nullptr, s.face, 2, a, b, 0, 0),
+                            gridlume_cad_face_delete);
   });
 }
 
 TEST(CadAllocationFailure, Copies) {
   sweep([](CadSetup &s) { return gridlume_cad_face_add_original_id(s.face, 4); },
         [](CadSetup &s) {
-    gridlume_cad_face *copy = gridlume_cad_face_new_copy(s.face);
-    gridlume_cad_face_delete(copy);
-    return made(copy);
-  });
+          return made_and_deleted(gridlume_cad_face_new_copy(s.face), gridlume_cad_face_delete);
+        });
   sweep(
       [](CadSetup &s) {
         return gridlume_cad_edge_add_original_id(s.edge, 4) +
                gridlume_cad_edge_set_support_vertex_count(s.edge, 2);
       },
       [](CadSetup &s) {
-    gridlume_cad_edge *copy = gridlume_cad_edge_new_copy(s.edge);
-    gridlume_cad_edge_delete(copy);
-    return made(copy);
-  });
+        return made_and_deleted(gridlume_cad_edge_new_copy(s.edge), gridlume_cad_edge_delete);
+      });
   sweep([](CadSetup &s) { return gridlume_cad_wire_add_original_id(s.wire, 4); },
         [](CadSetup &s) {
-    gridlume_cad_wire *copy = gridlume_cad_wire_new_copy(s.wire);
-    gridlume_cad_wire_delete(copy);
-    return made(copy);
-  });
+          return made_and_deleted(gridlume_cad_wire_new_copy(s.wire), gridlume_cad_wire_delete);
+        });
   // Copies whose clone functions allocate and take references.
   sweep(
       [](CadSetup &s) {
@@ -231,11 +240,9 @@ TEST(CadAllocationFailure, Copies) {
         return made(gridlume_cad_edge_new_afftrans(s.face, s.loose_edge, 2, a, b));
       },
       [](CadSetup &s) {
-    gridlume_cad_edge *image = value_of(gridlume_cad_face_get_edge, s.face, 2);
-    gridlume_cad_edge *copy = gridlume_cad_edge_new_copy(image);
-    gridlume_cad_edge_delete(copy);
-    return made(copy);
-  });
+        gridlume_cad_edge *image = value_of(gridlume_cad_face_get_edge, s.face, 2);
+        return made_and_deleted(gridlume_cad_edge_new_copy(image), gridlume_cad_edge_delete);
+      });
   sweep(
       [](CadSetup &s) {
         const double a[2] = {2, 2}, b[2] = {1, 1};
@@ -244,9 +251,7 @@ TEST(CadAllocationFailure, Copies) {
       },
       [](CadSetup &s) {
         gridlume_cad_face *scaled = value_of(gridlume_cad_get_face, s.cad, 2);
-        gridlume_cad_face *copy = gridlume_cad_face_new_copy(scaled);
-        gridlume_cad_face_delete(copy);
-        return made(copy);
+        return made_and_deleted(gridlume_cad_face_new_copy(scaled), gridlume_cad_face_delete);
       });
   sweep(
       [](CadSetup &s) {
@@ -258,9 +263,7 @@ TEST(CadAllocationFailure, Copies) {
       [](CadSetup &s) {
         gridlume_cad_edge *polyline = value_of(gridlume_cad_face_get_edge, s.face, 2);
         // Sharing the polyline record allocates nothing: the copy itself does.
-        gridlume_cad_edge *copy = gridlume_cad_edge_new_copy(polyline);
-        gridlume_cad_edge_delete(copy);
-        return made(copy);
+        return made_and_deleted(gridlume_cad_edge_new_copy(polyline), gridlume_cad_edge_delete);
       });
 }
 

@@ -19,14 +19,19 @@ struct Probe {
   int status = 0;
 };
 
+// Counts a call on the probe the user data points to, if any, and answers
+// the probe's status.
+inline int counted_call(void *data) {
+  auto *probe = static_cast<Probe *>(data);
+  if (probe == nullptr) return 0;
+  ++probe->calls;
+  return probe->status;
+}
+
 // S(u, v) = (u, v, u^2 + uv + 2v^2).
 inline int quadratic_surface(const double *uv, double *xyz, double *du, double *dv, double *duu,
                              double *duv, double *dvv, void *data) {
-  auto *probe = static_cast<Probe *>(data);
-  if (probe != nullptr) {
-    ++probe->calls;
-    if (probe->status != 0) return probe->status;
-  }
+  if (int status = counted_call(data); status != 0) return status;
   const double u = uv[0], v = uv[1];
   if (xyz != nullptr) xyz[0] = u, xyz[1] = v, xyz[2] = u * u + u * v + 2 * v * v;
   if (du != nullptr) du[0] = 1, du[1] = 0, du[2] = 2 * u + v;
@@ -39,11 +44,7 @@ inline int quadratic_surface(const double *uv, double *xyz, double *du, double *
 
 // uv(t) = (t, 2t), with its derivatives.
 inline int line_curve(double t, double *uv, double *dt, double *dtt, void *data) {
-  auto *probe = static_cast<Probe *>(data);
-  if (probe != nullptr) {
-    ++probe->calls;
-    if (probe->status != 0) return probe->status;
-  }
+  if (int status = counted_call(data); status != 0) return status;
   if (uv != nullptr) uv[0] = t, uv[1] = 2 * t;
   if (dt != nullptr) dt[0] = 1, dt[1] = 2;
   if (dtt != nullptr) dtt[0] = dtt[1] = 0;
@@ -52,11 +53,7 @@ inline int line_curve(double t, double *uv, double *dt, double *dtt, void *data)
 
 // uv(t) = (t^2, t^3), position only (for finite-difference edges).
 inline int power_curve(double t, double *uv, double *dt, double *dtt, void *data) {
-  auto *probe = static_cast<Probe *>(data);
-  if (probe != nullptr) {
-    ++probe->calls;
-    if (probe->status != 0) return probe->status;
-  }
+  if (int status = counted_call(data); status != 0) return status;
   EXPECT_EQ(dt, nullptr);
   EXPECT_EQ(dtt, nullptr);
   if (uv != nullptr) uv[0] = t * t, uv[1] = t * t * t;
@@ -65,11 +62,7 @@ inline int power_curve(double t, double *uv, double *dt, double *dtt, void *data
 
 // xyz(t) = (t, 2t, 3t).
 inline int straight_wire(double t, double *xyz, double *dt, double *dtt, void *data) {
-  auto *probe = static_cast<Probe *>(data);
-  if (probe != nullptr) {
-    ++probe->calls;
-    if (probe->status != 0) return probe->status;
-  }
+  if (int status = counted_call(data); status != 0) return status;
   if (xyz != nullptr) xyz[0] = t, xyz[1] = 2 * t, xyz[2] = 3 * t;
   if (dt != nullptr) dt[0] = 1, dt[1] = 2, dt[2] = 3;
   if (dtt != nullptr) dtt[0] = dtt[1] = dtt[2] = 0;

@@ -1,9 +1,8 @@
 // The cad itself: identification, its lists, vertices by id, tag system and
-// composite tags, use-tag and other flags, attached objects, generic buffers.
+// composite tags, use-tag and other flags, generic buffers.
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <string>
 #include <vector>
 
 #include "cad/cad_fixtures.hpp"
@@ -86,7 +85,8 @@ TEST_F(CadObject, ManyVerticesStayFoundAsTheArrayAndTheMapGrow) {
     ASSERT_NE(made.back(), nullptr);
   }
   for (int i = 0; i < 3000; i += 7) {
-    gridlume_cad_vertex *vertex = value_of(gridlume_cad_get_vertex, cad, (i % 2 ? -1 : 1) * 1024 * i);
+    gridlume_cad_vertex *vertex =
+        value_of(gridlume_cad_get_vertex, cad, (i % 2 ? -1 : 1) * 1024 * i);
     EXPECT_EQ(vertex, made[i]);
   }
 }
@@ -178,7 +178,7 @@ TEST_F(CadObject, TagSettersRaiseTheUseTagFlagsOfTheirCad) {
   gridlume_cad_face_delete(copy);
 }
 
-TEST_F(CadObject, FlagsAreStoredAndReportedAsZeroOrOne) {
+TEST_F(CadObject, FlagsAreZeroOrOneAndTheGenericBufferComesZeroFilled) {
   EXPECT_EQ(value_of(gridlume_cad_get_thread_safety, cad), 0);
   EXPECT_EQ(gridlume_cad_set_thread_safety(cad, 5), 0);
   EXPECT_EQ(value_of(gridlume_cad_get_thread_safety, cad), 1);
@@ -188,25 +188,7 @@ TEST_F(CadObject, FlagsAreStoredAndReportedAsZeroOrOne) {
   EXPECT_EQ(gridlume_cad_set_thread_safety(nullptr, 1), -1);
   EXPECT_EQ(gridlume_cad_get_use_vtag(cad, nullptr), -1);
   EXPECT_EQ(gridlume_cad_merge_edges(cad), 0);
-}
-
-TEST_F(CadObject, AttachedObjectsAreDeletedNewestFirstBeforeTheFaces) {
-  static std::vector<std::string> events;
-  events.clear();
-  gridlume_cad_face *face = gridlume_cad_face_new(cad, 1, quadratic_surface, (void *)"face");
-  gridlume_cad_face_set_delete_function(face, [](void *name) {
-    events.push_back(static_cast<const char *>(name));
-  });
-  auto record = [](void *name) { events.push_back(static_cast<const char *>(name)); };
-  EXPECT_EQ(gridlume_cad_attach_object(cad, (void *)"first", record), 0);
-  EXPECT_EQ(gridlume_cad_attach_object(cad, (void *)"second", record), 0);
-  EXPECT_EQ(gridlume_cad_attach_object(nullptr, nullptr, record), -1);
-  gridlume_cad_face_delete(face);
-  gridlume_cad_delete(cad);
-  EXPECT_EQ(events, (std::vector<std::string>{"second", "first", "face"}));
-}
-
-TEST_F(CadObject, GenericBufferIsZeroFilledAndSizedForTheCad) {
+  // The generic buffer comes zero-filled.
   auto *buffer = static_cast<unsigned char *>(gridlume_cad_calloc_generic_buffer(cad));
   ASSERT_NE(buffer, nullptr);
   for (int i = 0; i < 35; ++i) EXPECT_EQ(buffer[i], 0);

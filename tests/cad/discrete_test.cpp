@@ -33,7 +33,7 @@ struct Discrete : ::testing::Test {
 
 }  // namespace
 
-TEST_F(Discrete, FaceKeepsItsOwnCopiesOfTheMeshesBeyondTheOriginals) {
+TEST_F(Discrete, FacesAndWiresKeepTheirOwnCopiesOfTheMeshesBeyondTheOriginals) {
   gridlume_cad_face *face = gridlume_cad_face_new_discrete(cad, 7, definition, geometry);
   ASSERT_NE(face, nullptr);
   EXPECT_EQ(value_of(gridlume_cad_has_discrete_definition, cad), 1);
@@ -48,19 +48,17 @@ TEST_F(Discrete, FaceKeepsItsOwnCopiesOfTheMeshesBeyondTheOriginals) {
   EXPECT_EQ(face->edges.capacity(), 5);
   EXPECT_EQ(face->points.capacity(), 1);
   EXPECT_EQ(gridlume_cad_face_new_discrete(nullptr, 1, nullptr, nullptr), nullptr);
+  // So does a wire.
+  gridlume_mesh *line = small_mesh(context, 5, 0);
+  gridlume_cad_wire *wire = gridlume_cad_wire_new_discrete(cad, 3, line);
+  ASSERT_NE(wire, nullptr);
+  gridlume_mesh_delete(line);
+  gridlume_mesh *held = value_of(gridlume_cad_wire_get_discrete_definition, wire);
+  EXPECT_EQ(value_of(gridlume_mesh_get_vertex_count, held), 5);
+  EXPECT_EQ(gridlume_cad_wire_new_discrete(cad, 4, nullptr), nullptr);
 }
 
-TEST_F(Discrete, FaceWithoutMeshesHoldsNone) {
-  gridlume_cad_face *face = gridlume_cad_face_new_discrete(cad, 1, nullptr, nullptr);
-  gridlume_mesh *a = definition, *b = geometry;
-  ASSERT_EQ(gridlume_cad_face_get_discrete_definition(face, &a, &b), 0);
-  EXPECT_EQ(a, nullptr);
-  EXPECT_EQ(b, nullptr);
-  int v[1] = {1};
-  EXPECT_EQ(gridlume_cad_face_discrete_set_geometry_mapping(face, v, v), -1);
-}
-
-TEST_F(Discrete, GeometryMappingIsSizedByTheGeometryMesh) {
+TEST_F(Discrete, GeometryMappingIsSizedByTheGeometryMeshAndNeedsOne) {
   gridlume_cad_face *face = gridlume_cad_face_new_discrete(cad, 1, definition, geometry);
   int *vertices = nullptr, *triangles = nullptr;
   ASSERT_EQ(gridlume_cad_face_discrete_get_geometry_mapping(face, &vertices, &triangles), 0);
@@ -78,44 +76,57 @@ TEST_F(Discrete, GeometryMappingIsSizedByTheGeometryMesh) {
   EXPECT_EQ(
       gridlume_cad_face_discrete_set_geometry_mapping(plain, vertex_mapping, triangle_mapping), -1);
   EXPECT_EQ(gridlume_cad_face_discrete_get_geometry_mapping(plain, &vertices, &triangles), -1);
+  // Without meshes a discrete face holds none and takes no mapping.
+  gridlume_cad_face *empty = gridlume_cad_face_new_discrete(cad, 3, nullptr, nullptr);
+  gridlume_mesh *a = definition, *b = geometry;
+  ASSERT_EQ(gridlume_cad_face_get_discrete_definition(empty, &a, &b), 0);
+  EXPECT_EQ(a, nullptr);
+  EXPECT_EQ(b, nullptr);
+  EXPECT_EQ(
+      gridlume_cad_face_discrete_set_geometry_mapping(empty, vertex_mapping, triangle_mapping), -1);
 }
 
-TEST_F(Discrete, EdgesAndPointsGoOnlyOnDiscreteFaces) {
+TEST_F(Discrete, DiscreteObjectsGoOnlyOnDiscreteFacesAndCurveObjectsNever) {
   gridlume_cad_face *plain = gridlume_cad_face_new(cad, 1, quadratic_surface, nullptr);
   gridlume_cad_face *face = gridlume_cad_face_new_discrete(cad, 2, definition, nullptr);
-  int chain[3] = {1, 2, 4};
+  gridlume_cad_edge *curve_edge = gridlume_cad_edge_new(plain, 1, 0, 1, line_curve, nullptr);
+  gridlume_cad_point *plain_point = gridlume_cad_point_new(plain, 1, Pair{}.data());
+  gridlume_cad_wire *wire = gridlume_cad_wire_new(cad, 1, 0, 1, straight_wire, nullptr);
+  int chain[3] = {1, 2, 4}, count = 0, index = 0, *indices = nullptr;
+  gridlume_mesh *mesh = nullptr, *held_geometry = nullptr;
   EXPECT_EQ(gridlume_cad_edge_new_discrete(plain, 1, 3, chain), nullptr);
   EXPECT_EQ(gridlume_cad_point_new_discrete(plain, 1, 2), nullptr);
+  EXPECT_EQ(value_of(gridlume_cad_face_has_discrete_definition, plain), 0);
+  EXPECT_EQ(value_of(gridlume_cad_edge_has_discrete_definition, curve_edge), 0);
+  EXPECT_EQ(value_of(gridlume_cad_wire_has_discrete_definition, wire), 0);
+  EXPECT_EQ(gridlume_cad_face_get_discrete_definition(plain, &mesh, &held_geometry), -1);
+  EXPECT_EQ(gridlume_cad_edge_get_discrete_definition(curve_edge, &count, &indices), -1);
+  EXPECT_EQ(gridlume_cad_point_get_discrete_definition(plain_point, &index), -1);
+  EXPECT_EQ(gridlume_cad_wire_get_discrete_definition(wire, &mesh), -1);
   gridlume_cad_edge *edge = gridlume_cad_edge_new_discrete(face, 3, 3, chain);
   ASSERT_NE(edge, nullptr);
   chain[0] = 99;
-  int count = 0, *indices = nullptr;
   ASSERT_EQ(gridlume_cad_edge_get_discrete_definition(edge, &count, &indices), 0);
   EXPECT_EQ(count, 3);
   EXPECT_EQ(indices[0], 1);
   EXPECT_EQ(indices[2], 4);
+  EXPECT_EQ(value_of(gridlume_cad_edge_has_discrete_definition, edge), 1);
   EXPECT_EQ(edge->tmin, 0);
   EXPECT_EQ(edge->tmax, 0);
   EXPECT_EQ(edge->property, 0);
-  EXPECT_EQ(value_of(gridlume_cad_face_get_edge_count, face), 1);
   gridlume_cad_point *point = gridlume_cad_point_new_discrete(face, 4, 3);
   ASSERT_NE(point, nullptr);
   EXPECT_EQ(value_of(gridlume_cad_point_get_discrete_definition, point), 3);
-  const double uv[2] = {0, 0};
-  EXPECT_EQ(gridlume_cad_point_new(face, 5, uv), nullptr);
+  // Curve edges and uv points, made or attached, have no place on a discrete face.
+  EXPECT_EQ(gridlume_cad_point_new(face, 5, Pair{}.data()), nullptr);
   EXPECT_EQ(gridlume_cad_edge_new(face, 6, 0, 1, line_curve, nullptr), nullptr);
+  EXPECT_EQ(gridlume_cad_edge_new0(face, 6, 0, 1, power_curve, nullptr), nullptr);
+  EXPECT_EQ(gridlume_cad_edge_new_segment(face, 6, Pair{}.data(), Pair{}.data()), nullptr);
   EXPECT_EQ(gridlume_cad_edge_new_discrete(face, 7, -1, chain), nullptr);
-}
-
-TEST_F(Discrete, WireOwnsACopyOfItsMesh) {
-  gridlume_mesh *line = small_mesh(context, 5, 0);
-  gridlume_cad_wire *wire = gridlume_cad_wire_new_discrete(cad, 3, line);
-  ASSERT_NE(wire, nullptr);
-  EXPECT_EQ(value_of(gridlume_cad_has_discrete_definition, cad), 1);
-  gridlume_mesh_delete(line);
-  gridlume_mesh *held = value_of(gridlume_cad_wire_get_discrete_definition, wire);
-  EXPECT_EQ(value_of(gridlume_mesh_get_vertex_count, held), 5);
-  EXPECT_EQ(gridlume_cad_wire_new_discrete(cad, 4, nullptr), nullptr);
+  gridlume_cad_edge *loose = gridlume_cad_edge_new_copy(curve_edge);
+  EXPECT_EQ(gridlume_cad_edge_attach(loose, face), -1);
+  gridlume_cad_edge_delete(loose);
+  EXPECT_EQ(value_of(gridlume_cad_face_get_edge_count, face), 1);
 }
 
 TEST_F(Discrete, ConstructorsAnswerNullAndLeakNothingWhenMemoryFails) {
@@ -168,7 +179,7 @@ struct Dcad : ::testing::Test {
 
 }  // namespace
 
-TEST_F(Dcad, DiscretizationIsMadeOnceAndQueriedWithoutMaking) {
+TEST_F(Dcad, DiscretizationIsMadeOnceQueriedWithoutMakingAndOnlyForItsCad) {
   EXPECT_EQ(value_of(gridlume_dcad_get_cad, dcad), cad);
   gridlume_dcad_edge_discretization *queried = nullptr;
   EXPECT_EQ(gridlume_dcad_query_edge_discretization(dcad, edge, &queried), 0);
@@ -184,9 +195,7 @@ TEST_F(Dcad, DiscretizationIsMadeOnceAndQueriedWithoutMaking) {
   gridlume_dcad_wire_discretization *w =
       value_of(gridlume_dcad_get_wire_discretization, dcad, wire);
   EXPECT_EQ(value_of(gridlume_dcad_query_wire_discretization, dcad, wire), w);
-}
-
-TEST_F(Dcad, ObjectsOfAnotherCadAreRefused) {
+  // Objects of another cad are refused.
   gridlume_cad *other = gridlume_cad_new(context);
   gridlume_cad_face *other_face = gridlume_cad_face_new(other, 1, quadratic_surface, nullptr);
   gridlume_cad_edge *other_edge = gridlume_cad_edge_new(other_face, 1, 0, 1, line_curve, nullptr);

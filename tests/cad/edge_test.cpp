@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include "cad/cad_fixtures.hpp"
-#include "cad/objects.hpp"
 
 using namespace gridlume_test;
 using namespace cad_test;
@@ -27,7 +26,7 @@ int helix(double t, double *xyz, void *data) {
 
 }  // namespace
 
-TEST_F(Edge, CurveZeroesItsOutputsAndPassesTheCallbackStatusBack) {
+TEST_F(Edge, CurvesZeroTheirOutputsAndPassTheCallbackStatusBack) {
   Pair uv{}, dt{7, 7};
   EXPECT_EQ(gridlume_cad_edge_curve(edge, 0.5, uv.data(), dt.data(), nullptr), 0);
   EXPECT_EQ(uv, (Pair{0.5, 1}));
@@ -47,9 +46,7 @@ TEST_F(Edge, CurveZeroesItsOutputsAndPassesTheCallbackStatusBack) {
   gridlume_cad_face *owner = face;
   EXPECT_EQ(gridlume_cad_edge_get_face(nullptr, &owner), -1);
   EXPECT_EQ(owner, nullptr);
-}
-
-TEST_F(Edge, CurveInSpaceIsOptional) {
+  // The curve in space is optional.
   Triple xyz{};
   EXPECT_EQ(gridlume_cad_edge_curve3d(edge, 0, xyz.data()), -1);
   EXPECT_EQ(value_of(gridlume_cad_edge_has_curve3d, edge), 0);
@@ -59,10 +56,9 @@ TEST_F(Edge, CurveInSpaceIsOptional) {
   EXPECT_EQ(gridlume_cad_edge_curve3d(edge, 0, xyz.data()), 0);
   EXPECT_EQ(xyz, (Triple{1, 0, 0}));
   EXPECT_EQ(space.calls, 1);
-  gridlume_cad_curve3d_function function = nullptr;
-  void *data = nullptr;
-  EXPECT_EQ(gridlume_cad_edge_get_curve3d(edge, &function, &data), 0);
-  EXPECT_EQ(function, helix);
+  gridlume_cad_curve3d_function function3d = nullptr;
+  EXPECT_EQ(gridlume_cad_edge_get_curve3d(edge, &function3d, &data), 0);
+  EXPECT_EQ(function3d, helix);
   EXPECT_EQ(data, &space);
 }
 
@@ -127,30 +123,28 @@ TEST_F(Edge, ExtremityPairsOfEdgesAndWiresAreStoredApart) {
       {gridlume_cad_wire_set_extremities_artificial_property,
        gridlume_cad_wire_get_extremities_artificial_property},
   };
-  int k = 0;
-  for (const auto &pair : edge_pairs) {
-    EXPECT_EQ(pair.first(edge, k, k + 50), 0);
-    ++k;
-  }
-  for (const auto &pair : wire_pairs) {
-    EXPECT_EQ(pair.first(wire, -k, k), 0);
-    ++k;
-  }
-  k = 0;
-  for (const auto &pair : edge_pairs) {
-    int first = 0, second = 0;
-    EXPECT_EQ(pair.second(edge, &first, &second), 0);
-    EXPECT_EQ((std::array<int, 2>{first, second}), (std::array<int, 2>{k, k + 50}));
-    EXPECT_EQ(pair.second(edge, &first, nullptr), -1);
-    EXPECT_EQ(pair.first(nullptr, 1, 1), -1);
-    ++k;
-  }
-  for (const auto &pair : wire_pairs) {
-    int first = 0, second = 0;
-    EXPECT_EQ(pair.second(wire, &first, &second), 0);
-    EXPECT_EQ((std::array<int, 2>{first, second}), (std::array<int, 2>{-k, k}));
-    ++k;
-  }
+  // Every pair is set before any is read back, so that a setter writing
+  // another pair's fields shows.
+  auto set_all = [](auto *object, const auto &pairs, int k) {
+    for (const auto &pair : pairs) {
+      EXPECT_EQ(pair.first(object, k, -k), 0);
+      ++k;
+    }
+  };
+  auto check_all = [](auto *object, const auto &pairs, int k) {
+    for (const auto &pair : pairs) {
+      int first = 0, second = 0;
+      EXPECT_EQ(pair.second(object, &first, &second), 0);
+      EXPECT_EQ((std::array<int, 2>{first, second}), (std::array<int, 2>{k, -k}));
+      EXPECT_EQ(pair.second(object, &first, nullptr), -1);
+      EXPECT_EQ(pair.first(nullptr, 1, 1), -1);
+      ++k;
+    }
+  };
+  set_all(edge, edge_pairs, 1);
+  set_all(wire, wire_pairs, 11);
+  check_all(edge, edge_pairs, 1);
+  check_all(wire, wire_pairs, 11);
 }
 
 TEST_F(Edge, SupportVerticesAreSharedByCopiesUntilChanged) {
@@ -173,9 +167,9 @@ TEST_F(Edge, SupportVerticesAreSharedByCopiesUntilChanged) {
   EXPECT_EQ((std::array<double, 6>{t[0], t[1], uv[2], uv[3], xyz[3], xyz[5]}),
             (std::array<double, 6>{0, 0.75, 1, 2, 3, 5}));
   // Changing the copy gives it its own record, starting from the shared one.
-  EXPECT_EQ(gridlume_cad_edge_set_support_vertex(copy, 1, 0.5, Pair{6, 6}.data(),
-                                                 Triple{6, 6, 6}.data()),
-            0);
+  EXPECT_EQ(
+      gridlume_cad_edge_set_support_vertex(copy, 1, 0.5, Pair{6, 6}.data(), Triple{6, 6, 6}.data()),
+      0);
   EXPECT_EQ(gridlume_cad_edge_get_support_vertices(copy, &count, &copy_t, &uv, nullptr), 0);
   EXPECT_NE(copy_t, t);
   EXPECT_EQ((std::array<double, 3>{copy_t[0], copy_t[1], t[0]}),
@@ -183,26 +177,6 @@ TEST_F(Edge, SupportVerticesAreSharedByCopiesUntilChanged) {
   EXPECT_EQ(gridlume_cad_edge_set_support_vertex_count(copy, 0), 0);
   EXPECT_EQ(gridlume_cad_edge_get_support_vertices(copy, &count, &copy_t, &uv, nullptr), 0);
   EXPECT_EQ(count, 0);
-  gridlume_cad_edge_delete(copy);
-}
-
-TEST_F(Edge, CopyCarriesEveryFieldButBelongsToNoFace) {
-  gridlume_cad_edge_set_sid(edge, 2);
-  gridlume_cad_edge_set_extremities(edge, 4, 6);
-  gridlume_cad_edge_set_property(edge, 3);
-  gridlume_cad_edge_set_degenerated(edge, 1);
-  gridlume_cad_edge_add_original_id(edge, 44);
-  gridlume_cad_edge *copy = gridlume_cad_edge_new_copy(edge);
-  EXPECT_EQ(value_of(gridlume_cad_edge_get_face, copy), nullptr);
-  EXPECT_EQ(value_of(gridlume_cad_edge_get_id, copy), 5);
-  EXPECT_EQ(value_of(gridlume_cad_edge_get_sid, copy), 2);
-  EXPECT_EQ(value_of(gridlume_cad_edge_query_property, copy, 2), 1);
-  EXPECT_EQ(value_of(gridlume_cad_edge_get_degenerated, copy), 1);
-  EXPECT_EQ(value_of(gridlume_cad_edge_get_original_id, copy, 1), 44);
-  int first = 0, second = 0;
-  gridlume_cad_edge_get_extremities(copy, &first, &second);
-  EXPECT_EQ(first + second, 10);
-  EXPECT_EQ(curve_uv(copy, 1), (Pair{1, 2}));  // same curve, same user data
   gridlume_cad_edge_delete(copy);
 }
 
@@ -219,21 +193,6 @@ TEST_F(Edge, OriginalGeometryIsTheEdgeItselfWhenNotDerived) {
   EXPECT_EQ((Triple{t0, tmin, tmax}), (Triple{1.5, 0, 3}));
 }
 
-TEST_F(Edge, DiscreteFacesTakeNoCurveEdgesOrPoints) {
-  // A discrete definition is all that makes a face discrete here.
-  gridlume_cad_face *discrete = gridlume_cad_face_new(cad, 2, quadratic_surface, nullptr);
-  discrete->discrete_definition = static_cast<gridlume::FaceDiscreteDefinition *>(
-      gridlume_calloc(1, sizeof(gridlume::FaceDiscreteDefinition)));
-  EXPECT_EQ(gridlume_cad_edge_new(discrete, 1, 0, 1, line_curve, nullptr), nullptr);
-  EXPECT_EQ(gridlume_cad_edge_new0(discrete, 1, 0, 1, power_curve, nullptr), nullptr);
-  EXPECT_EQ(gridlume_cad_edge_new_segment(discrete, 1, Pair{}.data(), Pair{}.data()), nullptr);
-  EXPECT_EQ(gridlume_cad_point_new(discrete, 1, Pair{}.data()), nullptr);
-  gridlume_cad_edge *loose = gridlume_cad_edge_new_copy(edge);
-  EXPECT_EQ(gridlume_cad_edge_attach(loose, discrete), -1);
-  gridlume_cad_edge_delete(loose);
-  EXPECT_EQ(value_of(gridlume_cad_face_get_edge_count, discrete), 0);
-}
-
 TEST_F(Edge, WireCurveIsCalledWithoutZeroingAndNeedsAFunction) {
   Probe wire_probe;
   gridlume_cad_wire *wire = gridlume_cad_wire_new(cad, 3, 0, 1, straight_wire, &wire_probe);
@@ -243,9 +202,6 @@ TEST_F(Edge, WireCurveIsCalledWithoutZeroingAndNeedsAFunction) {
   wire_probe.status = 4;
   EXPECT_EQ(gridlume_cad_wire_curve(wire, 2, xyz.data(), nullptr, nullptr), 4);
   EXPECT_EQ(gridlume_cad_wire_new(cad, 3, 0, 1, nullptr, nullptr), nullptr);
-  int count = 0;
-  // Sampling the failing curve answers its status and keeps no record.
-  EXPECT_EQ(gridlume_cad_wire_get_support_vertices(wire, &count, nullptr, nullptr), 4);
   gridlume_cad_wire_set_from_tesselation(wire, 1);
   EXPECT_EQ(value_of(gridlume_cad_wire_get_from_tesselation, wire), 1);
 }
@@ -290,33 +246,6 @@ TEST_F(Edge, PolygonalFacesCopyTheirCornersAndArraysInAndOut) {
   gridlume_cad_polygonal_face_delete(polygon);
 }
 
-TEST_F(Edge, DiscreteDefinitionsAreReportedOnlyOnDiscreteFaces) {
-  int flag = 5, index = 0, count = 0;
-  int *indices = nullptr;
-  gridlume_mesh *mesh = nullptr, *geometry = nullptr;
-  gridlume_cad_point *point = gridlume_cad_point_new(face, 1, Pair{}.data());
-  gridlume_cad_wire *wire = gridlume_cad_wire_new(cad, 1, 0, 1, straight_wire, nullptr);
-  EXPECT_EQ(value_of(gridlume_cad_face_has_discrete_definition, face), 0);
-  EXPECT_EQ(value_of(gridlume_cad_edge_has_discrete_definition, edge), 0);
-  EXPECT_EQ(value_of(gridlume_cad_wire_has_discrete_definition, wire), 0);
-  EXPECT_EQ(gridlume_cad_face_get_discrete_definition(face, &mesh, &geometry), -1);
-  EXPECT_EQ(gridlume_cad_edge_get_discrete_definition(edge, &count, &indices), -1);
-  EXPECT_EQ(gridlume_cad_point_get_discrete_definition(point, &index), -1);
-  EXPECT_EQ(gridlume_cad_wire_get_discrete_definition(wire, &mesh), -1);
-  // Made discrete afterwards, the face reports its objects as discrete.
-  face->discrete_definition = static_cast<gridlume::FaceDiscreteDefinition *>(
-      gridlume_calloc(1, sizeof(gridlume::FaceDiscreteDefinition)));
-  EXPECT_EQ(value_of(gridlume_cad_face_has_discrete_definition, face), 1);
-  EXPECT_EQ(gridlume_cad_face_get_discrete_definition(face, &mesh, &geometry), 0);
-  EXPECT_EQ(mesh, nullptr);
-  EXPECT_EQ(gridlume_cad_edge_has_discrete_definition(edge, &flag), 0);
-  EXPECT_EQ(flag, 1);
-  EXPECT_EQ(gridlume_cad_edge_get_discrete_definition(edge, &count, &indices), 0);
-  EXPECT_EQ(count, 0);
-  EXPECT_EQ(gridlume_cad_point_get_discrete_definition(point, &index), 0);
-  EXPECT_EQ(index, 0);
-}
-
 namespace {
 int edge_clones = 0;
 void *count_clone(void *data) {
@@ -326,10 +255,25 @@ void *count_clone(void *data) {
 void *refuse_clone(void *) { return nullptr; }
 }  // namespace
 
-TEST_F(Edge, CopyTakesTheCloneFunctionsUserDataOrNothing) {
+TEST_F(Edge, CopyCarriesEveryFieldAndClonedUserDataButBelongsToNoFace) {
+  gridlume_cad_edge_set_sid(edge, 2);
+  gridlume_cad_edge_set_extremities(edge, 4, 6);
+  gridlume_cad_edge_set_property(edge, 3);
+  gridlume_cad_edge_set_degenerated(edge, 1);
+  gridlume_cad_edge_add_original_id(edge, 44);
   gridlume_cad_edge_set_clone_function(edge, count_clone);
   gridlume_cad_edge *copy = gridlume_cad_edge_new_copy(edge);
   EXPECT_EQ(edge_clones, 1);
+  EXPECT_EQ(value_of(gridlume_cad_edge_get_face, copy), nullptr);
+  EXPECT_EQ(value_of(gridlume_cad_edge_get_id, copy), 5);
+  EXPECT_EQ(value_of(gridlume_cad_edge_get_sid, copy), 2);
+  EXPECT_EQ(value_of(gridlume_cad_edge_query_property, copy, 2), 1);
+  EXPECT_EQ(value_of(gridlume_cad_edge_get_degenerated, copy), 1);
+  EXPECT_EQ(value_of(gridlume_cad_edge_get_original_id, copy, 1), 44);
+  int first = 0, second = 0;
+  gridlume_cad_edge_get_extremities(copy, &first, &second);
+  EXPECT_EQ(first + second, 10);
+  EXPECT_EQ(curve_uv(copy, 1), (Pair{1, 2}));  // same curve, same user data
   gridlume_cad_edge_delete(copy);
   // A failing clone function leaves no copy and no shared record raised.
   gridlume_cad_edge_set_support_vertex_count(edge, 1);

@@ -35,11 +35,11 @@ TEST_F(Face, SurfaceZeroesItsOutputsAndPassesTheCallbackStatusBack) {
   EXPECT_EQ(duv, (Triple{0, 0, 1}));  // the surface writes only z: x and y were zeroed
   EXPECT_EQ(probe.calls, 1);
   probe.status = 17;
-  EXPECT_EQ(gridlume_cad_face_surface(face, uv, xyz.data(), nullptr, nullptr, nullptr, nullptr,
+  EXPECT_EQ(
+      gridlume_cad_face_surface(face, uv, xyz.data(), nullptr, nullptr, nullptr, nullptr, nullptr),
+      17);
+  EXPECT_EQ(gridlume_cad_face_surface(nullptr, uv, xyz.data(), nullptr, nullptr, nullptr, nullptr,
                                       nullptr),
-            17);
-  EXPECT_EQ(gridlume_cad_face_surface(nullptr, uv, xyz.data(), nullptr, nullptr, nullptr,
-                                      nullptr, nullptr),
             -1);
   gridlume_cad_surface_function function = nullptr;
   void *data = nullptr;
@@ -50,62 +50,45 @@ TEST_F(Face, SurfaceZeroesItsOutputsAndPassesTheCallbackStatusBack) {
   EXPECT_EQ(gridlume_cad_face_new(nullptr, 1, quadratic_surface, nullptr), nullptr);
 }
 
-TEST_F(Face, UnknownRangeIsTheWholePlane) {
-  double u[2] = {0, 0}, v[2] = {0, 0};
-  EXPECT_EQ(gridlume_cad_face_get_surface_parametric_range(face, u, v), 0);
-  EXPECT_EQ(u[0], -infinity);
-  EXPECT_EQ(u[1], infinity);
-  EXPECT_EQ(v[0], -infinity);
-  EXPECT_EQ(v[1], infinity);
+TEST_F(Face, UnknownRangeIsTheBoxOfTheSupportVerticesOfTheEdgesOrTheWholePlane) {
+  using Box = std::array<double, 4>;
+  auto range = [&] {
+    double u[2] = {0, 0}, v[2] = {0, 0};
+    EXPECT_EQ(gridlume_cad_face_get_surface_parametric_range(face, u, v), 0);
+    return Box{u[0], u[1], v[0], v[1]};
+  };
   // A face without edges keeps an unknown range.
   EXPECT_EQ(value_of(gridlume_cad_face_has_surface_parametric_range, face), 0);
+  EXPECT_EQ(range(), (Box{-infinity, infinity, -infinity, infinity}));
   const double urange[2] = {0, 1}, vrange[2] = {2, 3};
   EXPECT_EQ(gridlume_cad_face_set_surface_parametric_range(face, urange, vrange), 0);
   EXPECT_EQ(value_of(gridlume_cad_face_has_surface_parametric_range, face), 1);
-  EXPECT_EQ(gridlume_cad_face_get_surface_parametric_range(face, u, v), 0);
-  EXPECT_EQ(u[1], 1);
-  EXPECT_EQ(v[0], 2);
+  EXPECT_EQ(range(), (Box{0, 1, 2, 3}));
   EXPECT_EQ(gridlume_cad_face_set_surface_parametric_range(face, urange, nullptr), 0);
   EXPECT_EQ(value_of(gridlume_cad_face_has_surface_parametric_range, face), 0);
-  EXPECT_EQ(gridlume_cad_face_get_surface_parametric_range(face, u, v), 0);
-  EXPECT_EQ(u[0], -infinity);
-}
-
-TEST_F(Face, UnknownRangeIsTheBoxOfTheSupportVerticesOfTheEdges) {
+  EXPECT_EQ(range()[0], -infinity);
+  // An edge without support vertices, or with an empty record, leaves it unknown.
   gridlume_cad_edge_new_segment(face, 1, Pair{0.5, 1}.data(), Pair{2, -1}.data());
-  gridlume_cad_edge_new_segment(face, 2, Pair{2, -1}.data(), Pair{-3, 0}.data());
-  EXPECT_EQ(value_of(gridlume_cad_face_has_surface_parametric_range, face), 1);
-  double u[2], v[2];
-  EXPECT_EQ(gridlume_cad_face_get_surface_parametric_range(face, u, v), 0);
-  EXPECT_EQ((Pair{u[0], u[1]}), (Pair{-3, 2}));
-  EXPECT_EQ((Pair{v[0], v[1]}), (Pair{-1, 1}));
-}
-
-TEST_F(Face, AnEdgeWithoutSupportVerticesLeavesTheRangeUnknown) {
-  gridlume_cad_edge_new_segment(face, 1, Pair{0, 0}.data(), Pair{1, 1}.data());
-  gridlume_cad_edge_new(face, 2, 0, 1, line_curve, nullptr);
+  gridlume_cad_edge *edge = gridlume_cad_edge_new(face, 2, 0, 1, line_curve, nullptr);
   int flag = 5;
   EXPECT_EQ(gridlume_cad_face_has_surface_parametric_range(face, &flag), -1);
-  gridlume_cad_edge *edge = value_of(gridlume_cad_face_get_edge, face, 2);
-  // An empty record is no source of vertices either.
   EXPECT_EQ(gridlume_cad_edge_set_support_vertex_count(edge, 0), 0);
   EXPECT_EQ(gridlume_cad_face_has_surface_parametric_range(face, &flag), -1);
   EXPECT_EQ(gridlume_cad_edge_set_support_vertex_count(edge, 1), 0);
-  EXPECT_EQ(gridlume_cad_edge_set_support_vertex(edge, 1, 0.5, Pair{4, 4}.data(),
-                                                 Triple{0, 0, 0}.data()),
-            0);
+  EXPECT_EQ(
+      gridlume_cad_edge_set_support_vertex(edge, 1, 0.5, Pair{4, 4}.data(), Triple{0, 0, 0}.data()),
+      0);
+  gridlume_cad_edge_new_segment(face, 3, Pair{2, -1}.data(), Pair{-3, 0}.data());
   EXPECT_EQ(value_of(gridlume_cad_face_has_surface_parametric_range, face), 1);
-  double u[2], v[2];
-  gridlume_cad_face_get_surface_parametric_range(face, u, v);
-  EXPECT_EQ((Pair{u[0], u[1]}), (Pair{0, 4}));
+  EXPECT_EQ(range(), (Box{-3, 4, -1, 4}));
 }
 
 TEST_F(Face, PeriodicityOnceGivenStaysGiven) {
   int u_periodic = 9, v_periodic = 9;
   double u_period = 9, v_period = 9;
   auto read = [&] {
-    EXPECT_EQ(gridlume_cad_face_get_surface_periodicity(face, &u_periodic, &v_periodic,
-                                                        &u_period, &v_period),
+    EXPECT_EQ(gridlume_cad_face_get_surface_periodicity(face, &u_periodic, &v_periodic, &u_period,
+                                                        &v_period),
               0);
   };
   read();
@@ -121,16 +104,6 @@ TEST_F(Face, PeriodicityOnceGivenStaysGiven) {
   read();
   EXPECT_EQ(u_periodic + v_periodic, 0);
   EXPECT_EQ(u_period + v_period, 0);
-}
-
-TEST_F(Face, SdInfoKeepsOnlyPositiveValues) {
-  EXPECT_EQ(gridlume_cad_face_set_sd_info(face, 3, 4), 0);
-  EXPECT_EQ(gridlume_cad_face_set_sd_info(face, 0, -2), 0);
-  EXPECT_EQ(gridlume_cad_face_set_sd_info(face, -1, 8), 0);
-  int first = 0, second = 0;
-  EXPECT_EQ(gridlume_cad_face_get_sd_info(face, &first, &second), 0);
-  EXPECT_EQ(first, 3);
-  EXPECT_EQ(second, 8);
 }
 
 TEST_F(Face, OriginalIdsStartAsTheOwnIdAndAResetEmptiesThem) {
@@ -161,7 +134,7 @@ TEST_F(Face, OriginalIdsStartAsTheOwnIdAndAResetEmptiesThem) {
         gridlume_cad_wire_get_original_id, gridlume_cad_wire_reset_original_id);
 }
 
-TEST_F(Face, IdentificationPropertiesAndFlagsAreStored) {
+TEST_F(Face, IdentificationPropertiesFlagsSdInfoAndTessellatorAreStored) {
   EXPECT_EQ(value_of(gridlume_cad_face_get_id, face), 7);
   gridlume_cad_face_set_id(face, 70);
   gridlume_cad_face_set_uid(face, 71);
@@ -182,9 +155,14 @@ TEST_F(Face, IdentificationPropertiesAndFlagsAreStored) {
   EXPECT_EQ(gridlume_cad_face_set_id(nullptr, 1), -1);
   EXPECT_EQ(gridlume_cad_face_get_id(face, nullptr), -1);
   EXPECT_EQ(gridlume_cad_face_query_property(nullptr, 1, &probe.calls), -1);
-}
-
-TEST_F(Face, TessellatorIsStoredAndHandedBack) {
+  // Sd info keeps only positive values.
+  EXPECT_EQ(gridlume_cad_face_set_sd_info(face, 3, 4), 0);
+  EXPECT_EQ(gridlume_cad_face_set_sd_info(face, 0, -2), 0);
+  EXPECT_EQ(gridlume_cad_face_set_sd_info(face, -1, 8), 0);
+  int first = 0, second = 0;
+  EXPECT_EQ(gridlume_cad_face_get_sd_info(face, &first, &second), 0);
+  EXPECT_EQ(first, 3);
+  EXPECT_EQ(second, 8);
   EXPECT_EQ(value_of(gridlume_cad_face_has_tessellator, face), 0);
   auto tessellator = reinterpret_cast<gridlume_cad_tessellator_function>(&line_curve);
   int data = 0;
@@ -262,8 +240,8 @@ TEST_F(Face, CopyCarriesTheAttributesAndClonedUserDataButNoEdgesOrPoints) {
   EXPECT_EQ(value_of(gridlume_cad_face_get_point_count, copy), 0);
   EXPECT_EQ(value_of(gridlume_cad_face_get_cad, copy), nullptr);
   Triple xyz{};
-  gridlume_cad_face_surface(copy, Pair{1, 1}.data(), xyz.data(), nullptr, nullptr, nullptr,
-                            nullptr, nullptr);
+  gridlume_cad_face_surface(copy, Pair{1, 1}.data(), xyz.data(), nullptr, nullptr, nullptr, nullptr,
+                            nullptr);
   EXPECT_EQ(pair[1].calls, 1);  // the copy evaluates with the cloned user data
   EXPECT_EQ(pair[0].calls, 0);
   gridlume_cad_face_delete(copy);

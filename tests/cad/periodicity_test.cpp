@@ -91,7 +91,7 @@ TEST_F(Periodicity, FacePeriodicityIsStoredBothWaysAndNotWithItselfOrZero) {
   EXPECT_EQ(gridlume_cad_get_face_id_periodicity_count(cad, 1, nullptr), -1);
 }
 
-TEST_F(Periodicity, EdgeFacesCountOnlyAsAPair) {
+TEST_F(Periodicity, EdgeAndPointTuplesCountFacesOnlyAsAPairEachInItsOwnDirection) {
   EXPECT_EQ(gridlume_cad_add_edge_periodicity(cad, 1, 7, 1, 7, 1), 0);
   EXPECT_EQ(value_of(gridlume_cad_get_edge_id_periodicity_count, cad, 7), 0);
   EXPECT_EQ(gridlume_cad_add_edge_periodicity(cad, 1, 0, 2, 8, 1), 0);
@@ -116,13 +116,11 @@ TEST_F(Periodicity, EdgeFacesCountOnlyAsAPair) {
       -1);
   EXPECT_EQ(other_edge, 0);
   EXPECT_EQ(orientation, 0);
-}
-
-TEST_F(Periodicity, PointTuplesCarryBothFacesInTheirOwnDirection) {
+  // Point tuples too carry both faces, each in its own direction.
   EXPECT_EQ(gridlume_cad_add_point_periodicity(cad, 1, 10, 2, 20), 0);
   EXPECT_EQ(gridlume_cad_add_point_periodicity(cad, 1, 10, 2, 20), 0);
   EXPECT_EQ(value_of(gridlume_cad_get_point_id_periodicity_count, cad, 10), 1);
-  int own = 0, other_face = 0, other_point = 0;
+  int other_point = 0;
   EXPECT_EQ(gridlume_cad_get_point_id_periodicity(cad, 20, 1, &own, &other_face, &other_point), 0);
   EXPECT_EQ(own, 2);
   EXPECT_EQ(other_face, 1);
@@ -287,12 +285,6 @@ TEST(PointPairTransformation, TranslationsFromOneOrTwoPairs) {
   EXPECT_EQ(t.target_origin[0], 0);  // a rejection leaves the identity
 }
 
-TEST(PointPairTransformation, CountsMustMatchAndBePositive) {
-  gridlume::ComputedTransformation t;
-  EXPECT_EQ(compute({}, {}, t), -1);
-  EXPECT_EQ(compute({0, 0, 0}, {0, 0, 0, 1, 1, 1}, t), -1);
-}
-
 TEST(PointPairTransformation, QuarterTurnsAboutAnyAxisAreRecoveredFromThreePairs) {
   const Points source = {0.3, -1.2, 2.0, 2.5, 0.1, 1.0, -0.7, 1.9, 0.4};
   const std::array<std::array<double, 3>, 5> axes = {
@@ -325,8 +317,11 @@ TEST(PointPairTransformation, FourOrMorePairsUseTheFirstFour) {
                           Points(target.begin(), target.begin() + 12));
 }
 
-TEST(PointPairTransformation, RejectsDegenerateAndIncongruentPairs) {
+TEST(PointPairTransformation, RejectsMissingDegenerateAndIncongruentPairs) {
   gridlume::ComputedTransformation t;
+  // Counts must match and be positive.
+  EXPECT_EQ(compute({}, {}, t), -1);
+  EXPECT_EQ(compute({0, 0, 0}, {0, 0, 0, 1, 1, 1}, t), -1);
   // A repeated point has a zero length.
   EXPECT_EQ(compute({0, 0, 0, 0, 0, 0, 0, 1, 0}, {0, 0, 0, 0, 0, 0, 0, 1, 0}, t), -1);
   // Collinear points.

@@ -198,31 +198,6 @@ TEST_F(Box, CollinearVerticesSplitASegment) {
   EXPECT_TRUE(triangulation.has_segment(m, b));
 }
 
-TEST_F(Box, ClassificationFollowsParityOfCrossedSegments) {
-  // A square with a square hole.
-  const double outer[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
-  const double inner[4][2] = {{0.4, 0.4}, {0.4, 0.6}, {0.6, 0.6}, {0.6, 0.4}};
-  std::int32_t o[4], h[4];
-  for (int k = 0; k < 4; ++k) o[k] = insert(outer[k][0], outer[k][1]);
-  for (int k = 0; k < 4; ++k) h[k] = insert(inner[k][0], inner[k][1]);
-  for (int k = 0; k < 4; ++k) {
-    ASSERT_EQ(triangulation.insert_segment(o[k], o[(k + 1) % 4]), 0);
-    ASSERT_EQ(triangulation.insert_segment(h[k], h[(k + 1) % 4]), 0);
-  }
-  ASSERT_EQ(triangulation.classify(), 0);
-  ASSERT_EQ(triangulation.build_locator(), 0);
-  const double in[2] = {0.2, 0.2}, hole[2] = {0.5, 0.5}, out[2] = {1.5, 0.5},
-               on_outer[2] = {0.5, 0}, on_hole[2] = {0.4, 0.5}, corner[2] = {0.6, 0.6},
-               beyond[2] = {5, 5};
-  EXPECT_TRUE(triangulation.inside(in));
-  EXPECT_FALSE(triangulation.inside(hole));
-  EXPECT_FALSE(triangulation.inside(out));
-  EXPECT_TRUE(triangulation.inside(on_outer));
-  EXPECT_TRUE(triangulation.inside(on_hole));
-  EXPECT_TRUE(triangulation.inside(corner));
-  EXPECT_FALSE(triangulation.inside(beyond));
-}
-
 TEST_F(Box, GridPointsWithNestedRectanglesAreClassifiedExactly) {
   // Every point of a 31 x 31 grid (all collinear and cocircular in many
   // ways) and three nested rectangles along grid lines, the middle one

@@ -61,7 +61,7 @@ struct WireSampling : ::testing::Test {
 
 }  // namespace
 
-TEST_F(WireSampling, StraightWireKeepsItsSamples) {
+TEST_F(WireSampling, StraightWireKeepsItsSamplesAndAFailingOneNoRecord) {
   gridlume_cad_wire *wire = gridlume_cad_wire_new(cad, 1, 0, 1, straight_wire, nullptr);
   Vertices v = support(wire);
   EXPECT_EQ(v.count, 170);
@@ -71,6 +71,17 @@ TEST_F(WireSampling, StraightWireKeepsItsSamples) {
   // The record is kept: asking again gives the same arrays.
   Vertices again = support(wire);
   EXPECT_EQ(again.t, v.t);
+  // A curve failing everywhere keeps no record until it answers.
+  Probe probe;
+  probe.status = 6;
+  gridlume_cad_wire *failing = gridlume_cad_wire_new(cad, 1, 0, 1, straight_wire, &probe);
+  int count = -3;
+  EXPECT_EQ(gridlume_cad_wire_get_support_vertices(failing, &count, nullptr, nullptr), 6);
+  EXPECT_EQ(probe.calls, 1 + 4);  // the first parameter and its four shifts
+  EXPECT_EQ(failing->support_vertices, nullptr);
+  probe.status = 0;
+  EXPECT_EQ(gridlume_cad_wire_get_support_vertices(failing, &count, nullptr, nullptr), 0);
+  EXPECT_EQ(count, 170);
 }
 
 TEST_F(WireSampling, BendingWireIsRefinedAndItsPointsLieOnIt) {
@@ -106,19 +117,6 @@ TEST_F(WireSampling, FailingParametersAreShifted) {
   Vertices v = support(wire);
   expect_increasing_from_tmin_to_tmax(v, 0, 1);
   for (int i = 0; i < v.count; ++i) EXPECT_GE(std::fabs(v.t[i] - 0.5), 2e-4);
-}
-
-TEST_F(WireSampling, CurveFailingEverywhereKeepsNoRecord) {
-  Probe probe;
-  probe.status = 6;
-  gridlume_cad_wire *wire = gridlume_cad_wire_new(cad, 1, 0, 1, straight_wire, &probe);
-  int count = -3;
-  EXPECT_EQ(gridlume_cad_wire_get_support_vertices(wire, &count, nullptr, nullptr), 6);
-  EXPECT_EQ(probe.calls, 1 + 4);  // the first parameter and its four shifts
-  EXPECT_EQ(wire->support_vertices, nullptr);
-  probe.status = 0;
-  EXPECT_EQ(gridlume_cad_wire_get_support_vertices(wire, &count, nullptr, nullptr), 0);
-  EXPECT_EQ(count, 170);
 }
 
 TEST(WireSamplingAllocation, SamplingAnswersFiveAndLeaksNothing) {
