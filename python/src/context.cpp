@@ -39,12 +39,13 @@ std::vector<Message> Context::take_messages() {
 void Context::watch_progress(bool on) {
   std::lock_guard guard(log_mutex_);
   watching_progress_ = on;
+  progress_lost_ = false;
   progress_texts_.clear();
 }
 
 bool Context::progress_told(std::string_view label) const {
   std::lock_guard guard(log_mutex_);
-  return progress_texts_.find(label) != std::string::npos;
+  return progress_lost_ || progress_texts_.find(label) != std::string::npos;
 }
 
 int Context::receive(gridlume_message *message, void *user_data) {
@@ -64,7 +65,12 @@ int Context::receive(gridlume_message *message, void *user_data) {
         {std::this_thread::get_id(), {code, description != nullptr ? description : ""}});
   } catch (const std::bad_alloc &) {
     // A message that cannot be kept is lost rather than crashing the
-    // library's caller; the status of the call still tells of a failure.
+    // library's caller; the status of the call still tells of a failure. A
+    // lost progress label might have been any label.
+    if (code == progress_message_code) {
+      std::lock_guard guard(context->log_mutex_);
+      context->progress_lost_ = true;
+    }
   }
   return 0;
 }

@@ -42,7 +42,8 @@ class Context {
   std::vector<Message> take_messages();
 
   // Progress messages are not news, but their labels name the keywords a
-  // reader has read: while watching, the texts are kept for `progress_told`.
+  // reader has read: while watching, the texts are kept for `progress_told`,
+  // which answers true for any label once a text could not be kept.
   void watch_progress(bool on);
   bool progress_told(std::string_view label) const;
 
@@ -59,6 +60,7 @@ class Context {
   mutable std::mutex log_mutex_;  // the log is filled and emptied under different locks
   std::vector<Entry> log_;
   bool watching_progress_ = false;
+  bool progress_lost_ = false;
   std::string progress_texts_;
 };
 
